@@ -1,0 +1,71 @@
+#include <utility>
+
+#include "extended_ops.h"
+#include "operand.h"
+
+namespace calc {
+
+using namespace detail;
+
+namespace {
+
+Unpacked addMagnitudes(const Fpu& fpu, Normalized a, Normalized b, std::uint16_t& flags) {
+  if (a.exp < b.exp) std::swap(a, b);
+  U128 sum = add128({a.sig, 0}, shiftRightJam128({b.sig, 0}, a.exp - b.exp));
+  std::int32_t exp = a.exp;
+  if (sum.hi < a.sig) {  // carried out of 64 bits
+    sum = shiftRightJam128(sum, 1);
+    sum.hi |= IntegerBit;
+    ++exp;
+  }
+  return roundPack<ExtendedFormat>(fpu, a.sign, exp, sum.hi, sum.lo, flags);
+}
+
+Unpacked subtractMagnitudes(const Fpu& fpu, Normalized a, Normalized b, std::uint16_t& flags) {
+  if (a.exp < b.exp || (a.exp == b.exp && a.sig < b.sig)) {
+    std::swap(a, b);
+    a.sign = !a.sign;
+  }
+  if (a.exp == b.exp && a.sig == b.sig) {
+    return {fpu.roundingMode() == RoundingMode::Down, 0, 0};
+  }
+  U128 diff = sub128({a.sig, 0}, shiftRightJam128({b.sig, 0}, a.exp - b.exp));
+  const int shift = diff.hi != 0 ? std::countl_zero(diff.hi) : 64 + std::countl_zero(diff.lo);
+  diff = shiftLeft128(diff, shift);
+  return roundPack<ExtendedFormat>(fpu, a.sign, a.exp - shift, diff.hi, diff.lo, flags);
+}
+
+Extended addSigned(Fpu& fpu, Extended a, Extended b, bool negateB) {
+  std::uint16_t flags = 0;
+  if (isNaNOrUnsupported(a) || isNaNOrUnsupported(b)) {
+    const Extended nan = propagateNaN(a, b, flags);
+    return finish(fpu, flags, nan);
+  }
+  if (negateB) b = negate(b);
+  const bool subtraction = a.sign() != b.sign();
+  if (a.isInfinity() || b.isInfinity()) {
+    if (a.isInfinity() && b.isInfinity() && subtraction) return finish(fpu, FpuFlag::Invalid, DefaultNaN);
+    if (a.isDenormal() || b.isDenormal()) flags |= FpuFlag::Denormal;
+    return finish(fpu, flags, a.isInfinity() ? a : b);
+  }
+  if (a.isDenormal() || b.isDenormal()) flags |= FpuFlag::Denormal;
+  if (a.isZero() != b.isZero()) {
+    const Normalized n = normalize(a.isZero() ? b : a);
+    return finish(fpu, flags, packExtended(roundPack<ExtendedFormat>(fpu, n.sign, n.exp, n.sig, 0, flags)));
+  }
+  if (a.isZero()) {
+    const bool sign = subtraction ? fpu.roundingMode() == RoundingMode::Down : a.sign();
+    return finish(fpu, flags, zero(sign));
+  }
+  const Normalized na = normalize(a), nb = normalize(b);
+  const Unpacked r = subtraction ? subtractMagnitudes(fpu, na, nb, flags)
+                                 : addMagnitudes(fpu, na, nb, flags);
+  return finish(fpu, flags, packExtended(r));
+}
+
+}  // namespace
+
+Extended add(Fpu& fpu, Extended a, Extended b) { return addSigned(fpu, a, b, false); }
+Extended subtract(Fpu& fpu, Extended a, Extended b) { return addSigned(fpu, a, b, true); }
+
+}  // namespace calc

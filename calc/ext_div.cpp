@@ -1,0 +1,49 @@
+#include "extended_ops.h"
+#include "operand.h"
+
+namespace calc {
+
+using namespace detail;
+
+Extended divide(Fpu& fpu, Extended a, Extended b) {
+  std::uint16_t flags = 0;
+  if (isNaNOrUnsupported(a) || isNaNOrUnsupported(b)) {
+    const Extended nan = propagateNaN(a, b, flags);
+    return finish(fpu, flags, nan);
+  }
+  const bool sign = a.sign() != b.sign();
+  if (a.isInfinity()) {
+    if (b.isInfinity()) return finish(fpu, FpuFlag::Invalid, DefaultNaN);
+    if (b.isDenormal()) flags |= FpuFlag::Denormal;
+    return finish(fpu, flags, infinity(sign));
+  }
+  if (b.isInfinity()) {
+    if (a.isDenormal()) flags |= FpuFlag::Denormal;
+    return finish(fpu, flags, zero(sign));
+  }
+  if (b.isZero()) {
+    if (a.isZero()) return finish(fpu, FpuFlag::Invalid, DefaultNaN);
+    return finish(fpu, FpuFlag::ZeroDivide, infinity(sign));
+  }
+  if (a.isDenormal() || b.isDenormal()) flags |= FpuFlag::Denormal;
+  if (a.isZero()) return finish(fpu, flags, zero(sign));
+
+  const Normalized na = normalize(a), nb = normalize(b);
+  std::int32_t exp = na.exp - nb.exp + ExtendedBias;
+  // Numerator a.sig * 2^63 or * 2^64, whichever gives a 64-bit quotient with its top bit set.
+  U128 numerator{na.sig >> 1, na.sig << 63};
+  if (na.sig < nb.sig) {
+    numerator = {na.sig, 0};
+    --exp;
+  }
+  const auto [q, r] = div128By64(numerator, nb.sig);
+  // The bits below the quotient, from the remainder: exactly half when 2r == divisor.
+  std::uint64_t extra = 0;
+  if (r != 0) {
+    const std::uint64_t rest = nb.sig - r;  // 2r vs divisor without overflowing
+    extra = r > rest ? IntegerBit | 1 : r == rest ? IntegerBit : 1;
+  }
+  return finish(fpu, flags, packExtended(roundPack<ExtendedFormat>(fpu, sign, exp, q, extra, flags)));
+}
+
+}  // namespace calc

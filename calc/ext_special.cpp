@@ -1,0 +1,36 @@
+#include "operand.h"
+
+namespace calc::detail {
+
+namespace {
+
+Extended quiet(Extended a) {
+  a.sig |= QuietBit;
+  return a;
+}
+
+}  // namespace
+
+Extended propagateNaN(Extended a, Extended b, std::uint16_t& flags) {
+  if (a.isUnsupported() || b.isUnsupported()) {
+    flags |= FpuFlag::Invalid;
+    return DefaultNaN;
+  }
+  if (a.isSignalingNaN() || b.isSignalingNaN()) flags |= FpuFlag::Invalid;
+  if (!b.isNaN()) return quiet(a);
+  if (!a.isNaN()) return quiet(b);
+  const Extended qa = quiet(a), qb = quiet(b);
+  if (qa.sig != qb.sig) return qa.sig > qb.sig ? qa : qb;
+  return qa.sign() ? qb : qa;
+}
+
+Extended propagateNaN(Extended a, std::uint16_t& flags) {
+  if (a.isUnsupported()) {
+    flags |= FpuFlag::Invalid;
+    return DefaultNaN;
+  }
+  if (a.isSignalingNaN()) flags |= FpuFlag::Invalid;
+  return quiet(a);
+}
+
+}  // namespace calc::detail

@@ -1,0 +1,48 @@
+// Shared steps of the arithmetic operations: unpacking, NaN propagation and packing.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+#include "extended.h"
+#include "round_pack.h"
+
+namespace calc::detail {
+
+// A finite non-zero operand with its significand normalized: value = sig * 2^(exp - 16383 - 63).
+// Denormals read with exponent 1, so normalizing them gives exp below 1.
+struct Normalized {
+  bool sign;
+  std::int32_t exp;
+  std::uint64_t sig;
+};
+
+constexpr Normalized normalize(Extended a) {
+  const std::int32_t exp = a.exponent() == 0 ? 1 : a.exponent();
+  const int shift = std::countl_zero(a.sig);
+  return {a.sign(), exp - shift, a.sig << shift};
+}
+
+// The result of an operation that has a NaN or an unsupported operand, and the conditions it
+// raises; callers check isNaNOrUnsupported first. Unsupported encodings give DefaultNaN; of
+// two NaNs the larger significand wins; a signaling NaN is quieted and flags invalid.
+Extended propagateNaN(Extended a, Extended b, std::uint16_t& flags);
+Extended propagateNaN(Extended a, std::uint16_t& flags);
+
+constexpr bool isNaNOrUnsupported(Extended a) { return a.isNaN() || a.isUnsupported(); }
+
+constexpr Extended packExtended(Unpacked r) {
+  if (r.exp > ExtendedFormat.maxExp) return makeExtended(r.sign, ExtendedSpecialExponent, IntegerBit);
+  return makeExtended(r.sign, (r.sig & IntegerBit) ? r.exp : 0, r.sig);
+}
+
+constexpr Extended infinity(bool sign) { return makeExtended(sign, ExtendedSpecialExponent, IntegerBit); }
+constexpr Extended zero(bool sign) { return makeExtended(sign, 0, 0); }
+
+// Records the conditions in the unit (raising for unmasked ones) and hands back the result.
+inline Extended finish(Fpu& fpu, std::uint16_t flags, Extended result) {
+  fpu.signal(flags);
+  return result;
+}
+
+}  // namespace calc::detail

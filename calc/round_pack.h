@@ -1,0 +1,89 @@
+// The one rounding routine of the software unit, shared by every operation and every
+// destination format.
+#pragma once
+
+#include <cstdint>
+
+#include "extended.h"
+#include "fpu.h"
+
+namespace calc::detail {
+
+// A destination format, with its exponents in the extended bias.
+struct Format {
+  int precision;          // significand bits, integer bit included
+  std::int32_t minExp;    // smallest normal exponent
+  std::int32_t maxExp;    // largest finite exponent
+};
+
+inline constexpr Format ExtendedFormat{64, 1, 0x7FFE};
+inline constexpr Format DoubleFormat{53, ExtendedBias - 1022, ExtendedBias + 1023};
+inline constexpr Format SingleFormat{24, ExtendedBias - 126, ExtendedBias + 127};
+
+// A rounded result: value = sig * 2^(exp - 16383 - 63), the significand left-aligned.
+// Denormal results of the format have exp = minExp and the integer bit clear; zero has sig 0;
+// an infinity has exp = maxExp + 1.
+struct Unpacked {
+  bool sign;
+  std::int32_t exp;
+  std::uint64_t sig;
+};
+
+namespace rounding {
+
+// Whether to add one unit in the last kept place.
+constexpr bool incrementFor(RoundingMode mode, bool sign, bool lsb, bool roundBit, bool sticky) {
+  switch (mode) {
+    case RoundingMode::ToNearest: return roundBit && (sticky || lsb);
+    case RoundingMode::Down: return sign && (roundBit || sticky);
+    case RoundingMode::Up: return !sign && (roundBit || sticky);
+    case RoundingMode::TowardZero: return false;
+  }
+  return false;
+}
+
+struct Truncated {
+  std::uint64_t kept;  // the significand's top `precision` bits, right-aligned
+  bool increment;
+  bool inexact;
+};
+
+template <int Precision>
+constexpr Truncated truncate(RoundingMode mode, bool sign, std::uint64_t sig, std::uint64_t extra) {
+  constexpr int drop = 64 - Precision;
+  if constexpr (drop == 0) {
+    const bool roundBit = (extra >> 63) != 0, sticky = (extra << 1) != 0;
+    return {sig, incrementFor(mode, sign, sig & 1, roundBit, sticky), roundBit || sticky};
+  } else {
+    constexpr std::uint64_t half = std::uint64_t{1} << (drop - 1);
+    const std::uint64_t low = sig & ((half << 1) - 1);
+    const bool roundBit = (low & half) != 0, sticky = (low & (half - 1)) != 0 || extra != 0;
+    const std::uint64_t kept = sig >> drop;
+    return {kept, incrementFor(mode, sign, kept & 1, roundBit, sticky), roundBit || sticky};
+  }
+}
+
+// kept + increment, and whether that carried out of the precision.
+template <int Precision>
+constexpr bool addCarries(std::uint64_t& kept, bool increment) {
+  kept += increment;
+  if constexpr (Precision == 64) {
+    return increment && kept == 0;
+  } else {
+    return (kept >> Precision) != 0;
+  }
+}
+
+}  // namespace rounding
+
+// Rounds value = (sig + extra / 2^64) * 2^(exp - 16383 - 63), sig with its top bit set, into the
+// format under the unit's setting and ORs the conditions met into flags. Tininess is detected
+// after rounding, as the x87 does: a result is tiny when rounding it to the precision with an
+// unbounded exponent leaves it below the smallest normal.
+template <const Format& F>
+Unpacked roundPack(const Fpu& fpu, bool sign, std::int32_t exp, std::uint64_t sig,
+                   std::uint64_t extra, std::uint16_t& flags);
+
+}  // namespace calc::detail
+
+#include "round_pack_impl.h"
