@@ -9,7 +9,7 @@ using namespace detail;
 
 namespace {
 
-Unpacked addMagnitudes(const Fpu& fpu, Normalized a, Normalized b, std::uint16_t& flags) {
+Extended addMagnitudes(Fpu& fpu, std::uint16_t flags, Normalized a, Normalized b) {
   if (a.exp < b.exp) std::swap(a, b);
   U128 sum = add128({a.sig, 0}, shiftRightJam128({b.sig, 0}, a.exp - b.exp));
   std::int32_t exp = a.exp;
@@ -18,21 +18,19 @@ Unpacked addMagnitudes(const Fpu& fpu, Normalized a, Normalized b, std::uint16_t
     sum.hi |= IntegerBit;
     ++exp;
   }
-  return roundPack<ExtendedFormat>(fpu, a.sign, exp, sum.hi, sum.lo, flags);
+  return roundAndFinish(fpu, flags, a.sign, exp, sum.hi, sum.lo);
 }
 
-Unpacked subtractMagnitudes(const Fpu& fpu, Normalized a, Normalized b, std::uint16_t& flags) {
-  if (a.exp < b.exp || (a.exp == b.exp && a.sig < b.sig)) {
-    std::swap(a, b);
-    a.sign = !a.sign;
-  }
+Extended subtractMagnitudes(Fpu& fpu, std::uint16_t flags, Normalized a, Normalized b) {
+  // The larger magnitude goes first and gives the result its sign.
+  if (a.exp < b.exp || (a.exp == b.exp && a.sig < b.sig)) std::swap(a, b);
   if (a.exp == b.exp && a.sig == b.sig) {
-    return {fpu.roundingMode() == RoundingMode::Down, 0, 0};
+    return finish(fpu, flags, zero(fpu.roundingMode() == RoundingMode::Down));
   }
   U128 diff = sub128({a.sig, 0}, shiftRightJam128({b.sig, 0}, a.exp - b.exp));
   const int shift = diff.hi != 0 ? std::countl_zero(diff.hi) : 64 + std::countl_zero(diff.lo);
   diff = shiftLeft128(diff, shift);
-  return roundPack<ExtendedFormat>(fpu, a.sign, a.exp - shift, diff.hi, diff.lo, flags);
+  return roundAndFinish(fpu, flags, a.sign, a.exp - shift, diff.hi, diff.lo);
 }
 
 Extended addSigned(Fpu& fpu, Extended a, Extended b, bool negateB) {
@@ -51,16 +49,14 @@ Extended addSigned(Fpu& fpu, Extended a, Extended b, bool negateB) {
   if (a.isDenormal() || b.isDenormal()) flags |= FpuFlag::Denormal;
   if (a.isZero() != b.isZero()) {
     const Normalized n = normalize(a.isZero() ? b : a);
-    return finish(fpu, flags, packExtended(roundPack<ExtendedFormat>(fpu, n.sign, n.exp, n.sig, 0, flags)));
+    return roundAndFinish(fpu, flags, n.sign, n.exp, n.sig, 0);
   }
   if (a.isZero()) {
     const bool sign = subtraction ? fpu.roundingMode() == RoundingMode::Down : a.sign();
     return finish(fpu, flags, zero(sign));
   }
   const Normalized na = normalize(a), nb = normalize(b);
-  const Unpacked r = subtraction ? subtractMagnitudes(fpu, na, nb, flags)
-                                 : addMagnitudes(fpu, na, nb, flags);
-  return finish(fpu, flags, packExtended(r));
+  return subtraction ? subtractMagnitudes(fpu, flags, na, nb) : addMagnitudes(fpu, flags, na, nb);
 }
 
 }  // namespace

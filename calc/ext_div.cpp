@@ -43,7 +43,7 @@ Extended divide(Fpu& fpu, Extended a, Extended b) {
     const std::uint64_t rest = nb.sig - r;  // 2r vs divisor without overflowing
     extra = r > rest ? IntegerBit | 1 : r == rest ? IntegerBit : 1;
   }
-  return finish(fpu, flags, packExtended(roundPack<ExtendedFormat>(fpu, sign, exp, q, extra, flags)));
+  return roundAndFinish(fpu, flags, sign, exp, q, extra);
 }
 
 }  // namespace calc

@@ -27,7 +27,7 @@ Extended multiply(Fpu& fpu, Extended a, Extended b) {
     product = shiftLeft128(product, 1);
     --exp;
   }
-  return finish(fpu, flags, packExtended(roundPack<ExtendedFormat>(fpu, sign, exp, product.hi, product.lo, flags)));
+  return roundAndFinish(fpu, flags, sign, exp, product.hi, product.lo);
 }
 
 }  // namespace calc

@@ -49,8 +49,7 @@ Extended squareRoot(Fpu& fpu, Extended a) {
   // Never exactly half: (root + 1/2)^2 is not an integer.
   std::uint64_t extra = 0;
   if (remainder != U128{}) extra = lessThan(U128{0, root}, remainder) ? IntegerBit | 1 : 1;
-  const Unpacked r = roundPack<ExtendedFormat>(fpu, false, (e >> 1) + ExtendedBias, root, extra, flags);
-  return finish(fpu, flags, packExtended(r));
+  return roundAndFinish(fpu, flags, false, (e >> 1) + ExtendedBias, root, extra);
 }
 
 }  // namespace calc

@@ -45,4 +45,11 @@ inline Extended finish(Fpu& fpu, std::uint16_t flags, Extended result) {
   return result;
 }
 
+// Rounds a finite result to extended, then records the conditions met before and by the rounding.
+inline Extended roundAndFinish(Fpu& fpu, std::uint16_t flags, bool sign, std::int32_t exp,
+                               std::uint64_t sig, std::uint64_t extra) {
+  const Unpacked rounded = roundPack<ExtendedFormat>(fpu, sign, exp, sig, extra, flags);
+  return finish(fpu, flags, packExtended(rounded));
+}
+
 }  // namespace calc::detail
