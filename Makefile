@@ -1,0 +1,43 @@
+# The two commands: `make run` and `make test`. Both first install what is missing (Debian 12).
+# setup and build are helpers for those two.
+
+JOBS := 2
+CONFIGURE := cmake -S . -G Ninja -DQUANTELO_WERROR=ON
+CTEST := ctest --output-on-failure -j$(JOBS) --no-tests=error
+
+# The build directories; the main one is GCC, optimised, as the program ships.
+MAIN_BUILD := build
+ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
+MAIN_CONFIGURE := CC=gcc CXX=g++ $(CONFIGURE) -B $(MAIN_BUILD) -DCMAKE_BUILD_TYPE=Release
+
+# Configures, builds and tests one build directory: $(1) the directory, $(2) its configure command.
+define build_and_test
+	$(2)
+	cmake --build $(1) -j$(JOBS)
+	$(CTEST) --test-dir $(1)
+endef
+
+.PHONY: run test setup build
+
+setup:
+	bash tools/setup-debian.sh
+
+build: setup
+	$(MAIN_CONFIGURE)
+	cmake --build $(MAIN_BUILD) -j$(JOBS)
+
+run: build
+	@if [ -x $(MAIN_BUILD)/bin/quantelo ]; then \
+	  exec $(MAIN_BUILD)/bin/quantelo; \
+	else \
+	  echo "The program is not built yet: the windows come with a later step."; \
+	fi
+
+# The main build runs last, so the closing test summary is its own.
+test: setup
+	$(call build_and_test,$(ASAN_BUILD),CC=clang CXX=clang++ $(CONFIGURE) -B $(ASAN_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUANTELO_SANITIZE=ON -DQUANTELO_BENCH=OFF)
+	$(call build_and_test,$(FUZZ_BUILD),CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUANTELO_FUZZ=ON -DQUANTELO_BENCH=OFF)
+	$(call build_and_test,$(MAIN_BUILD),$(MAIN_CONFIGURE))

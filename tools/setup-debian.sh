@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quantelo needs to build and test; touches apt only when one is
+# missing. Runs as root or through sudo.
+set -euo pipefail
+
+packages=(
+  # build tools and compilers
+  make cmake ninja-build g++ clang
+  # clang's sanitizer and libFuzzer runtimes
+  libclang-rt-14-dev
+  # test and benchmark libraries
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # drives the calc-probe session test
+  python3
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -qx 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "setup-debian.sh: installing ${missing[*]} needs root: run as root or install sudo." >&2
+  exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y --no-install-recommends "${missing[@]}"
