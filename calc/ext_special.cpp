@@ -19,9 +19,9 @@ Extended propagateNaN(Extended a, Extended b, std::uint16_t& flags) {
   if (a.isSignalingNaN() || b.isSignalingNaN()) flags |= FpuFlag::Invalid;
   if (!b.isNaN()) return quiet(a);
   if (!a.isNaN()) return quiet(b);
-  const Extended qa = quiet(a), qb = quiet(b);
-  if (qa.sig != qb.sig) return qa.sig > qb.sig ? qa : qb;
-  return qa.sign() ? qb : qa;
+  // The raw significands decide, so a quiet NaN beats a signaling one; on a tie the positive wins.
+  if (a.sig != b.sig) return quiet(a.sig > b.sig ? a : b);
+  return quiet(a.sign() ? b : a);
 }
 
 Extended propagateNaN(Extended a, std::uint16_t& flags) {

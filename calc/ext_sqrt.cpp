@@ -20,7 +20,9 @@ std::uint64_t integerSquareRoot(U128 n) {
     if (!lessThan(mul64To128(seed, seed), n)) x = seed;
   }
   for (;;) {
-    const std::uint64_t q = div128By64(n, x).quotient;  // n / x < 2^64 as x >= sqrt(n)
+    // x never falls below floor(sqrt(n)); n / x >= 2^64 > x means x^2 < n, so x is that floor.
+    if (n.hi >= x) return x;
+    const std::uint64_t q = div128By64(n, x).quotient;
     const std::uint64_t y = (x >> 1) + (q >> 1) + (x & q & 1);
     if (y >= x) return x;
     x = y;
