@@ -42,7 +42,8 @@ Extended addSigned(Fpu& fpu, Extended a, Extended b, bool negateB) {
   if (negateB) b = negate(b);
   const bool subtraction = a.sign() != b.sign();
   if (a.isInfinity() || b.isInfinity()) {
-    if (a.isInfinity() && b.isInfinity() && subtraction) return finish(fpu, FpuFlag::Invalid, DefaultNaN);
+    if (a.isInfinity() && b.isInfinity() && subtraction)
+      return finish(fpu, FpuFlag::Invalid, DefaultNaN);
     if (a.isDenormal() || b.isDenormal()) flags |= FpuFlag::Denormal;
     return finish(fpu, flags, a.isInfinity() ? a : b);
   }
@@ -61,7 +62,11 @@ Extended addSigned(Fpu& fpu, Extended a, Extended b, bool negateB) {
 
 }  // namespace
 
-Extended add(Fpu& fpu, Extended a, Extended b) { return addSigned(fpu, a, b, false); }
-Extended subtract(Fpu& fpu, Extended a, Extended b) { return addSigned(fpu, a, b, true); }
+Extended add(Fpu& fpu, Extended a, Extended b) {
+  return addSigned(fpu, a, b, false);
+}
+Extended subtract(Fpu& fpu, Extended a, Extended b) {
+  return addSigned(fpu, a, b, true);
+}
 
 }  // namespace calc

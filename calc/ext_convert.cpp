@@ -44,7 +44,8 @@ typename L::Word store(Fpu& fpu, Extended a) {
     bits = pack<L>(true, L::maxExponent, L::quietBit);
   } else if (a.isNaN()) {
     if (a.isSignalingNaN()) flags = FpuFlag::Invalid;
-    bits = pack<L>(a.sign(), L::maxExponent, static_cast<Word>((a.sig & FractionMask) >> L::shift) | L::quietBit);
+    bits = pack<L>(a.sign(), L::maxExponent,
+                   static_cast<Word>((a.sig & FractionMask) >> L::shift) | L::quietBit);
   } else if (a.isInfinity()) {
     bits = pack<L>(a.sign(), L::maxExponent, 0);
   } else if (a.isZero()) {
@@ -81,18 +82,25 @@ Extended fromDouble(Fpu& fpu, double value) {
   if (exponent == L::maxExponent) {
     if (fraction == 0) return infinity(sign);
     const std::uint16_t flags = (fraction & L::quietBit) ? 0 : FpuFlag::Invalid;
-    return finish(fpu, flags, makeExtended(sign, ExtendedSpecialExponent, IntegerBit | QuietBit | (fraction << L::shift)));
+    return finish(fpu, flags,
+                  makeExtended(sign, ExtendedSpecialExponent,
+                               IntegerBit | QuietBit | (fraction << L::shift)));
   }
   if (exponent == 0) {
     if (fraction == 0) return zero(sign);
     const int shift = std::countl_zero(fraction);
-    return finish(fpu, FpuFlag::Denormal, makeExtended(sign, L::biasDifference + L::shift + 1 - shift, fraction << shift));
+    return finish(fpu, FpuFlag::Denormal,
+                  makeExtended(sign, L::biasDifference + L::shift + 1 - shift, fraction << shift));
   }
   return makeExtended(sign, exponent + L::biasDifference, IntegerBit | (fraction << L::shift));
 }
 
-double toDouble(Fpu& fpu, Extended a) { return std::bit_cast<double>(store<DoubleLayout>(fpu, a)); }
-float toSingle(Fpu& fpu, Extended a) { return std::bit_cast<float>(store<SingleLayout>(fpu, a)); }
+double toDouble(Fpu& fpu, Extended a) {
+  return std::bit_cast<double>(store<DoubleLayout>(fpu, a));
+}
+float toSingle(Fpu& fpu, Extended a) {
+  return std::bit_cast<float>(store<SingleLayout>(fpu, a));
+}
 
 std::int64_t toInt64(Fpu& fpu, Extended a) {
   if (isNaNOrUnsupported(a) || a.isInfinity()) {

@@ -13,7 +13,8 @@ namespace {
 // root only seeds it, and a seed that is not above the root is replaced, so the result is exact
 // whatever the double unit does.
 std::uint64_t integerSquareRoot(U128 n) {
-  const double approx = std::sqrt(std::ldexp(static_cast<double>(n.hi), 64) + static_cast<double>(n.lo));
+  const double approx =
+      std::sqrt(std::ldexp(static_cast<double>(n.hi), 64) + static_cast<double>(n.lo));
   std::uint64_t x = ~std::uint64_t{0};
   if (approx < 18446744073709486080.0) {  // below 2^64 - 2^16, so the margin cannot overflow
     const std::uint64_t seed = static_cast<std::uint64_t>(approx) + (std::uint64_t{1} << 15);

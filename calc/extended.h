@@ -27,7 +27,9 @@ struct Extended {
   constexpr bool isZero() const { return exponent() == 0 && sig == 0; }
   // Denormals and pseudo-denormals: the processor reads both with exponent 1.
   constexpr bool isDenormal() const { return exponent() == 0 && sig != 0; }
-  constexpr bool isInfinity() const { return exponent() == ExtendedSpecialExponent && sig == IntegerBit; }
+  constexpr bool isInfinity() const {
+    return exponent() == ExtendedSpecialExponent && sig == IntegerBit;
+  }
   constexpr bool isNaN() const {
     return exponent() == ExtendedSpecialExponent && hasIntegerBit() && (sig & FractionMask) != 0;
   }
@@ -41,6 +43,7 @@ constexpr Extended makeExtended(bool sign, int exponent, std::uint64_t sig) {
 }
 
 // The processor's answer to an invalid operation: the negative quiet "real indefinite".
-inline constexpr Extended DefaultNaN = makeExtended(true, ExtendedSpecialExponent, IntegerBit | QuietBit);
+inline constexpr Extended DefaultNaN =
+    makeExtended(true, ExtendedSpecialExponent, IntegerBit | QuietBit);
 
 }  // namespace calc

@@ -4,7 +4,8 @@
 // returning. Operands with unsupported encodings (unnormals, pseudo-infinities, pseudo-NaNs)
 // are invalid; pseudo-denormals count as denormals. NaN operands propagate as on the x87:
 // a signaling NaN is quieted and flags an invalid operation, and of two NaNs the one with the
-// larger significand before quieting wins (the positive one on a tie). Invalid operations give DefaultNaN.
+// larger significand before quieting wins (the positive one on a tie). Invalid operations give
+// DefaultNaN.
 #pragma once
 
 #include <cstdint>

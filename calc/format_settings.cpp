@@ -6,7 +6,11 @@ namespace {
 char processDecimalSeparator = '.';
 }
 
-char decimalSeparator() noexcept { return processDecimalSeparator; }
-void setDecimalSeparator(char separator) noexcept { processDecimalSeparator = separator; }
+char decimalSeparator() noexcept {
+  return processDecimalSeparator;
+}
+void setDecimalSeparator(char separator) noexcept {
+  processDecimalSeparator = separator;
+}
 
 }  // namespace calc

@@ -96,6 +96,8 @@ bool CheckNumberSingle(Fpu& fpu, std::string_view text, float& value) {
   return true;
 }
 
-std::int64_t RoundHalfEven(Fpu& fpu, Extended value) { return toInt64(fpu, value); }
+std::int64_t RoundHalfEven(Fpu& fpu, Extended value) {
+  return toInt64(fpu, value);
+}
 
 }  // namespace calc

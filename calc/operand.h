@@ -29,15 +29,22 @@ constexpr Normalized normalize(Extended a) {
 Extended propagateNaN(Extended a, Extended b, std::uint16_t& flags);
 Extended propagateNaN(Extended a, std::uint16_t& flags);
 
-constexpr bool isNaNOrUnsupported(Extended a) { return a.isNaN() || a.isUnsupported(); }
+constexpr bool isNaNOrUnsupported(Extended a) {
+  return a.isNaN() || a.isUnsupported();
+}
 
 constexpr Extended packExtended(Unpacked r) {
-  if (r.exp > ExtendedFormat.maxExp) return makeExtended(r.sign, ExtendedSpecialExponent, IntegerBit);
+  if (r.exp > ExtendedFormat.maxExp)
+    return makeExtended(r.sign, ExtendedSpecialExponent, IntegerBit);
   return makeExtended(r.sign, (r.sig & IntegerBit) ? r.exp : 0, r.sig);
 }
 
-constexpr Extended infinity(bool sign) { return makeExtended(sign, ExtendedSpecialExponent, IntegerBit); }
-constexpr Extended zero(bool sign) { return makeExtended(sign, 0, 0); }
+constexpr Extended infinity(bool sign) {
+  return makeExtended(sign, ExtendedSpecialExponent, IntegerBit);
+}
+constexpr Extended zero(bool sign) {
+  return makeExtended(sign, 0, 0);
+}
 
 // Records the conditions in the unit (raising for unmasked ones) and hands back the result.
 inline Extended finish(Fpu& fpu, std::uint16_t flags, Extended result) {

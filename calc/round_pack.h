@@ -11,9 +11,9 @@ namespace calc::detail {
 
 // A destination format, with its exponents in the extended bias.
 struct Format {
-  int precision;          // significand bits, integer bit included
-  std::int32_t minExp;    // smallest normal exponent
-  std::int32_t maxExp;    // largest finite exponent
+  int precision;        // significand bits, integer bit included
+  std::int32_t minExp;  // smallest normal exponent
+  std::int32_t maxExp;  // largest finite exponent
 };
 
 inline constexpr Format ExtendedFormat{64, 1, 0x7FFE};
@@ -34,10 +34,14 @@ namespace rounding {
 // Whether to add one unit in the last kept place.
 constexpr bool incrementFor(RoundingMode mode, bool sign, bool lsb, bool roundBit, bool sticky) {
   switch (mode) {
-    case RoundingMode::ToNearest: return roundBit && (sticky || lsb);
-    case RoundingMode::Down: return sign && (roundBit || sticky);
-    case RoundingMode::Up: return !sign && (roundBit || sticky);
-    case RoundingMode::TowardZero: return false;
+    case RoundingMode::ToNearest:
+      return roundBit && (sticky || lsb);
+    case RoundingMode::Down:
+      return sign && (roundBit || sticky);
+    case RoundingMode::Up:
+      return !sign && (roundBit || sticky);
+    case RoundingMode::TowardZero:
+      return false;
   }
   return false;
 }

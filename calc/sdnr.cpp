@@ -30,7 +30,8 @@ std::string SdnrResultText(Fpu& fpu, std::string_view mAl, std::string_view sAl,
         divide(fpu, add(fpu, multiply(fpu, stdBg, stdBg), multiply(fpu, stdAl, stdAl)), two);
     const Extended noise = squareRoot(fpu, variance);
     const double quotient = toDouble(fpu, divide(fpu, difference, noise));
-    const std::int64_t hundredths = RoundHalfEven(fpu, multiply(fpu, fromDouble(fpu, quotient), hundred));
+    const std::int64_t hundredths =
+        RoundHalfEven(fpu, multiply(fpu, fromDouble(fpu, quotient), hundred));
     return FormatNumberGeneral(fpu, divide(fpu, fromInt64(hundredths), hundred));
   } catch (const EExternal&) {
     fpu.reset(DefaultFpuControlWord);

@@ -14,14 +14,18 @@ struct U128 {
   friend constexpr bool operator==(const U128&, const U128&) = default;
 };
 
-constexpr bool lessThan(U128 a, U128 b) { return a.hi < b.hi || (a.hi == b.hi && a.lo < b.lo); }
+constexpr bool lessThan(U128 a, U128 b) {
+  return a.hi < b.hi || (a.hi == b.hi && a.lo < b.lo);
+}
 
 constexpr U128 add128(U128 a, U128 b) {
   const std::uint64_t lo = a.lo + b.lo;
   return {a.hi + b.hi + (lo < a.lo), lo};
 }
 
-constexpr U128 sub128(U128 a, U128 b) { return {a.hi - b.hi - (a.lo < b.lo), a.lo - b.lo}; }
+constexpr U128 sub128(U128 a, U128 b) {
+  return {a.hi - b.hi - (a.lo < b.lo), a.lo - b.lo};
+}
 
 // Shift left by 0 <= n < 128.
 constexpr U128 shiftLeft128(U128 a, int n) {

@@ -23,13 +23,23 @@ TEST(Fpu, UnmaskedConditionsRaiseTheirErrors) {
     std::uint16_t flag;
   };
   const Case cases[] = {
-      {"0/0", [](Fpu& f) { divide(f, Extended{}, Extended{}); }, "Invalid floating point operation", FpuFlag::Invalid},
-      {"1/0", [](Fpu& f) { divide(f, One, Extended{}); }, "Floating point division by zero", FpuFlag::ZeroDivide},
-      {"sqrt(-1)", [](Fpu& f) { squareRoot(f, negate(One)); }, "Invalid floating point operation", FpuFlag::Invalid},
-      {"max*max", [](Fpu& f) { multiply(f, Largest, Largest); }, "Floating point overflow", FpuFlag::Overflow},
-      {"max to double", [](Fpu& f) { toDouble(f, Largest); }, "Floating point overflow", FpuFlag::Overflow},
-      {"1E39 to single", [](Fpu& f) { toSingle(f, fromDouble(f, 1E39)); }, "Floating point overflow", FpuFlag::Overflow},
-      {"2^63 to int64", [](Fpu& f) { toInt64(f, Extended{0x8000000000000000, 0x403E}); }, "Invalid floating point operation", FpuFlag::Invalid},
+      {"0/0", [](Fpu& f) { divide(f, Extended{}, Extended{}); }, "Invalid floating point operation",
+       FpuFlag::Invalid},
+      {"1/0", [](Fpu& f) { divide(f, One, Extended{}); }, "Floating point division by zero",
+       FpuFlag::ZeroDivide},
+      {"sqrt(-1)", [](Fpu& f) { squareRoot(f, negate(One)); }, "Invalid floating point operation",
+       FpuFlag::Invalid},
+      {"max*max", [](Fpu& f) { multiply(f, Largest, Largest); }, "Floating point overflow",
+       FpuFlag::Overflow},
+      {"max to double", [](Fpu& f) { toDouble(f, Largest); }, "Floating point overflow",
+       FpuFlag::Overflow},
+      {"1E39 to single", [](Fpu& f) { toSingle(f, fromDouble(f, 1E39)); },
+       "Floating point overflow", FpuFlag::Overflow},
+      {"2^63 to int64",
+       [](Fpu& f) {
+         toInt64(f, Extended{0x8000000000000000, 0x403E});
+       },
+       "Invalid floating point operation", FpuFlag::Invalid},
   };
   for (const Case& c : cases) {
     Fpu fpu;
@@ -48,7 +58,8 @@ TEST(Fpu, MaskedConditionsOnlySetFlags) {
   EXPECT_TRUE(divide(fpu, One, Extended{}).isInfinity());
   EXPECT_EQ(divide(fpu, Extended{}, Extended{}), DefaultNaN);
   EXPECT_TRUE(multiply(fpu, Largest, Largest).isInfinity());
-  EXPECT_EQ(fpu.statusFlags(), FpuFlag::ZeroDivide | FpuFlag::Invalid | FpuFlag::Overflow | FpuFlag::Precision);
+  EXPECT_EQ(fpu.statusFlags(),
+            FpuFlag::ZeroDivide | FpuFlag::Invalid | FpuFlag::Overflow | FpuFlag::Precision);
 }
 
 TEST(Fpu, UnderflowIsMaskedByTheProcessSetting) {

@@ -10,7 +10,9 @@
 namespace calc {
 namespace {
 
-constexpr Extended X(std::uint16_t signExp, std::uint64_t sig) { return Extended{sig, signExp}; }
+constexpr Extended X(std::uint16_t signExp, std::uint64_t sig) {
+  return Extended{sig, signExp};
+}
 
 constexpr Extended Zero = X(0x0000, 0), NegativeZero = X(0x8000, 0);
 constexpr Extended One = X(0x3FFF, 0x8000000000000000);
@@ -42,29 +44,29 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"  12.5 ", true, X(0x4002, 0xC800000000000000)},
         ParseCase{"12.5", true, X(0x4002, 0xC800000000000000)},
         ParseCase{"-1.25", true, X(0xBFFF, 0xA000000000000000)},
-        ParseCase{"+3", true, X(0x4000, 0xC000000000000000)},
-        ParseCase{"\t1", false, {}}, ParseCase{"1\t", false, {}}, ParseCase{"1\n", false, {}},
-        ParseCase{".", true, Zero}, ParseCase{"-.", true, NegativeZero},
-        ParseCase{"-0", true, NegativeZero}, ParseCase{".E5", true, Zero},
-        ParseCase{"+", false, {}}, ParseCase{"-", false, {}}, ParseCase{"", false, {}},
-        ParseCase{"   ", false, {}}, ParseCase{"E5", false, {}}, ParseCase{"-E", false, {}},
-        ParseCase{"1E", true, One}, ParseCase{"1e+", true, One}, ParseCase{"1E-", true, One},
-        ParseCase{"5.", true, X(0x4001, 0xA000000000000000)},
-        ParseCase{".5", true, X(0x3FFE, 0x8000000000000000)},
-        ParseCase{"1,5", false, {}}, ParseCase{"1.2.3", false, {}},
-        ParseCase{"1 000", false, {}}, ParseCase{"$10", false, {}}, ParseCase{"INF", false, {}},
-        ParseCase{"NAN", false, {}}, ParseCase{"0x10", false, {}}, ParseCase{"1E+-2", false, {}},
-        ParseCase{"- 5", false, {}}, ParseCase{"5 E3", false, {}}, ParseCase{"1E 3", false, {}},
-        ParseCase{"+-1", false, {}}, ParseCase{"1e3.5", false, {}},
+        ParseCase{"+3", true, X(0x4000, 0xC000000000000000)}, ParseCase{"\t1", false, {}},
+        ParseCase{"1\t", false, {}}, ParseCase{"1\n", false, {}}, ParseCase{".", true, Zero},
+        ParseCase{"-.", true, NegativeZero}, ParseCase{"-0", true, NegativeZero},
+        ParseCase{".E5", true, Zero}, ParseCase{"+", false, {}}, ParseCase{"-", false, {}},
+        ParseCase{"", false, {}}, ParseCase{"   ", false, {}}, ParseCase{"E5", false, {}},
+        ParseCase{"-E", false, {}}, ParseCase{"1E", true, One}, ParseCase{"1e+", true, One},
+        ParseCase{"1E-", true, One}, ParseCase{"5.", true, X(0x4001, 0xA000000000000000)},
+        ParseCase{".5", true, X(0x3FFE, 0x8000000000000000)}, ParseCase{"1,5", false, {}},
+        ParseCase{"1.2.3", false, {}}, ParseCase{"1 000", false, {}}, ParseCase{"$10", false, {}},
+        ParseCase{"INF", false, {}}, ParseCase{"NAN", false, {}}, ParseCase{"0x10", false, {}},
+        ParseCase{"1E+-2", false, {}}, ParseCase{"- 5", false, {}}, ParseCase{"5 E3", false, {}},
+        ParseCase{"1E 3", false, {}}, ParseCase{"+-1", false, {}}, ParseCase{"1e3.5", false, {}},
         ParseCase{"5\0abc"s, true, X(0x4001, 0xA000000000000000)},
-        ParseCase{"\0"s "5", false, {}},
+        ParseCase{"\0"s
+                  "5",
+                  false,
+                  {}},
         // The nearest extended value: one rounding for up to 19 digits and |scale| <= 27.
-        ParseCase{"0.1", true, X(0x3FFB, 0xCCCCCCCCCCCCCCCD)},
-        ParseCase{"1E-4999", true, Zero}, ParseCase{"0E4999", true, Zero},
-        ParseCase{"1E5000", false, {}}, ParseCase{"0E5000", false, {}},
-        ParseCase{"1E49999", false, {}}, ParseCase{"1E-5000", false, {}},
-        ParseCase{"1E4933", false, {}}, ParseCase{"1.2E4932", false, {}},
-        ParseCase{"1E-4960", true, Zero}));
+        ParseCase{"0.1", true, X(0x3FFB, 0xCCCCCCCCCCCCCCCD)}, ParseCase{"1E-4999", true, Zero},
+        ParseCase{"0E4999", true, Zero}, ParseCase{"1E5000", false, {}},
+        ParseCase{"0E5000", false, {}}, ParseCase{"1E49999", false, {}},
+        ParseCase{"1E-5000", false, {}}, ParseCase{"1E4933", false, {}},
+        ParseCase{"1.2E4932", false, {}}, ParseCase{"1E-4960", true, Zero}));
 
 TEST(ParseNumberText, ExponentsAtTheEdges) {
   Fpu fpu;
