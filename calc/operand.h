@@ -6,6 +6,7 @@
 
 #include "extended.h"
 #include "round_pack.h"
+#include "wide_int.h"
 
 namespace calc::detail {
 
@@ -28,6 +29,11 @@ constexpr Normalized normalize(Extended a) {
 // two NaNs the larger significand wins; a signaling NaN is quieted and flags invalid.
 Extended propagateNaN(Extended a, Extended b, std::uint16_t& flags);
 Extended propagateNaN(Extended a, std::uint16_t& flags);
+
+// A finite non-zero value in its canonical encoding: no special case applies to it.
+constexpr bool isNormal(Extended a) {
+  return static_cast<unsigned>(a.exponent() - 1) < 0x7FFE && a.hasIntegerBit();
+}
 
 constexpr bool isNaNOrUnsupported(Extended a) {
   return a.isNaN() || a.isUnsupported();

@@ -80,14 +80,35 @@ constexpr bool addCarries(std::uint64_t& kept, bool increment) {
 
 }  // namespace rounding
 
+// Rounds within the normal range, where nothing can underflow: one increment and its carry.
+template <const Format& F>
+Unpacked roundNormal(RoundingMode mode, bool sign, std::int32_t exp, std::uint64_t sig,
+                     std::uint64_t extra, std::uint16_t& flags) {
+  rounding::Truncated t = rounding::truncate<F.precision>(mode, sign, sig, extra);
+  if (rounding::addCarries<F.precision>(t.kept, t.increment)) {
+    t.kept = std::uint64_t{1} << (F.precision - 1);
+    ++exp;
+  }
+  if (t.inexact) flags |= FpuFlag::Precision;
+  return {sign, exp, t.kept << (64 - F.precision)};
+}
+
+// The results that may underflow or overflow; kept out of line, off the common path.
+template <const Format& F>
+Unpacked roundPackAtRangeEdge(const Fpu& fpu, bool sign, std::int32_t exp, std::uint64_t sig,
+                              std::uint64_t extra, std::uint16_t& flags);
+
 // Rounds value = (sig + extra / 2^64) * 2^(exp - 16383 - 63), sig with its top bit set, into the
 // format under the unit's setting and ORs the conditions met into flags. Tininess is detected
 // after rounding, as the x87 does: a result is tiny when rounding it to the precision with an
 // unbounded exponent leaves it below the smallest normal.
 template <const Format& F>
 Unpacked roundPack(const Fpu& fpu, bool sign, std::int32_t exp, std::uint64_t sig,
-                   std::uint64_t extra, std::uint16_t& flags);
+                   std::uint64_t extra, std::uint16_t& flags) {
+  if (exp >= F.minExp && exp < F.maxExp) {
+    return roundNormal<F>(fpu.roundingMode(), sign, exp, sig, extra, flags);
+  }
+  return roundPackAtRangeEdge<F>(fpu, sign, exp, sig, extra, flags);
+}
 
 }  // namespace calc::detail
-
-#include "round_pack_impl.h"
