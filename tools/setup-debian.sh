@@ -12,6 +12,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # drives the calc-probe session test
   python3
+  # the windows: Qt 6 with its platform plugins, and a metric-compatible "Arial"
+  qt6-base-dev qt6-qpa-plugins fonts-liberation
+  # real-window tests: an X server, real input events, screenshots
+  xvfb xdotool imagemagick
 )
 
 missing=()

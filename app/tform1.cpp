@@ -1,0 +1,137 @@
+#include "tform1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+
+#include <exception>
+
+#include "application.h"
+#include "calc/errors.h"
+#include "calc/number_text.h"
+#include "calc/sdnr.h"
+#include "tform2.h"
+#include "toolkit/classic_font.h"
+#include "toolkit/labeled_edit.h"
+
+namespace {
+
+const QColor Cream(0xFF, 0xFB, 0xF0);
+const QColor LightGreen(0xCC, 0xFF, 0xCC);
+const QColor LightRed(0xFF, 0xCC, 0xCC);
+constexpr QSize ClientSize(346, 203);
+constexpr QPoint ScreenPosition(281, 281);
+constexpr QSize FieldSize(121, 21);
+const QString PictureTrigger = QStringLiteral("9157");
+
+// The core reads 8-bit text.
+std::string ansiText(const QLineEdit* field) {
+  return field->text().toLatin1().toStdString();
+}
+
+}  // namespace
+
+TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
+  setWindowTitle(QStringLiteral("Quantelo"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+
+  auto* client = new QWidget(this);
+  QPalette colours = client->palette();
+  colours.setColor(QPalette::Window, Cream);
+  client->setPalette(colours);
+  client->setAutoFillBackground(true);
+  client->setFont(toolkit::ClassicSansSerif(11));
+  setCentralWidget(client);
+
+  LabeledEdit1 = addLabeledEdit(QStringLiteral("Grauwert Aluminium"), 32, 32);
+  LabeledEdit2 = addLabeledEdit(QStringLiteral("STD Aluminium"), 200, 32);
+  LabeledEdit3 = addLabeledEdit(QStringLiteral("Grauwert Hintergrund"), 32, 88);
+  LabeledEdit4 = addLabeledEdit(QStringLiteral("STD Hintergrund"), 200, 88);
+  LabeledEdit5 = addLabeledEdit(QStringLiteral("Berechnetes SDNR"), 32, 152);
+  LabeledEdit5->setReadOnly(true);
+  LabeledEdit5->setColor(palette().color(QPalette::Base));
+  for (toolkit::TLabeledEdit* field : {LabeledEdit1, LabeledEdit2, LabeledEdit3, LabeledEdit4}) {
+    field->setColor(Qt::white);
+    connect(field, &QLineEdit::textChanged, this, [this, field] {
+      Application()->Dispatch([this, field] { LabeledEdit1Change(field); });
+    });
+  }
+
+  // The picture keeps its proportions, as large as the box allows, in the top-left corner.
+  Image1 = new QLabel(client);
+  Image1->setGeometry(240, 120, 89, 73);
+  Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Image1->setPixmap(QPixmap(QStringLiteral(":/torso.png"))
+                        .scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  Image1->hide();
+
+  buildMenu();
+  setFixedSize(ClientSize.width(), ClientSize.height() + MainMenu1->sizeHint().height());
+  move(ScreenPosition);
+}
+
+toolkit::TLabeledEdit* TForm1::addLabeledEdit(const QString& caption, int left, int top) {
+  auto* field = new toolkit::TLabeledEdit(caption, centralWidget());
+  field->setGeometry(QRect(QPoint(left, top), FieldSize));
+  return field;
+}
+
+void TForm1::buildMenu() {
+  MainMenu1 = menuBar();
+  Datei1 = MainMenu1->addMenu(QStringLiteral("&Datei"));
+  Beenden1 = Datei1->addAction(QStringLiteral("Be&enden"));
+  Hilfe1 = MainMenu1->addMenu(QStringLiteral("&Hilfe"));
+  Hilfe2 = Hilfe1->addAction(QStringLiteral("Hilfe"));
+  Hilfe2->setShortcut(Qt::Key_F1);
+  // F1 also from the help window; a modal window still blocks it.
+  Hilfe2->setShortcutContext(Qt::ApplicationShortcut);
+  ber1 = Hilfe1->addAction(QStringLiteral("Ü&ber"));
+
+  connect(Beenden1, &QAction::triggered, this,
+          [this] { Application()->Dispatch([this] { Beenden1Click(); }); });
+  connect(Hilfe2, &QAction::triggered, this,
+          [this] { Application()->Dispatch([this] { BitBtn1Click(); }); });
+}
+
+void TForm1::LabeledEdit1Change(toolkit::TLabeledEdit* Sender) {
+  // A number too large for a single is no valid field, but the result and the picture still
+  // follow the new text before the overflow is reported.
+  std::exception_ptr overflow;
+  bool isNumber = false;
+  try {
+    float value;
+    isNumber = calc::CheckNumberSingle(fpu_, ansiText(Sender), value);
+  } catch (const calc::EOverflow&) {
+    fpu_.reset(calc::DefaultFpuControlWord);
+    overflow = std::current_exception();
+  }
+  Sender->setColor(isNumber ? LightGreen : LightRed);
+  Button1Click();
+  Image1->setVisible(Sender->text().contains(PictureTrigger));
+  if (overflow) std::rethrow_exception(overflow);
+}
+
+void TForm1::Button1Click() {
+  const std::string result = calc::SdnrResultText(fpu_, ansiText(LabeledEdit1), ansiText(LabeledEdit2),
+                                                  ansiText(LabeledEdit3), ansiText(LabeledEdit4));
+  LabeledEdit5->setText(QString::fromLatin1(result));
+}
+
+void TForm1::Beenden1Click() {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                            Qt::QueuedConnection);
+}
+
+void TForm1::BitBtn1Click() {
+  help_.show();
+  help_.raise();
+  help_.activateWindow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  QCoreApplication::quit();
+}

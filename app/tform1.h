@@ -1,0 +1,54 @@
+// The main window: four measured values in, the SDNR out.
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace calc {
+class Fpu;
+}
+namespace toolkit {
+class TLabeledEdit;
+}
+class TForm2;
+
+class TForm1 : public QMainWindow {
+ public:
+  // fpu is the process setting the calculation runs under; help is the help window.
+  TForm1(calc::Fpu& fpu, TForm2& help);
+
+  // The change notification of the four input fields.
+  void LabeledEdit1Change(toolkit::TLabeledEdit* Sender);
+  // The calculation: the SDNR of the four fields, or "NaN", into the result field.
+  void Button1Click();
+  // Ends the program once the messages posted before have been handled.
+  void Beenden1Click();
+  // Shows the help window without making it modal and brings it to the front.
+  void BitBtn1Click();
+
+  toolkit::TLabeledEdit* LabeledEdit1;
+  toolkit::TLabeledEdit* LabeledEdit2;
+  toolkit::TLabeledEdit* LabeledEdit3;
+  toolkit::TLabeledEdit* LabeledEdit4;
+  toolkit::TLabeledEdit* LabeledEdit5;
+  QLabel* Image1;
+  QMenuBar* MainMenu1;
+  QMenu* Datei1;
+  QAction* Beenden1;
+  QMenu* Hilfe1;
+  QAction* Hilfe2;
+  QAction* ber1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  toolkit::TLabeledEdit* addLabeledEdit(const QString& caption, int left, int top);
+  void buildMenu();
+
+  calc::Fpu& fpu_;
+  TForm2& help_;
+};

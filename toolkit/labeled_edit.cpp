@@ -1,0 +1,37 @@
+#include "labeled_edit.h"
+
+#include <QLabel>
+
+namespace toolkit {
+
+namespace {
+constexpr int LabelSpacing = 3;
+}
+
+TLabeledEdit::TLabeledEdit(const QString& caption, QWidget* parent)
+    : QLineEdit(parent), label_(new QLabel(caption, parent)) {
+  label_->setBuddy(this);
+  placeLabel();
+}
+
+void TLabeledEdit::setColor(const QColor& color) {
+  QPalette colours = palette();
+  colours.setColor(QPalette::Base, color);
+  setPalette(colours);
+}
+
+QColor TLabeledEdit::color() const {
+  return palette().color(QPalette::Base);
+}
+
+void TLabeledEdit::moveEvent(QMoveEvent* event) {
+  QLineEdit::moveEvent(event);
+  placeLabel();
+}
+
+void TLabeledEdit::placeLabel() {
+  label_->adjustSize();
+  label_->move(x(), y() - LabelSpacing - label_->height());
+}
+
+}  // namespace toolkit
