@@ -16,6 +16,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins fonts-liberation
   # real-window tests: an X server, real input events, screenshots
   xvfb xdotool imagemagick
+  # the start-up timer watches the X server for the first window
+  libx11-dev
 )
 
 missing=()
