@@ -1,0 +1,73 @@
+// The title and the standard error report.
+#include <functional>
+#include <stdexcept>
+
+#include "application.h"
+#include "calc/errors.h"
+#include "calc/fpu.h"
+#include "window_test.h"
+
+namespace {
+
+TEST(ReportText, GetsAFullStopAfterCharactersBeyondIt) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Floating point overflow", "Floating point overflow."},
+      {"x.", "x."},
+      {"x!", "x!"},
+      {"x)", "x)"},
+      {"", ""},
+      {"'abc' is not a valid floating point value", "'abc' is not a valid floating point value."},
+      {"Ende?", "Ende?."},
+      {"5", "5."},
+  };
+  for (const auto& [message, text] : cases) EXPECT_EQ(TApplication::ReportText(message), text);
+}
+
+TEST(Title, IsTheExecutableNameCutAtItsFirstDot) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/usr/bin/quantelo", "quantelo"},
+      {"C:/x/Quantelo.exe", "Quantelo"},
+      {"/a/QUANTELO.tar.gz", "Quantelo"},
+      {"/a/b.c/qUaNtElO", "quantelo"},
+  };
+  for (const auto& [path, title] : cases) EXPECT_EQ(TApplication::TitleFromExecutable(path), title);
+}
+
+TEST(Title, ComesFromTheRunningExecutable) {
+  EXPECT_EQ(Application()->Title(), TestTitle);
+  EXPECT_EQ(QCoreApplication::applicationName(), TestTitle);
+}
+
+using ErrorReportTest = WindowTest;
+
+// An error escaping an event handler is reported and the program carries on; a processor error
+// also leaves the unit under the process setting again.
+TEST_F(ErrorReportTest, ShowsTheMessageUnderTheTitleWithAStopIcon) {
+  struct Case {
+    std::function<void()> handler;
+    const char* text;
+    std::uint16_t controlWordAfter;
+  };
+  const Case cases[] = {
+      {[] { throw calc::EOverflow(); }, "Floating point overflow.", calc::DefaultFpuControlWord},
+      {[] { throw calc::EConvertError("'x' is not a valid floating point value"); },
+       "'x' is not a valid floating point value.", calc::ParseFpuControlWord},
+      {[] { throw std::runtime_error("Ende?"); }, "Ende?.", calc::ParseFpuControlWord},
+      {[] { throw 42; }, "Unknown error.", calc::ParseFpuControlWord},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ProcessFpu().reset(calc::ParseFpuControlWord);
+    ErrorBox box;
+    expectErrorBox(box);
+    Application()->Dispatch(c.handler);
+    ASSERT_TRUE(box.shown);
+    EXPECT_EQ(box.caption, TestTitle);
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    EXPECT_EQ(box.text, c.text);
+    EXPECT_EQ(ProcessFpu().controlWord(), c.controlWordAfter);
+  }
+  ProcessFpu().reset(calc::DefaultFpuControlWord);
+}
+
+}  // namespace
