@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QString>
-
 #include <exception>
 #include <utility>
 

@@ -2,8 +2,11 @@
 // order, the windows, the message loop, and the finishing actions in reverse order.
 #include <span>
 
+#include "about/component_library.h"
+#include "about/handler_dispatch.h"
 #include "application.h"
 #include "calc/fpu.h"
+#include "langsupp/lang_strings.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "toolkit/toolkit_startup.h"
@@ -11,20 +14,24 @@
 namespace {
 
 struct UnitActions {
-  void (*startup)();
+  void (*startup)();  // null when the unit has nothing to do at start-up
   void (*finish)();
 };
 
 // Each unit after the units it depends on.
 constexpr UnitActions Units[] = {
     {toolkit::ToolkitStartup, toolkit::ToolkitFinish},
+    {nullptr, langsupp::LangSuppFinish},
+    {about::ComponentLibraryStartup, about::ComponentLibraryFinish},
 };
 
 // Runs the start-up actions now and the finishing actions, in reverse, when it goes.
 class RunningUnits {
  public:
   explicit RunningUnits(std::span<const UnitActions> units) : units_(units) {
-    for (const UnitActions& unit : units_) unit.startup();
+    for (const UnitActions& unit : units_) {
+      if (unit.startup != nullptr) unit.startup();
+    }
   }
   ~RunningUnits() {
     for (auto unit = units_.rbegin(); unit != units_.rend(); ++unit) unit->finish();
@@ -42,6 +49,8 @@ int main(int argc, char* argv[]) {
   calc::Fpu processFpu;
   processFpu.reset(calc::DefaultFpuControlWord);
   TApplication application(argc, argv, processFpu);
+  // The about window's handlers report their errors as the program's own handlers do.
+  about::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });
   RunningUnits units(Units);
 
   TForm2 help;

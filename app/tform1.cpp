@@ -4,14 +4,15 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
-
 #include <exception>
 
+#include "about/tmyabout.h"
 #include "application.h"
 #include "calc/errors.h"
 #include "calc/number_text.h"
 #include "calc/sdnr.h"
 #include "tform2.h"
+#include "toolkit/about_info.h"
 #include "toolkit/classic_font.h"
 #include "toolkit/labeled_edit.h"
 
@@ -94,6 +95,8 @@ void TForm1::buildMenu() {
           [this] { Application()->Dispatch([this] { Beenden1Click(); }); });
   connect(Hilfe2, &QAction::triggered, this,
           [this] { Application()->Dispatch([this] { BitBtn1Click(); }); });
+  connect(ber1, &QAction::triggered, this,
+          [this] { Application()->Dispatch([this] { ber1Click(); }); });
 }
 
 void TForm1::LabeledEdit1Change(toolkit::TLabeledEdit* Sender) {
@@ -115,8 +118,9 @@ void TForm1::LabeledEdit1Change(toolkit::TLabeledEdit* Sender) {
 }
 
 void TForm1::Button1Click() {
-  const std::string result = calc::SdnrResultText(fpu_, ansiText(LabeledEdit1), ansiText(LabeledEdit2),
-                                                  ansiText(LabeledEdit3), ansiText(LabeledEdit4));
+  const std::string result =
+      calc::SdnrResultText(fpu_, ansiText(LabeledEdit1), ansiText(LabeledEdit2),
+                           ansiText(LabeledEdit3), ansiText(LabeledEdit4));
   LabeledEdit5->setText(QString::fromLatin1(result));
 }
 
@@ -129,6 +133,18 @@ void TForm1::BitBtn1Click() {
   help_.show();
   help_.raise();
   help_.activateWindow();
+}
+
+void TForm1::ber1Click() {
+  // The icon at the standard icon size; the about window paints it while it is being filled.
+  const QPixmap icon = QApplication::windowIcon().pixmap(QSize(32, 32));
+  toolkit::TAboutInfo info{};
+  info.Title = QStringLiteral("Quantelo");
+  info.Description = QStringLiteral("Berechnet das Signaldifferenz-Rausch-Verhältnis");
+  info.Copyright = QStringLiteral("Copyright © 2024 Example Software");
+  info.Graphic = &icon;
+  info.Url = QStringLiteral("https://www.example.com/software/toolcoll.shtm");
+  about::ShowAbout(info);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

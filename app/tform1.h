@@ -28,6 +28,8 @@ class TForm1 : public QMainWindow {
   void Beenden1Click();
   // Shows the help window without making it modal and brings it to the front.
   void BitBtn1Click();
+  // Describes the program to the about window and shows it until it is closed.
+  void ber1Click();
 
   toolkit::TLabeledEdit* LabeledEdit1;
   toolkit::TLabeledEdit* LabeledEdit2;

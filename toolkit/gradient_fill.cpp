@@ -2,7 +2,6 @@
 
 #include <QLibrary>
 #include <QPainter>
-
 #include <memory>
 
 namespace toolkit {

@@ -29,8 +29,9 @@ inline constexpr std::uint32_t GRADIENT_FILL_RECT_H = 0;
 inline constexpr std::uint32_t GRADIENT_FILL_RECT_V = 1;
 
 // The painter stands for the device context.
-using TGradientFillProc = bool (*)(QPainter* dc, const TRIVERTEX* vertices, std::uint32_t vertexCount,
-                                   const void* mesh, std::uint32_t meshCount, std::uint32_t mode);
+using TGradientFillProc = bool (*)(QPainter* dc, const TRIVERTEX* vertices,
+                                   std::uint32_t vertexCount, const void* mesh,
+                                   std::uint32_t meshCount, std::uint32_t mode);
 
 // Fills the rectangle from the first vertex to the second with white, ignoring colours, mesh and
 // mode; true when there was something to paint on.

@@ -1,7 +1,6 @@
 #include "toolkit_startup.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <exception>

@@ -13,9 +13,11 @@ packages=(
   # drives the calc-probe session test
   python3
   # the windows: Qt 6 with its platform plugins, and a metric-compatible "Arial"
-  qt6-base-dev qt6-qpa-plugins fonts-liberation
+  qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation
   # real-window tests: an X server, real input events, screenshots
   xvfb xdotool imagemagick
+  # a window that reports the clicks it gets, below the about window
+  x11-utils
   # the start-up timer watches the X server for the first window
   libx11-dev
 )

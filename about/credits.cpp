@@ -1,0 +1,52 @@
+#include "credits.h"
+
+#include <QFile>
+#include <QPainter>
+
+#include "about/about_surface.h"
+
+namespace about {
+
+std::int32_t ScrollOffset = 0;
+
+QStringList CreditRoles() {
+  QFile list(QStringLiteral(":/about/credits.txt"));
+  if (!list.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+  return QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QImage BuildCreditsBitmap(const QStringList& roles) {
+  QImage credits =
+      NewBitmap(QSize(CreditsWidth, static_cast<int>(roles.size()) * CreditsRowHeight));
+  credits.fill(CreditsCream);
+  QPainter painter(&credits);
+  QFont font = ArialPoints(9, false);
+  for (int i = 0; i < roles.size(); ++i) {
+    const int top = CreditsRowHeight * i;
+    font.setBold(true);
+    painter.setFont(font);
+    TextOut(painter, QPoint(5, top), roles[i] + ':', CreditsCream);
+    font.setBold(false);
+    painter.setFont(font);
+    TextOut(painter, QPoint(30, top + 15), CreditsAuthorLine, CreditsCream);
+  }
+  return credits;
+}
+
+QRect ScrollStep(QImage& surface, const QImage& credits, const QPoint& box, const QRegion& clip) {
+  const int height = credits.height();
+  ScrollOffset = ScrollOffset <= 0 ? height : ScrollOffset - 1;
+  QPainter painter(&surface);
+  painter.setClipRegion(clip);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  // A source block reaching below the picture's last row is cut there; the second copy covers
+  // those rows.
+  painter.drawImage(box, credits,
+                    QRect(0, height - ScrollOffset, CreditsWidth, CreditsBlockHeight));
+  painter.drawImage(box + QPoint(0, ScrollOffset), credits,
+                    QRect(0, 0, CreditsWidth, CreditsBlockHeight));
+  const QRect blocks(box, QSize(CreditsWidth, ScrollOffset + CreditsBlockHeight));
+  return blocks & clip.boundingRect();
+}
+
+}  // namespace about

@@ -1,0 +1,128 @@
+#include "image.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace toolkit {
+
+namespace {
+
+// Layouts are made at 96 dots per inch; a bitmap at that resolution draws point sizes to match.
+constexpr int DotsPerMeter96 = 3780;
+
+// The part of a bitmap with every pixel of the key colour made fully transparent.
+QImage withoutKey(const QImage& part, QRgb key) {
+  QImage keyed = part.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < keyed.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+    for (int x = 0; x < keyed.width(); ++x) {
+      if (line[x] == key) line[x] = 0;
+    }
+  }
+  return keyed;
+}
+
+}  // namespace
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+}
+
+TImage::~TImage() = default;
+
+QImage& TImage::Canvas() {
+  if (bitmap_.isNull()) {
+    vector_.reset();
+    bitmap_ = QImage(size(), QImage::Format_RGB32);
+    bitmap_.setDotsPerMeterX(DotsPerMeter96);
+    bitmap_.setDotsPerMeterY(DotsPerMeter96);
+    bitmap_.fill(Qt::white);
+  }
+  return bitmap_;
+}
+
+void TImage::setBitmap(const QImage& bitmap) {
+  vector_.reset();
+  bitmap_ = bitmap;
+  update();
+}
+
+bool TImage::loadVector(const QString& fileName) {
+  bitmap_ = QImage();
+  vector_ = std::make_unique<QSvgRenderer>(fileName);
+  if (!vector_->isValid()) vector_.reset();
+  update();
+  return vector_ != nullptr;
+}
+
+void TImage::setProportional(bool on) {
+  proportional_ = on;
+  update();
+}
+
+void TImage::setCenter(bool on) {
+  center_ = on;
+  update();
+}
+
+void TImage::setTransparent(bool on) {
+  transparent_ = on;
+  update();
+}
+
+QSize TImage::pictureSize() const {
+  if (vector_) return vector_->defaultSize();
+  return bitmap_.size();
+}
+
+QRect TImage::pictureRect() const {
+  QSize shown = pictureSize();
+  if (proportional_ && (shown.width() > width() || shown.height() > height())) {
+    shown.scale(size(), Qt::KeepAspectRatio);
+  }
+  QRect rect(QPoint(0, 0), shown);
+  if (center_) rect.moveCenter(this->rect().center());
+  return rect;
+}
+
+void TImage::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QRect target = pictureRect();
+  if (vector_) {
+    vector_->render(&painter, target);
+    return;
+  }
+  if (bitmap_.isNull()) return;
+  const QRgb key = bitmap_.pixel(0, bitmap_.height() - 1);
+  if (target.size() == bitmap_.size()) {
+    // Unscaled: only the exposed part, so that a small change costs a small repaint.
+    const QRect exposed = event->rect() & target;
+    const QImage part = bitmap_.copy(exposed.translated(-target.topLeft()));
+    painter.drawImage(exposed.topLeft(), transparent_ ? withoutKey(part, key) : part);
+  } else {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, transparent_ ? withoutKey(bitmap_, key) : bitmap_);
+  }
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TImage::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  if (OnMouseMove) OnMouseMove(event->modifiers(), event->position().toPoint());
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  if (OnClick && event->button() == Qt::LeftButton &&
+      rect().contains(event->position().toPoint())) {
+    OnClick();
+  }
+}
+
+}  // namespace toolkit
