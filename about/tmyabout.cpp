@@ -14,12 +14,12 @@
 
 #include "about/about_surface.h"
 #include "about/credits.h"
-#include "about/handler_dispatch.h"
 #include "about/round_rect_region.h"
 #include "about/screen_cursor.h"
 #include "langsupp/tag.h"
 #include "langsupp/translate_form.h"
 #include "toolkit/classic_font.h"
+#include "toolkit/event_dispatch.h"
 #include "toolkit/image.h"
 #include "toolkit/shell_links.h"
 #include "toolkit/version_info.h"
@@ -82,7 +82,7 @@ TTMyAbout::TTMyAbout() {
   // Key preview: the window sees F3 and Esc wherever the focus is.
   installEventFilter(this);
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
-  Dispatch([this] { FormCreate(); });
+  toolkit::Dispatch([this] { FormCreate(); });
 }
 
 QLabel* TTMyAbout::addLabel(const QString& caption, const QRect& bounds, const QFont& font) {
@@ -112,10 +112,10 @@ void TTMyAbout::createComponents() {
   Image1->setGeometry(QRect(QPoint(0, 0), SurfaceSize));
   Image1->setTransparent(true);
   Image1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
-    Dispatch([&] { Image1MouseDown(button, shift, at.x(), at.y()); });
+    toolkit::Dispatch([&] { Image1MouseDown(button, shift, at.x(), at.y()); });
   };
   Image1->OnMouseMove = [this](Qt::KeyboardModifiers shift, QPoint at) {
-    Dispatch([&] { Image1MouseMove(shift, at.x(), at.y()); });
+    toolkit::Dispatch([&] { Image1MouseMove(shift, at.x(), at.y()); });
   };
 
   Image2 = new toolkit::TImage(this);
@@ -141,7 +141,7 @@ void TTMyAbout::createComponents() {
   Image3->setTransparent(true);
   Image3->setToolTip(QStringLiteral("Close Window"));
   langsupp::SetTag(Image3, CloseGlyphTag);
-  Image3->OnClick = [this] { Dispatch([this] { FormHide(); }); };
+  Image3->OnClick = [this] { toolkit::Dispatch([this] { FormHide(); }); };
 
   Image5 = new toolkit::TImage(this);
   Image5->setGeometry(376, 304, 80, 29);
@@ -149,7 +149,7 @@ void TTMyAbout::createComponents() {
   Image5->setProportional(true);
   Image5->setCenter(true);
   Image5->setCursor(Qt::PointingHandCursor);
-  Image5->OnClick = [this] { Dispatch([this] { Image5Click(); }); };
+  Image5->OnClick = [this] { toolkit::Dispatch([this] { Image5Click(); }); };
 
   ListBox1 = new QListWidget(this);
   ListBox1->setGeometry(144, 208, 121, 97);
@@ -175,10 +175,10 @@ void TTMyAbout::createComponents() {
   Timer1 = new QTimer(this);
   Timer1->setInterval(55);
   Timer1->start();
-  connect(Timer1, &QTimer::timeout, this, [this] { Dispatch([this] { Timer1Timer(); }); });
+  connect(Timer1, &QTimer::timeout, this, [this] { toolkit::Dispatch([this] { Timer1Timer(); }); });
   Timer3 = new QTimer(this);
   Timer3->setInterval(20);
-  connect(Timer3, &QTimer::timeout, this, [this] { Dispatch([this] { Timer3Timer(); }); });
+  connect(Timer3, &QTimer::timeout, this, [this] { toolkit::Dispatch([this] { Timer3Timer(); }); });
 }
 
 void TTMyAbout::FormCreate() {
@@ -238,7 +238,7 @@ int TTMyAbout::ShowModal() {
   if (applicationEnding_ || modalResult_ == 0) {
     modalResult_ = ModalResultCancel;
   } else {
-    Dispatch([this] { FormClose(); });
+    toolkit::Dispatch([this] { FormClose(); });
   }
   const int result = modalResult_;
   hide();
@@ -351,7 +351,7 @@ void TTMyAbout::Timer3Timer() {
 void TTMyAbout::mousePressEvent(QMouseEvent* event) {
   // Presses on the window itself, such as on the disabled warning box, act as on the surface.
   const QPoint at = event->position().toPoint();
-  Dispatch([&] { Image1MouseDown(event->button(), event->modifiers(), at.x(), at.y()); });
+  toolkit::Dispatch([&] { Image1MouseDown(event->button(), event->modifiers(), at.x(), at.y()); });
 }
 
 bool TTMyAbout::eventFilter(QObject* watched, QEvent* event) {
@@ -361,7 +361,7 @@ bool TTMyAbout::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    Dispatch([&] { FormKeyDown(key->key(), key->modifiers()); });
+    toolkit::Dispatch([&] { FormKeyDown(key->key(), key->modifiers()); });
     // Taken here, so that they reach neither a control nor, a second time, this filter.
     return key->key() == Qt::Key_F3 || key->key() == Qt::Key_Escape;
   }
@@ -371,9 +371,9 @@ bool TTMyAbout::eventFilter(QObject* watched, QEvent* event) {
     if (label != nullptr && release->button() == Qt::LeftButton &&
         label->rect().contains(release->position().toPoint())) {
       if (label == Label6) {
-        Dispatch([this] { Label6Click(); });
+        toolkit::Dispatch([this] { Label6Click(); });
       } else if (label == Label3 || label == Label4 || label == Label5) {
-        Dispatch([this, label] { Label3Click(label); });
+        toolkit::Dispatch([this, label] { Label3Click(label); });
       }
     }
   }
@@ -382,12 +382,12 @@ bool TTMyAbout::eventFilter(QObject* watched, QEvent* event) {
 
 void TTMyAbout::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  Dispatch([this] { FormShow(); });
+  toolkit::Dispatch([this] { FormShow(); });
 }
 
 void TTMyAbout::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
-  if (hideBound_) Dispatch([this] { FormHide(); });
+  if (hideBound_) toolkit::Dispatch([this] { FormHide(); });
 }
 
 void TTMyAbout::closeEvent(QCloseEvent* event) {
@@ -402,7 +402,7 @@ void TTMyAbout::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  Dispatch([this] { FormClose(); });
+  toolkit::Dispatch([this] { FormClose(); });
   event->accept();
 }
 

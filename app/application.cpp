@@ -8,6 +8,7 @@
 #include "calc/errors.h"
 #include "calc/format_settings.h"
 #include "calc/fpu.h"
+#include "toolkit/event_dispatch.h"
 #include "toolkit/toolkit_startup.h"
 
 namespace {
@@ -30,6 +31,7 @@ TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
   setWindowIcon(QIcon(QStringLiteral(":/quantelo.png")));
   setQuitOnLastWindowClosed(false);
   LoadLocaleFormatSettings();
+  toolkit::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });
 }
 
 QString TApplication::TitleFromExecutable(const QString& path) {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QString>
 #include <exception>
-#include <utility>
 
 namespace calc {
 class Fpu;
@@ -20,19 +19,9 @@ class TApplication : public QApplication {
   static QString TitleFromExecutable(const QString& path);
   QString Title() const { return title_; }
 
-  // Runs an event handler. An error that escapes it goes to the standard error report and the
-  // program carries on; errors never travel through the toolkit's own frames.
-  template <typename Handler>
-  void Dispatch(Handler&& handler) noexcept {
-    try {
-      std::forward<Handler>(handler)();
-    } catch (...) {
-      HandleException(std::current_exception());
-    }
-  }
-
-  // The standard error report: a message box with a stop icon, the title as caption and the
-  // message, with a full stop where the rule asks for one.
+  // The standard error report, which every window's event dispatch hands its errors to: a message
+  // box with a stop icon, the title as caption and the message, with a full stop where the rule
+  // asks for one.
   void HandleException(std::exception_ptr error);
 
   // The report's text: a full stop is appended when the message is not empty and its last

@@ -3,7 +3,6 @@
 #include <span>
 
 #include "about/component_library.h"
-#include "about/handler_dispatch.h"
 #include "application.h"
 #include "calc/fpu.h"
 #include "langsupp/lang_strings.h"
@@ -49,8 +48,6 @@ int main(int argc, char* argv[]) {
   calc::Fpu processFpu;
   processFpu.reset(calc::DefaultFpuControlWord);
   TApplication application(argc, argv, processFpu);
-  // The about window's handlers report their errors as the program's own handlers do.
-  about::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });
   RunningUnits units(Units);
 
   TForm2 help;

@@ -7,13 +7,13 @@
 #include <exception>
 
 #include "about/tmyabout.h"
-#include "application.h"
 #include "calc/errors.h"
 #include "calc/number_text.h"
 #include "calc/sdnr.h"
 #include "tform2.h"
 #include "toolkit/about_info.h"
 #include "toolkit/classic_font.h"
+#include "toolkit/event_dispatch.h"
 #include "toolkit/labeled_edit.h"
 
 namespace {
@@ -56,9 +56,8 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
   LabeledEdit5->setColor(palette().color(QPalette::Base));
   for (toolkit::TLabeledEdit* field : {LabeledEdit1, LabeledEdit2, LabeledEdit3, LabeledEdit4}) {
     field->setColor(Qt::white);
-    connect(field, &QLineEdit::textChanged, this, [this, field] {
-      Application()->Dispatch([this, field] { LabeledEdit1Change(field); });
-    });
+    connect(field, &QLineEdit::textChanged, this,
+            [this, field] { toolkit::Dispatch([this, field] { LabeledEdit1Change(field); }); });
   }
 
   // The picture keeps its proportions, as large as the box allows, in the top-left corner.
@@ -92,11 +91,10 @@ void TForm1::buildMenu() {
   ber1 = Hilfe1->addAction(QStringLiteral("Ü&ber"));
 
   connect(Beenden1, &QAction::triggered, this,
-          [this] { Application()->Dispatch([this] { Beenden1Click(); }); });
+          [this] { toolkit::Dispatch([this] { Beenden1Click(); }); });
   connect(Hilfe2, &QAction::triggered, this,
-          [this] { Application()->Dispatch([this] { BitBtn1Click(); }); });
-  connect(ber1, &QAction::triggered, this,
-          [this] { Application()->Dispatch([this] { ber1Click(); }); });
+          [this] { toolkit::Dispatch([this] { BitBtn1Click(); }); });
+  connect(ber1, &QAction::triggered, this, [this] { toolkit::Dispatch([this] { ber1Click(); }); });
 }
 
 void TForm1::LabeledEdit1Change(toolkit::TLabeledEdit* Sender) {

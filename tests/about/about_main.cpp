@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "about/handler_dispatch.h"
+#include "toolkit/event_dispatch.h"
 #include "toolkit/toolkit_startup.h"
 
 namespace {
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(QuietAboutUnsupported);
   QApplication application(argc, argv);
   toolkit::ToolkitStartup();
-  about::SetErrorReport(FailOnEscapingError);
+  toolkit::SetErrorReport(FailOnEscapingError);
   const int failed = RUN_ALL_TESTS();
   toolkit::ToolkitFinish();
   return failed;

@@ -1,7 +1,6 @@
 // The window tests run inside the real application object, set up as the program sets it up.
 #include <gtest/gtest.h>
 
-#include "about/handler_dispatch.h"
 #include "application.h"
 #include "calc/fpu.h"
 #include "toolkit/toolkit_startup.h"
@@ -19,7 +18,6 @@ int main(int argc, char** argv) {
   ProcessFpu().reset(calc::DefaultFpuControlWord);
   TApplication application(argc, argv, ProcessFpu());
   toolkit::ToolkitStartup();
-  about::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });
   const int failed = RUN_ALL_TESTS();
   toolkit::ToolkitFinish();
   return failed;

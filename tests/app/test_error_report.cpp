@@ -5,6 +5,7 @@
 #include "application.h"
 #include "calc/errors.h"
 #include "calc/fpu.h"
+#include "toolkit/event_dispatch.h"
 #include "window_test.h"
 
 namespace {
@@ -60,7 +61,7 @@ TEST_F(ErrorReportTest, ShowsTheMessageUnderTheTitleWithAStopIcon) {
     ProcessFpu().reset(calc::ParseFpuControlWord);
     ErrorBox box;
     expectErrorBox(box);
-    Application()->Dispatch(c.handler);
+    toolkit::Dispatch(c.handler);
     ASSERT_TRUE(box.shown);
     EXPECT_EQ(box.caption, TestTitle);
     EXPECT_EQ(box.icon, QMessageBox::Critical);

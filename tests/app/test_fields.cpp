@@ -2,7 +2,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTest>
-
 #include <iterator>
 #include <utility>
 

@@ -1,7 +1,6 @@
 // Ending the program: the menu command and closing the main window end the event loop.
 #include <QApplication>
 #include <QTimer>
-
 #include <functional>
 
 #include "window_test.h"

@@ -1,12 +1,12 @@
-// How the about window runs its event handlers: an error that escapes one goes to the program's
-// standard error report and never travels through Qt's frames. The unit knows no application
-// class, so the program hands its report in at start-up.
+// How every window runs its event handlers: an error that escapes one goes to the program's
+// standard error report and never travels through Qt's frames. The shared units know no
+// application class, so the application hands its report in when it is created.
 #pragma once
 
 #include <exception>
 #include <functional>
 
-namespace about {
+namespace toolkit {
 
 using ErrorReport = void (*)(std::exception_ptr error);
 
@@ -16,4 +16,4 @@ void SetErrorReport(ErrorReport report);
 
 void Dispatch(const std::function<void()>& handler) noexcept;
 
-}  // namespace about
+}  // namespace toolkit

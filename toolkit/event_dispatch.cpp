@@ -1,6 +1,6 @@
-#include "handler_dispatch.h"
+#include "event_dispatch.h"
 
-namespace about {
+namespace toolkit {
 
 namespace {
 ErrorReport errorReport = nullptr;
@@ -19,4 +19,4 @@ void Dispatch(const std::function<void()>& handler) noexcept {
   }
 }
 
-}  // namespace about
+}  // namespace toolkit
