@@ -1,4 +1,6 @@
 // Opening and closing the window many times leaves nothing behind.
+#include <unistd.h>
+
 #include <QTest>
 #include <fstream>
 
@@ -13,7 +15,7 @@ long ResidentBytes() {
   long size = 0;
   long resident = 0;
   statm >> size >> resident;
-  return resident * 4096;
+  return resident * sysconf(_SC_PAGESIZE);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
