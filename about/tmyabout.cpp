@@ -23,6 +23,7 @@
 #include "toolkit/image.h"
 #include "toolkit/shell_links.h"
 #include "toolkit/version_info.h"
+#include "toolkit/widget_colour.h"
 
 namespace about {
 
@@ -60,12 +61,6 @@ void EnableTimer(QTimer* timer, bool enabled) {
   }
 }
 
-void SetFontColour(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(widget->foregroundRole(), colour);
-  widget->setPalette(palette);
-}
-
 }  // namespace
 
 TTMyAbout::TTMyAbout() {
@@ -74,9 +69,7 @@ TTMyAbout::TTMyAbout() {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   setFixedSize(SurfaceSize);
   setAutoFillBackground(true);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, Navy);
-  setPalette(palette);
+  toolkit::SetWidgetColour(this, QPalette::Window, Navy);
   setFont(toolkit::ClassicSansSerif(11));
   createComponents();
   // Key preview: the window sees F3 and Esc wherever the focus is.
@@ -100,7 +93,7 @@ QLabel* TTMyAbout::addLink(const QString& caption, const QRect& bounds, int pixe
   QFont font = toolkit::ClassicSansSerif(pixelSize);
   font.setUnderline(true);
   QLabel* link = addLabel(caption, bounds, font);
-  SetFontColour(link, Blue);
+  toolkit::SetWidgetColour(link, link->foregroundRole(), Blue);
   link->setCursor(Qt::PointingHandCursor);
   // Sized to its text, so that the whole address shows whatever face stands in for the font.
   link->adjustSize();
@@ -252,9 +245,7 @@ void TTMyAbout::setModalResult(int result) {
 }
 
 void TTMyAbout::setColor(const QColor& colour) {
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, colour);
-  setPalette(palette);
+  toolkit::SetWidgetColour(this, QPalette::Window, colour);
   applyColourKey();
 }
 

@@ -16,6 +16,7 @@
 #include "toolkit/classic_font.h"
 #include "toolkit/event_dispatch.h"
 #include "toolkit/labeled_edit.h"
+#include "toolkit/widget_colour.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
                  Qt::WindowCloseButtonHint);
 
   auto* client = new QWidget(this);
-  QPalette colours = client->palette();
-  colours.setColor(QPalette::Window, Cream);
-  client->setPalette(colours);
+  toolkit::SetWidgetColour(client, QPalette::Window, Cream);
   client->setAutoFillBackground(true);
   client->setFont(toolkit::ClassicSansSerif(11));
   setCentralWidget(client);

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "widget_colour.h"
+
 namespace toolkit {
 
 namespace {
@@ -15,9 +17,7 @@ TLabeledEdit::TLabeledEdit(const QString& caption, QWidget* parent)
 }
 
 void TLabeledEdit::setColor(const QColor& color) {
-  QPalette colours = palette();
-  colours.setColor(QPalette::Base, color);
-  setPalette(colours);
+  SetWidgetColour(this, QPalette::Base, color);
 }
 
 QColor TLabeledEdit::color() const {

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include "widget_colour.h"
+
 namespace toolkit {
 
 namespace {
@@ -24,12 +26,6 @@ bool Open(const QString& target) {
   return QDesktopServices::openUrl(QUrl::fromUserInput(text));
 }
 
-void SetFontColour(QLabel* label, const QColor& colour) {
-  QPalette palette = label->palette();
-  palette.setColor(label->foregroundRole(), colour);
-  label->setPalette(palette);
-}
-
 }  // namespace
 
 bool RunProgram(QWidget* /*window*/, const QString& target) {
@@ -41,10 +37,10 @@ bool OpenLinkLabel(QLabel* label) {
   const QString caption = label->text();
   // The events processed here, or the handler, may destroy the label.
   const QPointer<QLabel> alive(label);
-  SetFontColour(label, OpeningColour);
+  SetWidgetColour(label, label->foregroundRole(), OpeningColour);
   QCoreApplication::processEvents();
   const bool opened = Open(caption);
-  if (alive) SetFontColour(alive, VisitedColour);
+  if (alive) SetWidgetColour(alive, alive->foregroundRole(), VisitedColour);
   return opened;
 }
 
