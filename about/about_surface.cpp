@@ -6,12 +6,12 @@
 
 #include "about/round_rect_region.h"
 #include "toolkit/gradient_fill.h"
+#include "toolkit/image.h"
 
 namespace about {
 
 namespace {
 
-constexpr int DotsPerMeter96 = 3780;
 constexpr int CardCorner = 30;
 constexpr int TitleBoxTop = 82;
 constexpr int TitleBoxCorner = 10;
@@ -24,13 +24,6 @@ QFont titleFont() {
 }
 
 }  // namespace
-
-QImage NewBitmap(const QSize& size) {
-  QImage bitmap(size, QImage::Format_RGB32);
-  bitmap.setDotsPerMeterX(DotsPerMeter96);
-  bitmap.setDotsPerMeterY(DotsPerMeter96);
-  return bitmap;
-}
 
 QFont ArialPoints(int points, bool bold) {
   QFont font(QStringLiteral("Arial"));
@@ -114,7 +107,7 @@ void PaintSubtitle(QImage& surface, const QString& subTitle) {
 }
 
 QImage CloseGlyph() {
-  QImage glyph = NewBitmap(QSize(24, 24));
+  QImage glyph = toolkit::NewBitmap(QSize(24, 24));
   glyph.fill(Qt::black);
   QPainter painter(&glyph);
   painter.setPen(Qt::NoPen);

@@ -21,8 +21,6 @@ inline const QColor Silver(0xC0, 0xC0, 0xC0);
 inline constexpr int TitleTop = 85;
 inline constexpr int SubtitleTop = 135;
 
-// A bitmap of that size at 96 dots per inch, the resolution point sizes are meant for.
-QImage NewBitmap(const QSize& size);
 QFont ArialPoints(int points, bool bold);
 
 // Draws text in the painter's pen colour with its cell's top-left at the point; the cell is

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "about/about_surface.h"
+#include "toolkit/image.h"
 
 namespace about {
 
@@ -17,7 +18,7 @@ QStringList CreditRoles() {
 
 QImage BuildCreditsBitmap(const QStringList& roles) {
   QImage credits =
-      NewBitmap(QSize(CreditsWidth, static_cast<int>(roles.size()) * CreditsRowHeight));
+      toolkit::NewBitmap(QSize(CreditsWidth, static_cast<int>(roles.size()) * CreditsRowHeight));
   credits.fill(CreditsCream);
   QPainter painter(&credits);
   QFont font = ArialPoints(9, false);

@@ -9,7 +9,6 @@ namespace toolkit {
 
 namespace {
 
-// Layouts are made at 96 dots per inch; a bitmap at that resolution draws point sizes to match.
 constexpr int DotsPerMeter96 = 3780;
 
 // The part of a bitmap with every pixel of the key colour made fully transparent.
@@ -26,6 +25,13 @@ QImage withoutKey(const QImage& part, QRgb key) {
 
 }  // namespace
 
+QImage NewBitmap(const QSize& size) {
+  QImage bitmap(size, QImage::Format_RGB32);
+  bitmap.setDotsPerMeterX(DotsPerMeter96);
+  bitmap.setDotsPerMeterY(DotsPerMeter96);
+  return bitmap;
+}
+
 TImage::TImage(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
 }
@@ -35,9 +41,7 @@ TImage::~TImage() = default;
 QImage& TImage::Canvas() {
   if (bitmap_.isNull()) {
     vector_.reset();
-    bitmap_ = QImage(size(), QImage::Format_RGB32);
-    bitmap_.setDotsPerMeterX(DotsPerMeter96);
-    bitmap_.setDotsPerMeterY(DotsPerMeter96);
+    bitmap_ = NewBitmap(size());
     bitmap_.fill(Qt::white);
   }
   return bitmap_;

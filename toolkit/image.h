@@ -10,6 +10,10 @@ class QSvgRenderer;
 
 namespace toolkit {
 
+// A bitmap at 96 dots per inch, the resolution the layouts are made for, so that fonts given in
+// points draw at the sizes the layouts expect.
+QImage NewBitmap(const QSize& size);
+
 // Its hint is the widget's tool tip. Deliberately not a QLabel, so that code telling controls
 // apart by kind never takes a picture for a label. It takes every mouse press made on it, so
 // presses never fall through to the window below it.

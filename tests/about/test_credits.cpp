@@ -85,7 +85,7 @@ TEST(ScrollStep, RowKShowsPictureRowHMinusDPlusKModH) {
                         {60, 59},    {2, 1},       {1, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.before);
-    QImage surface = NewBitmap(SurfaceSize);
+    QImage surface = toolkit::NewBitmap(SurfaceSize);
     surface.fill(Sentinel);
     ScrollOffset = c.before;
     const QRect changed = ScrollStep(surface, picture, Box.topLeft(), clip);

@@ -69,7 +69,7 @@ TEST_F(FillTest, TitleWiderThanTheWindowRunsPastItsEdges) {
 }
 
 TEST(Subtitle, TakesTheFirstWholeSizeFromTwentyFourPointsThatFits) {
-  const QImage surface = NewBitmap(SurfaceSize);
+  const QImage surface = toolkit::NewBitmap(SurfaceSize);
   const QString texts[] = {
       "",
       "Short",
