@@ -39,6 +39,13 @@ constexpr Extended negate(Extended a) {
 enum class Ordering : std::uint8_t { Less, Equal, Greater, Unordered };
 Ordering compare(Fpu& fpu, Extended a, Extended b);
 
+// The exact quotient of two integers, rounded once: (numeratorHigh * 2^64 + numeratorLow) /
+// denominator, negative when asked and the numerator is not 0. A denominator of 0 is a division
+// by zero (0 / 0 is invalid). Example: integerRatio(fpu, false, 0, 1, 3) is 1/3 as divide()
+// gives it, and integerRatio(fpu, false, 1, 0, 2) is exactly 2^63.
+Extended integerRatio(Fpu& fpu, bool negative, std::uint64_t numeratorHigh,
+                      std::uint64_t numeratorLow, std::uint64_t denominator);
+
 // FILD: exact.
 Extended fromInt64(std::int64_t value) noexcept;
 
