@@ -1,5 +1,7 @@
 // Program entry: the floating-point unit first, then the units' start-up actions in dependency
 // order, the windows, the message loop, and the finishing actions in reverse order.
+#include <QStringList>
+#include <QTimer>
 #include <span>
 
 #include "about/component_library.h"
@@ -8,6 +10,7 @@
 #include "langsupp/lang_strings.h"
 #include "tform1.h"
 #include "tform2.h"
+#include "toolkit/event_dispatch.h"
 #include "toolkit/toolkit_startup.h"
 
 namespace {
@@ -53,5 +56,12 @@ int main(int argc, char* argv[]) {
   TForm2 help;
   TForm1 main(processFpu, help);
   main.show();
+  // "quantelo FILE" measures the file as soon as the loop runs.
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() > 1) {
+    QTimer::singleShot(0, &main, [&main, path = arguments.at(1)] {
+      toolkit::Dispatch([&main, &path] { main.openImage(path); });
+    });
+  }
   return application.exec();
 }

@@ -3,14 +3,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
+#include <array>
 #include <exception>
+#include <filesystem>
+#include <optional>
 
 #include "about/tmyabout.h"
 #include "calc/errors.h"
 #include "calc/number_text.h"
 #include "calc/sdnr.h"
+#include "imaging/dicom_image.h"
+#include "measure/measure_window.h"
 #include "tform2.h"
 #include "toolkit/about_info.h"
 #include "toolkit/classic_font.h"
@@ -27,6 +37,15 @@ constexpr QSize ClientSize(346, 203);
 constexpr QPoint ScreenPosition(281, 281);
 constexpr QSize FieldSize(121, 21);
 const QString PictureTrigger = QStringLiteral("9157");
+
+// The first local file a drag carries, or an empty text.
+QString droppedFile(const QMimeData* data) {
+  if (data == nullptr) return {};
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) return url.toLocalFile();
+  }
+  return {};
+}
 
 // The core reads 8-bit text.
 std::string ansiText(const QLineEdit* field) {
@@ -69,6 +88,8 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
   Image1->hide();
 
   buildMenu();
+  setAcceptDrops(true);
+  for (QLineEdit* field : findChildren<QLineEdit*>()) field->installEventFilter(this);
   setFixedSize(ClientSize.width(), ClientSize.height() + MainMenu1->sizeHint().height());
   move(ScreenPosition);
 }
@@ -82,6 +103,8 @@ toolkit::TLabeledEdit* TForm1::addLabeledEdit(const QString& caption, int left, 
 void TForm1::buildMenu() {
   MainMenu1 = menuBar();
   Datei1 = MainMenu1->addMenu(QStringLiteral("&Datei"));
+  openImageAction = Datei1->addAction(QStringLiteral("Bild ö&ffnen…"));
+  openImageAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   Beenden1 = Datei1->addAction(QStringLiteral("Be&enden"));
   Hilfe1 = MainMenu1->addMenu(QStringLiteral("&Hilfe"));
   Hilfe2 = Hilfe1->addAction(QStringLiteral("Hilfe"));
@@ -90,6 +113,8 @@ void TForm1::buildMenu() {
   Hilfe2->setShortcutContext(Qt::ApplicationShortcut);
   ber1 = Hilfe1->addAction(QStringLiteral("Ü&ber"));
 
+  connect(openImageAction, &QAction::triggered, this,
+          [this] { toolkit::Dispatch([this] { openImageClick(); }); });
   connect(Beenden1, &QAction::triggered, this,
           [this] { toolkit::Dispatch([this] { Beenden1Click(); }); });
   connect(Hilfe2, &QAction::triggered, this,
@@ -143,6 +168,59 @@ void TForm1::ber1Click() {
   info.Graphic = &icon;
   info.Url = QStringLiteral("https://www.example.com/software/toolcoll.shtm");
   about::ShowAbout(info);
+}
+
+void TForm1::openImageClick() {
+  const QString path = QFileDialog::getOpenFileName(
+      this, QStringLiteral("Bild öffnen"), QString(),
+      QStringLiteral("DICOM-Bilder (*.dcm *.DCM *.dicom);;Alle Dateien (*)"));
+  if (!path.isEmpty()) openImage(path);
+}
+
+void TForm1::openImage(const QString& path) {
+  std::optional<imaging::DicomImage> image;
+  try {
+    image.emplace(imaging::ReadDicomImage(std::filesystem::path(path.toStdU16String())));
+  } catch (const imaging::ImageError& error) {
+    throw imaging::ImageError("„" + QFileInfo(path).fileName().toStdString() +
+                              "“: " + error.what());
+  }
+  MeasureWindow window(std::move(*image), path, this);
+  if (window.exec() != QDialog::Accepted) return;
+  const std::array<QString, 4> texts = window.fieldTexts();
+  const std::array<toolkit::TLabeledEdit*, 4> fields{LabeledEdit1, LabeledEdit2, LabeledEdit3,
+                                                     LabeledEdit4};
+  for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->setText(texts[i]);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString path = droppedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // The drag source waits for the drop to end; the measuring window opens after it.
+  QMetaObject::invokeMethod(
+      this, [this, path] { toolkit::Dispatch([this, path] { openImage(path); }); },
+      Qt::QueuedConnection);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+      event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!droppedFile(drop->mimeData()).isEmpty()) {
+      if (event->type() == QEvent::Drop) {
+        dropEvent(drop);
+      } else {
+        drop->acceptProposedAction();
+      }
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

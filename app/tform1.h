@@ -30,6 +30,12 @@ class TForm1 : public QMainWindow {
   void BitBtn1Click();
   // Describes the program to the about window and shows it until it is closed.
   void ber1Click();
+  // Asks for a DICOM image and measures it.
+  void openImageClick();
+  // Reads the image, shows it in the measuring window and, when the user takes the values
+  // over, writes them into the four fields as if typed. A file that cannot be measured raises
+  // imaging::ImageError naming the file.
+  void openImage(const QString& path);
 
   toolkit::TLabeledEdit* LabeledEdit1;
   toolkit::TLabeledEdit* LabeledEdit2;
@@ -39,6 +45,7 @@ class TForm1 : public QMainWindow {
   QLabel* Image1;
   QMenuBar* MainMenu1;
   QMenu* Datei1;
+  QAction* openImageAction;
   QAction* Beenden1;
   QMenu* Hilfe1;
   QAction* Hilfe2;
@@ -46,6 +53,10 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  // Routes a file dropped on a field to the window, so that no path lands in a field.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   toolkit::TLabeledEdit* addLabeledEdit(const QString& caption, int left, int top);

@@ -16,8 +16,12 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation
   # real-window tests: an X server, real input events, screenshots
   xvfb xdotool imagemagick
+  # reads field texts through the clipboard in the measuring end-to-end test
+  xclip
   # a window that reports the clicks it gets, below the about window
   x11-utils
+  # DICOM images: reading and decoding every transfer syntax
+  libgdcm-dev
   # the start-up timer watches the X server for the first window
   libx11-dev
 )

@@ -1,0 +1,110 @@
+// The measuring path: statistics of one ROI, and opening an image beside GDCM alone reading and
+// decoding the same file, in one run. The image size comes from QUANTELO_BENCH_IMAGE (WxH,
+// default 4096x3328) so that the ctest smoke run can use a small one.
+#include <benchmark/benchmark.h>
+#include <gdcmImageReader.h>
+#include <gdcmTrace.h>
+
+#include <QApplication>
+#include <QImage>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "calc/extended_ops.h"
+#include "imaging/dicom_image.h"
+#include "imaging/roi_statistics.h"
+#include "measure/measure_window.h"
+#include "tests/imaging/dicom_test_writer.h"
+
+namespace {
+
+int imageWidth = 4096;
+int imageHeight = 3328;
+
+std::filesystem::path benchFile(dicom_test::TransferSyntax syntax) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() /
+      ("quantelo-bench-" + std::to_string(imageWidth) + "x" + std::to_string(imageHeight) + "-" +
+       std::string(dicom_test::SyntaxName(syntax)) + ".dcm");
+  if (std::filesystem::exists(file)) return file;
+  dicom_test::TestImage image;
+  image.width = imageWidth;
+  image.height = imageHeight;
+  image.bitsStored = 14;
+  image.syntax = syntax;
+  std::mt19937 rng(1);
+  std::normal_distribution<double> noise(8000, 60);
+  image.stored.reserve(static_cast<std::size_t>(imageWidth) * imageHeight);
+  for (int i = 0; i < imageWidth * imageHeight; ++i) {
+    image.stored.push_back(static_cast<std::int32_t>(noise(rng)));
+  }
+  // Written aside and renamed, so that an interrupted run leaves no half file to reuse.
+  std::filesystem::path partial = file;
+  partial += ".part";
+  dicom_test::WriteDicomFile(image, partial);
+  std::filesystem::rename(partial, file);
+  return file;
+}
+
+void BM_RoiStatistics200x200(benchmark::State& state) {
+  std::vector<std::uint16_t> values(static_cast<std::size_t>(imageWidth) * imageHeight);
+  std::mt19937 rng(2);
+  for (std::uint16_t& value : values) value = static_cast<std::uint16_t>(rng() & 0x3FFF);
+  const imaging::PixelView image{imageWidth, imageHeight, values, 0};
+  const imaging::Rescale rescale{calc::fromInt64(1), calc::fromInt64(0)};
+  const imaging::Roi roi{imageWidth / 2 - 100, imageHeight / 2 - 100, 200, 200};
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(imaging::MeasureRoi(image, rescale, roi));
+  }
+}
+BENCHMARK(BM_RoiStatistics200x200)->Unit(benchmark::kMicrosecond);
+
+// GDCM alone: read the file and decode its pixels into a buffer.
+void BM_GdcmReadAndDecode(benchmark::State& state) {
+  gdcm::Trace::SetWarning(false);
+  const auto syntax = static_cast<dicom_test::TransferSyntax>(state.range(0));
+  const std::string file = benchFile(syntax).string();
+  for (auto _ : state) {
+    gdcm::ImageReader reader;
+    reader.SetFileName(file.c_str());
+    if (!reader.Read()) state.SkipWithError("GDCM cannot read the file");
+    std::vector<char> buffer(reader.GetImage().GetBufferLength());
+    if (!reader.GetImage().GetBuffer(buffer.data())) state.SkipWithError("GDCM cannot decode");
+    benchmark::DoNotOptimize(buffer.data());
+  }
+  state.SetLabel(std::string(dicom_test::SyntaxName(syntax)));
+}
+
+// Quantelo: read, decode, open the measuring window and paint it once.
+void BM_OpenToFirstPaint(benchmark::State& state) {
+  const auto syntax = static_cast<dicom_test::TransferSyntax>(state.range(0));
+  const std::filesystem::path file = benchFile(syntax);
+  for (auto _ : state) {
+    MeasureWindow window(imaging::ReadDicomImage(file), QString::fromStdString(file.string()));
+    window.resize(1000, 700);
+    window.show();
+    benchmark::DoNotOptimize(window.grab());
+  }
+  state.SetLabel(std::string(dicom_test::SyntaxName(syntax)));
+}
+
+constexpr auto Uncompressed = static_cast<int>(dicom_test::TransferSyntax::ExplicitLittleEndian);
+constexpr auto Jpeg2000 = static_cast<int>(dicom_test::TransferSyntax::Jpeg2000Lossless);
+BENCHMARK(BM_GdcmReadAndDecode)->Arg(Uncompressed)->Arg(Jpeg2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenToFirstPaint)->Arg(Uncompressed)->Arg(Jpeg2000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (const char* size = std::getenv("QUANTELO_BENCH_IMAGE")) {
+    std::sscanf(size, "%dx%d", &imageWidth, &imageHeight);
+  }
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,304 @@
+// The one place that knows GDCM: everything it gives is checked and turned into our types.
+#include "dicom_decoder.h"
+
+#include <gdcmAttribute.h>
+#include <gdcmExplicitDataElement.h>
+#include <gdcmFileMetaInformation.h>
+#include <gdcmImage.h>
+#include <gdcmImageReader.h>
+#include <gdcmImplicitDataElement.h>
+#include <gdcmJPEG2000Codec.h>
+#include <gdcmJPEGCodec.h>
+#include <gdcmJPEGLSCodec.h>
+#include <gdcmRAWCodec.h>
+#include <gdcmRLECodec.h>
+#include <gdcmSequenceOfFragments.h>
+#include <gdcmTrace.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <span>
+#include <sstream>
+
+#include "calc/extended_ops.h"
+#include "calc/number_text.h"
+#include "header_facts.h"
+
+namespace imaging::detail {
+namespace {
+
+// The library reports on the standard error stream; the command line's errors go there too.
+void silenceLibrary() {
+  static const bool silenced = [] {
+    gdcm::Trace::SetDebug(false);
+    gdcm::Trace::SetWarning(false);
+    gdcm::Trace::SetError(false);
+    return true;
+  }();
+  (void)silenced;
+}
+
+// A file with the "DICM" mark after its 128-byte preamble; files without it may still be
+// DICOM data sets, which the library reads too.
+bool hasDicomMark(std::istream& stream) {
+  std::array<char, 132> start{};
+  stream.read(start.data(), start.size());
+  const bool marked = stream.gcount() == 132 && std::memcmp(start.data() + 128, "DICM", 4) == 0;
+  stream.clear();
+  stream.seekg(0);
+  return marked;
+}
+
+// The size the file must have by the lengths its header and elements declare. The library
+// takes a cut-off element's declared length at its word and fills what is missing, so a file
+// shorter than this is incomplete.
+std::uint64_t declaredFileSize(const gdcm::File& file) {
+  const gdcm::FileMetaInformation& meta = file.GetHeader();
+  const bool implicit =
+      meta.GetDataSetTransferSyntax().GetNegociatedType() == gdcm::TransferSyntax::Implicit;
+  const gdcm::DataSet& dataSet = file.GetDataSet();
+  return std::uint64_t{meta.GetFullLength()} +
+         (implicit ? dataSet.GetLength<gdcm::ImplicitDataElement>()
+                   : dataSet.GetLength<gdcm::ExplicitDataElement>());
+}
+
+std::uint64_t streamSize(std::istream& stream) {
+  stream.seekg(0, std::ios::end);
+  const std::streamoff size = stream.tellg();
+  stream.seekg(0);
+  return size < 0 ? 0 : static_cast<std::uint64_t>(size);
+}
+
+std::string elementText(const gdcm::DataSet& dataSet, std::uint16_t group, std::uint16_t element) {
+  const gdcm::Tag tag(group, element);
+  if (!dataSet.FindDataElement(tag)) return {};
+  const gdcm::ByteValue* bytes = dataSet.GetDataElement(tag).GetByteValue();
+  if (bytes == nullptr) return {};
+  return std::string(bytes->GetPointer(), bytes->GetLength());
+}
+
+// The first value of a multi-valued decimal text, without padding.
+std::string_view firstValue(std::string_view text) {
+  text = text.substr(0, text.find('\\'));
+  const auto first = text.find_first_not_of(" \0", 0, 2);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \0", std::string_view::npos, 2) - first + 1);
+}
+
+calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element, int absent) {
+  const std::string text = elementText(dataSet, 0x0028, element);
+  const std::string_view value = firstValue(text);
+  if (value.empty()) return calc::fromInt64(absent);
+  calc::Fpu fpu;
+  const calc::ParsedNumber parsed = calc::ParseNumberText(fpu, value);
+  if (!parsed.ok) {
+    throw ImageError("Rescale Slope oder Rescale Intercept der Datei ist keine gültige Zahl.");
+  }
+  return parsed.value;
+}
+
+std::optional<double> decimalValue(const gdcm::DataSet& dataSet, std::uint16_t element) {
+  const std::string text = elementText(dataSet, 0x0028, element);
+  const std::string_view value = firstValue(text);
+  double number = 0;
+  const char* end = value.data() + value.size();
+  if (value.empty() || std::from_chars(value.data(), end, number).ptr != end) return std::nullopt;
+  return number;
+}
+
+std::optional<DisplayWindow> displayWindow(const gdcm::DataSet& dataSet) {
+  const std::optional<double> center = decimalValue(dataSet, 0x1050);
+  const std::optional<double> width = decimalValue(dataSet, 0x1051);
+  if (!center || !width || !(*width >= 1)) return std::nullopt;
+  return DisplayWindow{*center, *width};
+}
+
+bool canDecode(const gdcm::TransferSyntax& syntax) {
+  return gdcm::RAWCodec().CanDecode(syntax) || gdcm::JPEGCodec().CanDecode(syntax) ||
+         gdcm::JPEGLSCodec().CanDecode(syntax) || gdcm::JPEG2000Codec().CanDecode(syntax) ||
+         gdcm::RLECodec().CanDecode(syntax) ||
+         syntax == gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
+}
+
+// Bits Stored, High Bit and Pixel Representation as the file gives them: the library takes
+// them from a JPEG 2000 code stream instead, which need not agree.
+gdcm::PixelFormat fileFormat(const gdcm::Image& image, const gdcm::DataSet& dataSet) {
+  gdcm::PixelFormat format = image.GetPixelFormat();
+  gdcm::Attribute<0x0028, 0x0101> stored{format.GetBitsStored()};
+  gdcm::Attribute<0x0028, 0x0102> highBit{format.GetHighBit()};
+  gdcm::Attribute<0x0028, 0x0103> representation{format.GetPixelRepresentation()};
+  stored.SetFromDataSet(dataSet);
+  highBit.SetFromDataSet(dataSet);
+  representation.SetFromDataSet(dataSet);
+  format.SetBitsStored(stored.GetValue());
+  format.SetHighBit(highBit.GetValue());
+  format.SetPixelRepresentation(representation.GetValue());
+  return format;
+}
+
+// A JPEG 2000 code stream of another size than the header's would be decoded into the wrong
+// frame, the rest left as it was.
+void checkCodeStreamSize(const gdcm::Image& image) {
+  const gdcm::TransferSyntax syntax = image.GetTransferSyntax();
+  const gdcm::SequenceOfFragments* fragments = image.GetDataElement().GetSequenceOfFragments();
+  if ((syntax != gdcm::TransferSyntax::JPEG2000Lossless &&
+       syntax != gdcm::TransferSyntax::JPEG2000) ||
+      fragments == nullptr || fragments->GetNumberOfFragments() == 0) {
+    return;
+  }
+  const gdcm::ByteValue* first = fragments->GetFragment(0).GetByteValue();
+  if (first == nullptr) throw ImageError("Die Bilddaten sind beschädigt.");
+  // The main header, with the size, comes first in the code stream.
+  std::istringstream header(
+      std::string(first->GetPointer(), std::min<std::size_t>(first->GetLength(), 1 << 16)));
+  gdcm::JPEG2000Codec codec;
+  gdcm::TransferSyntax found;
+  if (!codec.GetHeaderInfo(header, found) || codec.GetDimensions()[0] != image.GetDimension(0) ||
+      codec.GetDimensions()[1] != image.GetDimension(1)) {
+    throw ImageError("Die Bilddaten sind beschädigt: ihre Größe passt nicht zum Dateikopf.");
+  }
+}
+
+gdcm::Image& checkedImage(gdcm::ImageReader& reader, bool readOk, bool marked) {
+  const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
+  if (!readOk && !marked && dataSet.IsEmpty()) throw ImageError("Die Datei ist keine DICOM-Datei.");
+  if (!dataSet.FindDataElement(gdcm::Tag(0x7FE0, 0x0010))) {
+    if (!readOk && !marked) throw ImageError("Die Datei ist keine DICOM-Datei.");
+    throw ImageError(readOk || dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0010))
+                         ? "Die Datei enthält keine Bilddaten."
+                         : "Die Datei ist beschädigt oder unvollständig.");
+  }
+  if (!readOk) throw ImageError("Die Datei ist beschädigt oder unvollständig.");
+
+  gdcm::Image& image = reader.GetImage();
+  const gdcm::PixelFormat format = fileFormat(image, dataSet);
+  const gdcm::PhotometricInterpretation::PIType photometric =
+      image.GetPhotometricInterpretation().GetType();
+  // The library mends some contradictions of the header; the file's own word counts here.
+  gdcm::Attribute<0x0028, 0x0002> samples{1};
+  samples.SetFromDataSet(dataSet);
+  if (format.GetSamplesPerPixel() != 1 || samples.GetValue() != 1 ||
+      (photometric != gdcm::PhotometricInterpretation::MONOCHROME1 &&
+       photometric != gdcm::PhotometricInterpretation::MONOCHROME2)) {
+    throw ImageError(
+        "Farbbilder lassen sich nicht messen: nur Graustufenbilder (MONOCHROME1 "
+        "oder MONOCHROME2).");
+  }
+  if (image.GetNumberOfDimensions() > 2 && image.GetDimension(2) > 1) {
+    throw ImageError(
+        "Die Datei enthält mehrere Bilder (etwa eine Tomosynthese); nur Einzelbilder "
+        "lassen sich messen.");
+  }
+  const unsigned width = image.GetDimension(0), height = image.GetDimension(1);
+  if (width == 0 || height == 0)
+    throw ImageError("Die Datei ist beschädigt: das Bild hat keine Größe.");
+  if (width > MaxImageSide || height > MaxImageSide) {
+    throw ImageError("Das Bild ist zu groß: höchstens 32768 Pixel je Seite.");
+  }
+  const unsigned allocated = format.GetBitsAllocated(), stored = format.GetBitsStored();
+  if ((allocated != 8 && allocated != 16) || stored < 1 || stored > allocated ||
+      format.GetHighBit() + 1u < stored || format.GetHighBit() >= allocated) {
+    throw ImageError(
+        "Die Pixeldarstellung wird nicht unterstützt: 1 bis 16 Bits in 8 oder 16 "
+        "Bits je Pixel.");
+  }
+  return image;
+}
+
+// The decoder is asked only for a complete image (deflated files are checked by zlib).
+void checkPixelDataComplete(const gdcm::ImageReader& reader, std::size_t count,
+                            std::uint64_t fileSize) {
+  const gdcm::Image& image = reader.GetImage();
+  const gdcm::ByteValue* raw = image.GetDataElement().GetByteValue();
+  const std::size_t bytes = count * (image.GetPixelFormat().GetBitsAllocated() / 8);
+  const bool deflated =
+      image.GetTransferSyntax() == gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
+  if (image.GetBufferLength() != bytes || (raw != nullptr && raw->GetLength() < bytes) ||
+      (!deflated && declaredFileSize(reader.GetFile()) > fileSize)) {
+    throw ImageError("Die Bilddaten sind unvollständig.");
+  }
+}
+
+// Decodes into 16-bit words, whatever the file allocates.
+void decodeWords(gdcm::Image& image, std::size_t count, std::uint16_t* words) {
+  const unsigned bytesPerValue = image.GetPixelFormat().GetBitsAllocated() / 8;
+  if (!canDecode(image.GetTransferSyntax())) {
+    throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " +
+                     std::string(image.GetTransferSyntax().GetString()) +
+                     ") wird nicht unterstützt.");
+  }
+  if (bytesPerValue == 2) {
+    if (!image.GetBuffer(reinterpret_cast<char*>(words))) {
+      throw ImageError("Die Bilddaten sind beschädigt und lassen sich nicht dekodieren.");
+    }
+    return;
+  }
+  // The library's 8-bit decoders take all eight bits; Bits Stored is applied afterwards.
+  gdcm::PixelFormat wholeBytes = image.GetPixelFormat();
+  wholeBytes.SetBitsStored(8);
+  wholeBytes.SetHighBit(7);
+  image.SetPixelFormat(wholeBytes);
+  std::vector<char> bytes(count);
+  if (!image.GetBuffer(bytes.data())) {
+    throw ImageError("Die Bilddaten sind beschädigt und lassen sich nicht dekodieren.");
+  }
+  for (std::size_t i = 0; i < count; ++i) words[i] = static_cast<unsigned char>(bytes[i]);
+}
+
+// Keeps Bits Stored from the high bit down (overlays may use the bits above) and turns signed
+// values into offset binary, so that every later sum is of unsigned integers.
+void toOffsetBinary(std::span<std::uint16_t> words, const gdcm::PixelFormat& format) {
+  const unsigned stored = format.GetBitsStored();
+  const unsigned shift = format.GetHighBit() + 1u - stored;
+  const std::uint16_t mask = static_cast<std::uint16_t>((1u << stored) - 1);
+  const std::uint16_t flip =
+      format.GetPixelRepresentation() != 0 ? static_cast<std::uint16_t>(1u << (stored - 1)) : 0;
+  if (shift == 0 && mask == 0xFFFF && flip == 0) return;
+  for (std::uint16_t& word : words) {
+    word = static_cast<std::uint16_t>(((word >> shift) & mask) ^ flip);
+  }
+}
+
+}  // namespace
+
+DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor) {
+  silenceLibrary();
+  const bool marked = hasDicomMark(stream);
+  const std::uint64_t fileSize = streamSize(stream);
+  gdcm::ImageReader reader;
+  reader.SetStream(stream);
+  const bool readOk = reader.Read();
+  gdcm::Image& image = checkedImage(reader, readOk, marked);
+  const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
+  const gdcm::PixelFormat format = fileFormat(image, dataSet);
+
+  DecodedHeader header;
+  header.width = static_cast<int>(image.GetDimension(0));
+  header.height = static_cast<int>(image.GetDimension(1));
+  const std::size_t count =
+      static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
+  checkPixelDataComplete(reader, count, fileSize);
+  checkCodeStreamSize(image);
+  const std::span<std::uint16_t> words(pixelsFor(count), count);
+  decodeWords(image, count, words.data());
+  toOffsetBinary(words, format);
+
+  header.bitsStored = format.GetBitsStored();
+  header.offset = format.GetPixelRepresentation() != 0 ? 1 << (header.bitsStored - 1) : 0;
+  header.photometric =
+      image.GetPhotometricInterpretation() == gdcm::PhotometricInterpretation::MONOCHROME1
+          ? Photometric::Monochrome1
+          : Photometric::Monochrome2;
+  header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
+  header.window = displayWindow(dataSet);
+  for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
+         return elementText(dataSet, group, element);
+       })) {
+    header.factValues.push_back(std::move(fact.value));
+  }
+  return header;
+}
+
+}  // namespace imaging::detail

@@ -1,0 +1,105 @@
+// A greyscale DICOM image as Quantelo measures it: stored values, rescale, display window and
+// the header facts of the exposure. Nothing of the DICOM library shows outside this unit.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/extended.h"
+#include "pixel_view.h"
+
+namespace imaging {
+
+// Images larger than this per side are refused.
+inline constexpr int MaxImageSide = 32768;
+
+enum class Photometric : std::uint8_t {
+  Monochrome1,  // the smallest value is shown white
+  Monochrome2,  // the smallest value is shown black
+};
+
+// One fact of the header, in the order they are shown and printed.
+struct HeaderFact {
+  std::string_view key;    // the command line's column name, e.g. "manufacturer"
+  std::string_view label;  // the window's German label, e.g. "Hersteller"
+  std::string value;       // UTF-8, on one line; empty when the file does not say
+};
+
+// The Modality LUT: modality value = stored value * slope + intercept, in extended.
+struct Rescale {
+  calc::Extended slope;
+  calc::Extended intercept;
+};
+
+// Window centre and width in modality values, as the file suggests for display.
+struct DisplayWindow {
+  double center = 0;
+  double width = 0;
+};
+
+// A file that cannot be measured; what() is a German message for the user, in UTF-8.
+class ImageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The memory that holds an image's values, and who owns it.
+struct PixelStorage {
+  PixelStorage(std::vector<std::uint16_t> values);  // NOLINT: a vector is storage as it is
+  PixelStorage(std::shared_ptr<const void> owner, std::span<const std::uint16_t> values)
+      : owner(std::move(owner)), values(values) {}
+
+  std::shared_ptr<const void> owner;
+  std::span<const std::uint16_t> values;
+};
+
+class DicomImage {
+ public:
+  DicomImage(PixelView shape, PixelStorage values, Photometric photometric, int bitsStored,
+             Rescale rescale, std::optional<DisplayWindow> window, std::vector<HeaderFact> facts);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  PixelView pixels() const { return {width_, height_, values_.values, offset_}; }
+  Photometric photometric() const { return photometric_; }
+  int bitsStored() const { return bitsStored_; }
+  const Rescale& rescale() const { return rescale_; }
+  const std::optional<DisplayWindow>& window() const { return window_; }
+  const std::vector<HeaderFact>& facts() const { return facts_; }
+
+  // The modality value of an offset-binary stored value, for display only (double, not exact).
+  double displayValue(std::uint16_t value) const;
+
+ private:
+  int width_;
+  int height_;
+  std::int32_t offset_;
+  PixelStorage values_;
+  Photometric photometric_;
+  int bitsStored_;
+  Rescale rescale_;
+  double slope_;  // the rescale as doubles, for display
+  double intercept_;
+  std::optional<DisplayWindow> window_;
+  std::vector<HeaderFact> facts_;
+};
+
+// Reads a single-frame greyscale image (MONOCHROME1 or MONOCHROME2, 1 to 16 bits stored in 8 or
+// 16 bits allocated, signed or unsigned) in any transfer syntax the DICOM library decodes. Bits
+// above Bits Stored are ignored. The file is opened for reading only. Raises ImageError with a
+// German message for anything else: not a DICOM file, damaged or truncated data, no pixel data,
+// colour, several frames, an encoding that cannot be decoded, more than MaxImageSide pixels on a
+// side. The library runs in a child process where the system has them, so that a file that
+// makes it fail cannot end the program.
+DicomImage ReadDicomImage(const std::filesystem::path& file);
+DicomImage ReadDicomImage(std::istream& stream);
+
+}  // namespace imaging

@@ -1,0 +1,84 @@
+#include "header_facts.h"
+
+#include <algorithm>
+#include <array>
+
+namespace imaging {
+namespace {
+
+constexpr std::array<HeaderFactSource, 12> Sources{{
+    {"manufacturer", "Hersteller", 0x0008, 0x0070},
+    {"model", "Modell", 0x0008, 0x1090},
+    {"station", "Stationsname", 0x0008, 0x1010},
+    {"serial_number", "Seriennummer", 0x0018, 0x1000},
+    {"acquisition_date", "Aufnahmedatum", 0x0008, 0x0022},
+    {"acquisition_time", "Aufnahmezeit", 0x0008, 0x0032},
+    {"kvp", "Röhrenspannung (kV)", 0x0018, 0x0060},
+    {"anode", "Anodenmaterial", 0x0018, 0x1191},
+    {"filter", "Filtermaterial", 0x0018, 0x7050},
+    {"thickness_mm", "Objektdicke (mm)", 0x0018, 0x11A0},
+    {"exposure_mas", "Strom-Zeit-Produkt (mAs)", 0x0018, 0x1152},
+    {"pixel_spacing_mm", "Pixelabstand (mm)", 0x0028, 0x0030, 0x0018, 0x1164},
+}};
+
+std::string latin1ToUtf8(std::string_view text) {
+  std::string utf8;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+// One line without padding: control characters (tabs and line ends break the command line's
+// columns) become spaces, trailing spaces and NULs go.
+std::string oneLine(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool allDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// YYYYMMDD as YYYY-MM-DD and HHMMSS(.frac) as HH:MM:SS; anything else as written.
+std::string readableDate(const std::string& text) {
+  if (text.size() != 8 || !allDigits(text)) return text;
+  return text.substr(0, 4) + '-' + text.substr(4, 2) + '-' + text.substr(6, 2);
+}
+std::string readableTime(const std::string& text) {
+  if (text.size() < 6 || !allDigits(std::string_view(text).substr(0, 6))) return text;
+  return text.substr(0, 2) + ':' + text.substr(2, 2) + ':' + text.substr(4, 2);
+}
+
+}  // namespace
+
+std::span<const HeaderFactSource> HeaderFactSources() {
+  return Sources;
+}
+
+std::vector<HeaderFact> HeaderFacts(const ElementText& elementText) {
+  const bool isUtf8 = elementText(0x0008, 0x0005).find("ISO_IR 192") != std::string::npos;
+  std::vector<HeaderFact> facts;
+  for (const HeaderFactSource& source : Sources) {
+    std::string raw = elementText(source.group, source.element);
+    if (oneLine(raw).empty() && source.fallbackGroup != 0) {
+      raw = elementText(source.fallbackGroup, source.fallbackElement);
+    }
+    std::string value = oneLine(isUtf8 ? raw : latin1ToUtf8(raw));
+    if (source.key == "acquisition_date") value = readableDate(value);
+    if (source.key == "acquisition_time") value = readableTime(value);
+    facts.push_back({source.key, source.label, std::move(value)});
+  }
+  return facts;
+}
+
+}  // namespace imaging

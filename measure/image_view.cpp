@@ -1,0 +1,308 @@
+#include "image_view.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "grey_mapping.h"
+#include "toolkit/event_dispatch.h"
+
+namespace measure {
+
+namespace {
+
+const QColor Backdrop(0x30, 0x30, 0x30);
+const std::array<QColor, 2> RoiColours = {QColor(0xFF, 0xB0, 0x00), QColor(0x00, 0xC8, 0xFF)};
+const std::array<QString, 2> RoiNames = {QStringLiteral("Al"), QStringLiteral("BG")};
+constexpr double ZoomStep = 1.25;  // per wheel notch or key press
+constexpr double MaxScale = 32;
+constexpr int WheelNotch = 120;  // angle delta of one notch, in eighths of a degree
+constexpr int ShiftStep = 10;
+
+// The device pixels along one axis whose centres fall on the image, and the image index each
+// one samples (nearest neighbour).
+struct AxisSamples {
+  int first = 0;
+  std::vector<int> indices;
+};
+
+AxisSamples SampleAxis(double origin, double step, int deviceExtent, int imageExtent) {
+  AxisSamples samples;
+  for (int pixel = 0; pixel < deviceExtent; ++pixel) {
+    const double at = std::floor(origin + (pixel + 0.5) * step);
+    if (at < 0) {
+      samples.first = pixel + 1;
+    } else if (at < imageExtent) {
+      samples.indices.push_back(static_cast<int>(at));
+    } else {
+      break;
+    }
+  }
+  return samples;
+}
+
+}  // namespace
+
+ImageView::ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWidget* parent)
+    : QWidget(parent), image_(image) {
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  setCursor(Qt::OpenHandCursor);
+  setMinimumSize(240, 240);
+  setRois(rois);
+}
+
+void ImageView::setRois(const RoiPair& rois) {
+  rois_ = rois;
+  greys_ = GreyTable(image_, ChooseDisplayWindow(image_, rois_));
+  frame_ = QImage();
+  update();
+  if (onRoisChanged) onRoisChanged();
+}
+
+void ImageView::setRoiSize(int size) {
+  size = std::clamp(size, 1, std::min(image_.width(), image_.height()));
+  for (imaging::Roi& roi : rois_) {
+    // Halving the difference truncates towards zero, so growing back restores the position.
+    roi = {std::clamp(roi.x + (roi.width - size) / 2, 0, image_.width() - size),
+           std::clamp(roi.y + (roi.height - size) / 2, 0, image_.height() - size), size, size};
+  }
+  update();
+  if (onRoisChanged) onRoisChanged();
+}
+
+QPointF ImageView::imagePoint(QPointF widgetPoint) const {
+  return origin_ + widgetPoint / scale_;
+}
+
+QPointF ImageView::widgetPoint(QPointF imagePoint) const {
+  return (imagePoint - origin_) * scale_;
+}
+
+void ImageView::render() {
+  const double ratio = devicePixelRatioF();
+  const double step = 1 / (scale_ * ratio);
+  const AxisSamples columns =
+      SampleAxis(origin_.x(), step, qRound(width() * ratio), image_.width());
+  const AxisSamples rows = SampleAxis(origin_.y(), step, qRound(height() * ratio), image_.height());
+  frame_ = QImage(static_cast<int>(columns.indices.size()), static_cast<int>(rows.indices.size()),
+                  QImage::Format_Grayscale8);
+  const imaging::PixelView pixels = image_.pixels();
+  for (int line = 0; line < frame_.height(); ++line) {
+    const std::uint16_t* source = pixels.row(rows.indices[line]).data();
+    std::uint8_t* target = frame_.scanLine(line);
+    for (const int column : columns.indices) *target++ = greys_[source[column]];
+  }
+  frame_.setDevicePixelRatio(ratio);
+  frameTopLeft_ = QPointF(columns.first, rows.first) / ratio;
+}
+
+void ImageView::paintRoi(QPainter& painter, int index) const {
+  const imaging::Roi& roi = rois_[index];
+  const QRectF area(widgetPoint(QPointF(roi.x, roi.y)),
+                    widgetPoint(QPointF(roi.right(), roi.bottom())));
+  const int lineWidth = index == selected_ ? 2 : 1;
+  // A dark rim keeps the outline visible on bright and on dark image parts alike.
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(Qt::black, lineWidth + 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  painter.drawRect(area);
+  painter.setPen(QPen(RoiColours[index], lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  painter.drawRect(area);
+
+  // The name on a tab above the top-left corner, or inside it where the view ends.
+  const QFontMetrics metrics(painter.font());
+  QRectF tab(0, 0, metrics.horizontalAdvance(RoiNames[index]) + 8, metrics.height() + 2);
+  tab.moveBottomLeft(area.topLeft() + QPointF(-1, -1));
+  if (tab.top() < 0) tab.moveTopLeft(area.topLeft() + QPointF(1, 1));
+  painter.fillRect(tab, RoiColours[index]);
+  painter.setPen(Qt::black);
+  painter.drawText(tab, Qt::AlignCenter, RoiNames[index]);
+}
+
+void ImageView::paintEvent(QPaintEvent*) {
+  toolkit::Dispatch([this] {
+    QPainter painter(this);
+    painter.fillRect(rect(), Backdrop);
+    if (frame_.isNull()) render();
+    painter.drawImage(frameTopLeft_, frame_);
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    for (const int index : {1 - selected_, selected_}) paintRoi(painter, index);
+    if (!painted_) {
+      painted_ = true;
+      if (onFirstPaint) onFirstPaint();
+    }
+  });
+}
+
+double ImageView::fitScale() const {
+  return std::min(static_cast<double>(width()) / image_.width(),
+                  static_cast<double>(height()) / image_.height());
+}
+
+void ImageView::fit() {
+  if (fitScale() <= 0) return;
+  scale_ = fitScale();
+  origin_ =
+      QPointF(image_.width(), image_.height()) / 2 - QPointF(width(), height()) / (2 * scale_);
+  fitted_ = true;
+  frame_ = QImage();
+  update();
+}
+
+void ImageView::zoomAbout(QPointF widgetPoint, double factor) {
+  if (fitScale() <= 0) return;
+  const QPointF fixed = imagePoint(widgetPoint);
+  scale_ = std::clamp(scale_ * factor, fitScale() / 4, std::max(MaxScale, fitScale()));
+  origin_ = fixed - widgetPoint / scale_;
+  fitted_ = false;
+  viewChanged();
+}
+
+void ImageView::viewChanged() {
+  const QPointF half = QPointF(width(), height()) / (2 * scale_);
+  const QPointF centre = origin_ + half;
+  origin_ = QPointF(std::clamp(centre.x(), 0.0, static_cast<double>(image_.width())),
+                    std::clamp(centre.y(), 0.0, static_cast<double>(image_.height()))) -
+            half;
+  frame_ = QImage();
+  update();
+}
+
+void ImageView::resizeEvent(QResizeEvent* event) {
+  toolkit::Dispatch([this, event] {
+    if (fitted_) {
+      fit();
+      return;
+    }
+    const QSizeF before = event->oldSize();
+    origin_ += QPointF(before.width() - width(), before.height() - height()) / (2 * scale_);
+    viewChanged();
+  });
+}
+
+void ImageView::wheelEvent(QWheelEvent* event) {
+  toolkit::Dispatch([this, event] {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+      event->ignore();
+      return;
+    }
+    zoomAbout(event->position(), std::pow(ZoomStep, static_cast<double>(delta) / WheelNotch));
+  });
+}
+
+int ImageView::roiAt(QPointF point) const {
+  for (const int index : {selected_, 1 - selected_}) {
+    const imaging::Roi& roi = rois_[index];
+    const QRectF area(widgetPoint(QPointF(roi.x, roi.y)),
+                      widgetPoint(QPointF(roi.right(), roi.bottom())));
+    if (area.contains(point)) return index;
+  }
+  return -1;
+}
+
+void ImageView::moveRoi(int index, int x, int y) {
+  imaging::Roi moved = rois_[index];
+  moved.x = std::clamp(x, 0, image_.width() - moved.width);
+  moved.y = std::clamp(y, 0, image_.height() - moved.height);
+  if (moved == rois_[index]) return;
+  rois_[index] = moved;
+  update();
+  if (onRoisChanged) onRoisChanged();
+}
+
+void ImageView::mousePressEvent(QMouseEvent* event) {
+  toolkit::Dispatch([this, event] {
+    if (event->button() != Qt::LeftButton) {
+      event->ignore();
+      return;
+    }
+    const int hit = roiAt(event->position());
+    if (hit >= 0) {
+      selected_ = hit;
+      drag_ = Drag::Roi;
+      dragAnchor_ = imagePoint(event->position()) - QPointF(rois_[hit].x, rois_[hit].y);
+      update();
+    } else {
+      drag_ = Drag::Pan;
+      dragAnchor_ = event->position();
+      setCursor(Qt::ClosedHandCursor);
+    }
+  });
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
+  toolkit::Dispatch([this, event] {
+    switch (drag_) {
+      case Drag::Roi: {
+        const QPointF corner = imagePoint(event->position()) - dragAnchor_;
+        moveRoi(selected_, static_cast<int>(std::lround(corner.x())),
+                static_cast<int>(std::lround(corner.y())));
+        break;
+      }
+      case Drag::Pan:
+        origin_ -= (event->position() - dragAnchor_) / scale_;
+        dragAnchor_ = event->position();
+        fitted_ = false;
+        viewChanged();
+        break;
+      case Drag::None:
+        setCursor(roiAt(event->position()) >= 0 ? Qt::SizeAllCursor : Qt::OpenHandCursor);
+        break;
+    }
+  });
+}
+
+void ImageView::mouseReleaseEvent(QMouseEvent* event) {
+  toolkit::Dispatch([this, event] {
+    drag_ = Drag::None;
+    setCursor(roiAt(event->position()) >= 0 ? Qt::SizeAllCursor : Qt::OpenHandCursor);
+  });
+}
+
+void ImageView::keyPressEvent(QKeyEvent* event) {
+  toolkit::Dispatch([this, event] {
+    // Esc, Enter and the rest go on to the window.
+    if (!handleKey(event->key(), event->modifiers())) event->ignore();
+  });
+}
+
+bool ImageView::handleKey(int key, Qt::KeyboardModifiers modifiers) {
+  const int step = modifiers.testFlag(Qt::ShiftModifier) ? ShiftStep : 1;
+  const imaging::Roi& roi = rois_[selected_];
+  const QPointF centre = QRectF(rect()).center();
+  const bool control = modifiers.testFlag(Qt::ControlModifier);
+  switch (key) {
+    case Qt::Key_Left:
+      moveRoi(selected_, roi.x - step, roi.y);
+      return true;
+    case Qt::Key_Right:
+      moveRoi(selected_, roi.x + step, roi.y);
+      return true;
+    case Qt::Key_Up:
+      moveRoi(selected_, roi.x, roi.y - step);
+      return true;
+    case Qt::Key_Down:
+      moveRoi(selected_, roi.x, roi.y + step);
+      return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:  // Ctrl and the plus key without Shift on US keyboards
+      if (control) zoomAbout(centre, ZoomStep);
+      return control;
+    case Qt::Key_Minus:
+      if (control) zoomAbout(centre, 1 / ZoomStep);
+      return control;
+    case Qt::Key_0:
+      if (control) fit();
+      return control;
+    default:
+      return false;
+  }
+}
+
+}  // namespace measure

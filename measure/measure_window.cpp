@@ -1,0 +1,199 @@
+#include "measure_window.h"
+
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+#include "imaging/roi_placement.h"
+#include "roi_panel.h"
+#include "toolkit/event_dispatch.h"
+#include "toolkit/widget_colour.h"
+
+namespace {
+
+constexpr QSize PreferredSize(1280, 860);
+constexpr double LargestScreenShare = 0.9;
+const QColor WarningText(0xA0, 0x10, 0x10);
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLabel* NewHint(const QString& text) {
+  auto* hint = new QLabel(text);
+  hint->setWordWrap(true);
+  hint->setForegroundRole(QPalette::PlaceholderText);
+  return hint;
+}
+
+QGroupBox* NewFactsGroup(const std::vector<imaging::HeaderFact>& facts) {
+  auto* group = new QGroupBox(QStringLiteral("Aufnahme"));
+  auto* form = new QFormLayout(group);
+  for (const imaging::HeaderFact& fact : facts) {
+    auto* value = new QLabel(fact.value.empty() ? QStringLiteral("–") : FromUtf8(fact.value));
+    value->setWordWrap(true);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(FromUtf8(fact.label) + ':', value);
+  }
+  return group;
+}
+
+}  // namespace
+
+MeasureWindow::MeasureWindow(imaging::DicomImage image, const QString& fileName, QWidget* parent)
+    : QDialog(parent), image_(std::move(image)) {
+  setWindowTitle(QStringLiteral("Quantelo - Messen: %1").arg(QFileInfo(fileName).fileName()));
+  setWindowFlag(Qt::WindowMaximizeButtonHint);
+  setSizeGripEnabled(true);
+
+  const imaging::RoiPlacement start = imaging::PlaceRoisAtCentre(image_.pixels());
+  view_ = new measure::ImageView(image_, {start.aluminium, start.background});
+  panel_ = new measure::RoiPanel;
+  auto* imageColumn = new QVBoxLayout;
+  imageColumn->addWidget(view_, 1);
+  imageColumn->addWidget(NewHint(QStringLiteral(
+      "Ziehen verschiebt eine ROI oder das Bild; die Pfeiltasten verschieben die gewählte ROI um "
+      "1 Pixel, mit Umschalt um 10. Zoom: Mausrad oder Strg + Plus/Minus; Strg + 0 zeigt das "
+      "ganze Bild.")));
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(imageColumn, 1);
+  layout->addWidget(newSidePanel());
+
+  view_->onRoisChanged = [this] { updateFigures(); };
+  view_->onFirstPaint = [this] {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          toolkit::Dispatch([this] {
+            placementPending_ = false;
+            placeAutomatically();
+          });
+        },
+        Qt::QueuedConnection);
+  };
+  updateFigures();
+
+  // Enter takes the values over unless another button has the focus. Only a button inside the
+  // window can be its default, so this comes once the panel is in place.
+  acceptButton_->setDefault(true);
+  view_->setFocus();
+  resize(PreferredSize.boundedTo(screen()->availableSize() * LargestScreenShare));
+}
+
+QWidget* MeasureWindow::newSidePanel() {
+  auto* content = new QWidget;
+  auto* contentLayout = new QVBoxLayout(content);
+  contentLayout->setContentsMargins(0, 0, 0, 0);
+  contentLayout->addWidget(newRoiControls());
+  contentLayout->addWidget(panel_);
+  contentLayout->addWidget(NewFactsGroup(image_.facts()));
+  contentLayout->addStretch(1);
+
+  // Many header facts or a small screen must not push the buttons out of the window.
+  auto* scroll = new QScrollArea;
+  scroll->setWidget(content);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setMinimumWidth(content->minimumSizeHint().width() +
+                          scroll->verticalScrollBar()->sizeHint().width());
+
+  acceptButton_ = new QPushButton(QStringLiteral("Ü&bernehmen"));
+  auto* cancelButton = new QPushButton(QStringLiteral("Abbrechen"));
+  connect(acceptButton_, &QPushButton::clicked, this,
+          [this] { toolkit::Dispatch([this] { accept(); }); });
+  connect(cancelButton, &QPushButton::clicked, this,
+          [this] { toolkit::Dispatch([this] { reject(); }); });
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(acceptButton_);
+  buttons->addWidget(cancelButton);
+
+  auto* side = new QWidget;
+  auto* sideLayout = new QVBoxLayout(side);
+  sideLayout->setContentsMargins(0, 0, 0, 0);
+  sideLayout->addWidget(scroll, 1);
+  sideLayout->addLayout(buttons);
+  return side;
+}
+
+QWidget* MeasureWindow::newRoiControls() {
+  auto* group = new QGroupBox(QStringLiteral("ROIs"));
+  auto* layout = new QVBoxLayout(group);
+
+  size_ = new QSpinBox;
+  size_->setRange(1, std::min(image_.width(), image_.height()));
+  size_->setValue(view_->rois()[0].width);
+  size_->setSuffix(QStringLiteral(" px"));
+  size_->setToolTip(QStringLiteral("Seitenlänge beider quadratischer ROIs in Pixeln"));
+  // Applied on Enter, on leaving the field or by the arrows, not at every typed digit.
+  size_->setKeyboardTracking(false);
+  size_->installEventFilter(this);
+  connect(size_, &QSpinBox::valueChanged, this,
+          [this](int size) { toolkit::Dispatch([this, size] { view_->setRoiSize(size); }); });
+  auto* sizeLabel = new QLabel(QStringLiteral("ROI-&Größe:"));
+  sizeLabel->setBuddy(size_);
+  auto* sizeRow = new QHBoxLayout;
+  sizeRow->addWidget(sizeLabel);
+  sizeRow->addWidget(size_, 1);
+  layout->addLayout(sizeRow);
+
+  auto* place = new QPushButton(QStringLiteral("&Automatisch platzieren"));
+  place->setAutoDefault(false);
+  connect(place, &QPushButton::clicked, this,
+          [this] { toolkit::Dispatch([this] { placeAutomatically(); }); });
+  layout->addWidget(place);
+
+  placementNote_ =
+      new QLabel(QStringLiteral("Kein Aluminiumobjekt gefunden: ROIs bitte von Hand setzen."));
+  placementNote_->setWordWrap(true);
+  toolkit::SetWidgetColour(placementNote_, QPalette::WindowText, WarningText);
+  placementNote_->hide();
+  layout->addWidget(placementNote_);
+  return group;
+}
+
+void MeasureWindow::placeAutomatically() {
+  const imaging::RoiPlacement placement =
+      imaging::PlaceRoisAutomatically(image_.pixels(), size_->value());
+  {
+    const QSignalBlocker quiet(size_);
+    size_->setValue(placement.aluminium.width);
+  }
+  view_->setRois({placement.aluminium, placement.background});
+  placementNote_->setVisible(!placement.object);
+}
+
+void MeasureWindow::updateFigures() {
+  measurement_ = imaging::Measure(image_, view_->rois()[0], view_->rois()[1]);
+  panel_->setMeasurement(measurement_);
+}
+
+bool MeasureWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != size_ || event->type() != QEvent::KeyPress) {
+    return QDialog::eventFilter(watched, event);
+  }
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+  toolkit::Dispatch([this] { size_->interpretText(); });
+  return true;
+}
+
+std::array<QString, 4> MeasureWindow::fieldTexts() const {
+  return {QString::fromStdString(measurement_.aluminium.mean),
+          QString::fromStdString(measurement_.aluminium.standardDeviation),
+          QString::fromStdString(measurement_.background.mean),
+          QString::fromStdString(measurement_.background.standardDeviation)};
+}

@@ -1,0 +1,53 @@
+// The measuring window: an image with the two ROIs "Al" and "BG", their figures and the SDNR
+// they give; "Übernehmen" hands the four texts to the main window's fields, Esc cancels.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+
+#include "image_view.h"
+#include "imaging/dicom_image.h"
+#include "imaging/roi_statistics.h"
+
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace measure {
+class RoiPanel;
+}
+
+// A window of the program, as the main window is; its parts live in namespace measure.
+class MeasureWindow : public QDialog {
+ public:
+  // fileName names the image in the title. The ROIs start side by side at the centre and are
+  // placed automatically right after the image has first been painted, so that it shows at once.
+  MeasureWindow(imaging::DicomImage image, const QString& fileName, QWidget* parent = nullptr);
+
+  // The four texts for mAl, sAl, mBG, sBG of the current ROIs.
+  std::array<QString, 4> fieldTexts() const;
+  const measure::RoiPair& rois() const { return view_->rois(); }
+  measure::ImageView* view() const { return view_; }
+  // Until the automatic placement on opening has run.
+  bool placementPending() const { return placementPending_; }
+
+ protected:
+  // Enter in the size field applies the size; elsewhere it takes the values over.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* newSidePanel();
+  QWidget* newRoiControls();
+  void placeAutomatically();
+  void updateFigures();
+
+  imaging::DicomImage image_;
+  imaging::Measurement measurement_;
+  measure::ImageView* view_;
+  measure::RoiPanel* panel_;
+  QSpinBox* size_;
+  QPushButton* acceptButton_;
+  QLabel* placementNote_;
+  bool placementPending_ = true;
+};

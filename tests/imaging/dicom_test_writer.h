@@ -1,0 +1,102 @@
+// Writes DICOM test files with a known pixel array through the DICOM library, in every transfer
+// syntax the reader claims, so that tests never depend on sample files from elsewhere.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dicom_test {
+
+enum class TransferSyntax : std::uint8_t {
+  ImplicitLittleEndian,
+  ExplicitLittleEndian,
+  ExplicitBigEndian,
+  Deflated,
+  JpegLossless,  // process 14, selection value 1
+  JpegLsLossless,
+  Jpeg2000Lossless,
+  Rle,
+};
+
+inline constexpr std::array AllTransferSyntaxes = {
+    TransferSyntax::ImplicitLittleEndian, TransferSyntax::ExplicitLittleEndian,
+    TransferSyntax::ExplicitBigEndian,    TransferSyntax::Deflated,
+    TransferSyntax::JpegLossless,         TransferSyntax::JpegLsLossless,
+    TransferSyntax::Jpeg2000Lossless,     TransferSyntax::Rle,
+};
+
+// A short name without spaces ("explicit", "jpeg2000", ...), for test names and command lines.
+std::string_view SyntaxName(TransferSyntax syntax);
+std::optional<TransferSyntax> SyntaxFromName(std::string_view name);
+
+struct Tag {
+  std::uint16_t group = 0;
+  std::uint16_t element = 0;
+};
+
+namespace tags {
+inline constexpr Tag Manufacturer{0x0008, 0x0070};
+inline constexpr Tag ModelName{0x0008, 0x1090};
+inline constexpr Tag StationName{0x0008, 0x1010};
+inline constexpr Tag DeviceSerialNumber{0x0018, 0x1000};
+inline constexpr Tag AcquisitionDate{0x0008, 0x0022};
+inline constexpr Tag AcquisitionTime{0x0008, 0x0032};
+inline constexpr Tag Kvp{0x0018, 0x0060};
+inline constexpr Tag AnodeTargetMaterial{0x0018, 0x1191};
+inline constexpr Tag FilterMaterial{0x0018, 0x7050};
+inline constexpr Tag BodyPartThickness{0x0018, 0x11A0};
+inline constexpr Tag Exposure{0x0018, 0x1152};
+inline constexpr Tag PixelSpacing{0x0028, 0x0030};
+inline constexpr Tag ImagerPixelSpacing{0x0018, 0x1164};
+inline constexpr Tag SpecificCharacterSet{0x0008, 0x0005};
+inline constexpr Tag RescaleIntercept{0x0028, 0x1052};
+inline constexpr Tag RescaleSlope{0x0028, 0x1053};
+inline constexpr Tag WindowCenter{0x0028, 0x1050};
+inline constexpr Tag WindowWidth{0x0028, 0x1051};
+inline constexpr Tag SamplesPerPixel{0x0028, 0x0002};
+inline constexpr Tag NumberOfFrames{0x0028, 0x0008};
+inline constexpr Tag Rows{0x0028, 0x0010};
+inline constexpr Tag Columns{0x0028, 0x0011};
+inline constexpr Tag BitsAllocated{0x0028, 0x0100};
+inline constexpr Tag BitsStored{0x0028, 0x0101};
+inline constexpr Tag PixelData{0x7FE0, 0x0010};
+}  // namespace tags
+
+// An element set last, over whatever the library wrote: a text value for string elements, a
+// decimal number for binary ones (US); no value removes the element. This is how header facts,
+// rescale and display window are given, and how a test damages an otherwise valid file.
+struct Element {
+  Tag tag;
+  std::optional<std::string> value;
+};
+
+struct TestImage {
+  int width = 0;
+  int height = 0;
+  int frames = 1;
+  int samplesPerPixel = 1;
+  int bitsAllocated = 16;  // 8 or 16
+  int bitsStored = 12;
+  bool isSigned = false;
+  std::string photometric = "MONOCHROME2";  // or "MONOCHROME1", "RGB", ...
+  // Stored values, frame after frame, row-major, samples interleaved; each must fit bitsStored.
+  std::vector<std::int32_t> stored;
+  // Fills the bits above bitsStored with random bits instead of the sign extension, as overlay
+  // planes do (the JPEG and JPEG-LS encoders may drop them).
+  bool overlayGarbage = false;
+  TransferSyntax syntax = TransferSyntax::ExplicitLittleEndian;
+  std::vector<Element> elements;
+};
+
+// The whole file (preamble included). Throws std::runtime_error when the library refuses, and
+// for what would make it abort: 8 bits allocated with an odd pixel count, or with fewer than 8
+// bits stored in JPEG-LS, or in JPEG with overlay garbage; deflated with over 8 MiB of pixels.
+std::string WriteDicom(const TestImage& image);
+void WriteDicomFile(const TestImage& image, const std::filesystem::path& file);
+
+}  // namespace dicom_test

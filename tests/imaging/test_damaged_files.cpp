@@ -1,0 +1,197 @@
+// Whatever the bytes, the reader answers with an image or an ImageError carrying a message; the
+// listed kinds of damage must be refused.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "dicom_test_writer.h"
+#include "imaging/dicom_image.h"
+#include "imaging/roi_statistics.h"
+
+namespace {
+
+using dicom_test::Element;
+using dicom_test::TestImage;
+using dicom_test::TransferSyntax;
+namespace tags = dicom_test::tags;
+
+enum class Expect {
+  Refused,
+  Read,
+  Either,  // changed bytes inside pixel data, which a decoder need not notice
+};
+
+struct DamagedCase {
+  std::string name;
+  std::string bytes;
+  Expect expect;
+};
+
+TestImage ValidImage(TransferSyntax syntax = TransferSyntax::ExplicitLittleEndian,
+                     std::vector<Element> elements = {}) {
+  TestImage image;
+  image.width = 64;
+  image.height = 48;
+  image.syntax = syntax;
+  image.elements = std::move(elements);
+  std::mt19937 random(5);
+  for (int i = 0; i < image.width * image.height; ++i) image.stored.push_back(random() % 4096);
+  return image;
+}
+
+std::string Valid(TransferSyntax syntax = TransferSyntax::ExplicitLittleEndian,
+                  std::vector<Element> elements = {}) {
+  return dicom_test::WriteDicom(ValidImage(syntax, std::move(elements)));
+}
+
+std::string Replaced(std::string bytes, const std::string& from, const std::string& to) {
+  const std::size_t at = bytes.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
+}
+
+void AddTruncations(std::vector<DamagedCase>& cases, TransferSyntax syntax) {
+  const std::string file = Valid(syntax);
+  const std::string name = std::string(dicom_test::SyntaxName(syntax)) + " cut at ";
+  // Every length through the header of one file; a spread through the pixel data of each. The
+  // last 8 bytes are spared: in encapsulated data they are the delimiter after the last
+  // fragment, which a reader may do without.
+  const std::size_t pixelStart = file.rfind(std::string("\xE0\x7F\x10\x00", 4));
+  const std::size_t end = file.size() - 8;
+  std::size_t length = 0;
+  if (syntax == TransferSyntax::ExplicitLittleEndian) {
+    for (; length < pixelStart + 16; ++length) {
+      cases.push_back({name + std::to_string(length), file.substr(0, length), Expect::Refused});
+    }
+  }
+  for (std::size_t step = (end - length) / 40 + 1; length < end; length += step) {
+    cases.push_back({name + std::to_string(length), file.substr(0, length), Expect::Refused});
+  }
+  cases.push_back({name + "its end", file, Expect::Read});
+}
+
+std::vector<DamagedCase> DamagedCases() {
+  std::vector<DamagedCase> cases;
+  for (const TransferSyntax syntax : dicom_test::AllTransferSyntaxes) {
+    AddTruncations(cases, syntax);
+    // A few bytes of the pixel data (or of the deflated data set) changed.
+    std::string flipped = Valid(syntax);
+    std::mt19937 random(static_cast<unsigned>(syntax));
+    for (int i = 0; i < 12; ++i) {
+      flipped[flipped.size() / 2 + random() % (flipped.size() / 2 - 8)] ^= 0x5A;
+    }
+    cases.push_back(
+        {"flipped " + std::string(dicom_test::SyntaxName(syntax)), flipped, Expect::Either});
+  }
+
+  std::mt19937 random(17);
+  for (int i = 0; i < 30; ++i) {
+    std::string bytes(random() % 3000, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    if (i % 2 != 0 && bytes.size() > 132) bytes.replace(128, 4, "DICM");
+    cases.push_back({"random " + std::to_string(i), bytes, Expect::Refused});
+  }
+  for (const char* text : {"", "Hallo Welt\n", "mAl;sAl;mBG;sBG\n1000;10;1500;20\n",
+                           "<?xml version=\"1.0\"?><dicom/>\n", "\x89PNG\r\n\x1a\n"}) {
+    cases.push_back({"text " + std::string(text), text, Expect::Refused});
+  }
+  cases.push_back({"preamble and mark only", std::string(128, ' ') + "DICM", Expect::Refused});
+
+  const std::vector<std::pair<std::string, std::vector<Element>>> wrongTags = {
+      {"rows missing", {{tags::Rows, std::nullopt}}},
+      {"columns missing", {{tags::Columns, std::nullopt}}},
+      {"rows 0", {{tags::Rows, "0"}}},
+      {"columns 0", {{tags::Columns, "0"}}},
+      {"bits allocated 12", {{tags::BitsAllocated, "12"}}},
+      {"bits allocated 32", {{tags::BitsAllocated, "32"}}},
+      {"bits stored 17", {{tags::BitsStored, "17"}}},
+      {"bits stored 0", {{tags::BitsStored, "0"}}},
+      {"samples per pixel 3", {{tags::SamplesPerPixel, "3"}}},
+      {"number of frames 2", {{tags::NumberOfFrames, "2"}}},
+      {"no pixel data", {{tags::PixelData, std::nullopt}}},
+      {"columns 40000", {{tags::Columns, "40000"}}},
+      {"huge with little data", {{tags::Rows, "30000"}, {tags::Columns, "30000"}}},
+      {"slope not a number", {{tags::RescaleSlope, "abc"}}},
+  };
+  for (const auto& [name, elements] : wrongTags) {
+    cases.push_back({name, Valid(TransferSyntax::ExplicitLittleEndian, elements), Expect::Refused});
+  }
+  for (const TransferSyntax syntax : {TransferSyntax::Jpeg2000Lossless, TransferSyntax::Rle}) {
+    cases.push_back({"huge with little " + std::string(dicom_test::SyntaxName(syntax)) + " data",
+                     Valid(syntax, {{tags::Rows, "30000"}, {tags::Columns, "30000"}}),
+                     Expect::Refused});
+  }
+
+  TestImage colour = ValidImage();
+  colour.samplesPerPixel = 3;
+  colour.photometric = "RGB";
+  colour.bitsAllocated = colour.bitsStored = 8;
+  colour.stored.assign(colour.stored.size() * 3, 200);
+  cases.push_back({"colour", dicom_test::WriteDicom(colour), Expect::Refused});
+  TestImage frames = ValidImage();
+  frames.frames = 2;
+  frames.stored.insert(frames.stored.end(), frames.stored.begin(), frames.stored.end());
+  cases.push_back({"two frames", dicom_test::WriteDicom(frames), Expect::Refused});
+  for (const int width : {imaging::MaxImageSide, imaging::MaxImageSide + 1}) {
+    TestImage wide;
+    wide.width = width;
+    wide.height = 2;
+    wide.stored.resize(static_cast<std::size_t>(width) * 2);
+    cases.push_back({"width " + std::to_string(width), dicom_test::WriteDicom(wide),
+                     width > imaging::MaxImageSide ? Expect::Refused : Expect::Read});
+  }
+
+  // Transfer syntaxes the reader cannot decode: an unknown one, and a JPEG-LS stream declared
+  // as baseline JPEG (same length, so the file stays well-formed).
+  cases.push_back({"unknown transfer syntax",
+                   Replaced(Valid(TransferSyntax::Rle), std::string("1.2.840.10008.1.2.5\0", 20),
+                            std::string("1.2.840.10008.1.2.6\0", 20)),
+                   Expect::Refused});
+  cases.push_back({"JPEG-LS declared as baseline JPEG",
+                   Replaced(Valid(TransferSyntax::JpegLsLossless), "1.2.840.10008.1.2.4.80",
+                            "1.2.840.10008.1.2.4.50"),
+                   Expect::Refused});
+  return cases;
+}
+
+// Reads one input; a successful read must give a consistent image whose pixels can be measured.
+void CheckOutcome(const std::string& name, Expect expect,
+                  const std::function<imaging::DicomImage()>& read) {
+  SCOPED_TRACE(name);
+  try {
+    const imaging::DicomImage image = read();
+    EXPECT_NE(expect, Expect::Refused) << "read as " << image.width() << "x" << image.height();
+    ASSERT_EQ(image.pixels().values.size(),
+              static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()));
+    imaging::MeasureRoi(image.pixels(), image.rescale(), {0, 0, image.width(), image.height()});
+  } catch (const imaging::ImageError& error) {
+    EXPECT_NE(expect, Expect::Read) << error.what();
+    EXPECT_STRNE(error.what(), "");
+  }
+}
+
+TEST(DamagedFileTable, RefusedWithAMessageNeverACrash) {
+  for (const DamagedCase& c : DamagedCases()) {
+    CheckOutcome(c.name, c.expect, [&] {
+      std::istringstream stream(c.bytes);
+      return imaging::ReadDicomImage(stream);
+    });
+  }
+}
+
+TEST(DamagedFileTable, FilesThatAreNotThere) {
+  const std::filesystem::path folder = testing::TempDir();
+  const std::filesystem::path empty = folder / "empty.dcm";
+  std::ofstream{empty};
+  for (const std::filesystem::path& path : {empty, folder / "missing.dcm", folder}) {
+    CheckOutcome(path.string(), Expect::Refused, [&] { return imaging::ReadDicomImage(path); });
+  }
+  std::filesystem::remove(empty);
+}
+
+}  // namespace

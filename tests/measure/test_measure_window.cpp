@@ -1,0 +1,249 @@
+// The measuring window driven through mouse and keyboard on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "imaging/roi_statistics.h"
+#include "measure/measure_window.h"
+#include "test_image.h"
+#include "tests/toolkit/qt_print.h"
+
+namespace {
+
+using imaging::Roi;
+
+constexpr int ImageWidth = 480;
+constexpr int ImageHeight = 360;
+const Roi Object{60, 70, 220, 220};
+
+// Noise about 1000, from a fixed linear congruential sequence; with an object, a brighter square.
+TestImage Phantom(bool withObject) {
+  TestImage image(ImageWidth, ImageHeight);
+  std::uint32_t state = 12345;
+  for (int y = 0; y < ImageHeight; ++y) {
+    for (int x = 0; x < ImageWidth; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const bool inObject = withObject && Object.contains(Roi{x, y, 1, 1});
+      image.values.push_back(
+          static_cast<std::uint16_t>(900 + (state >> 24) + (inObject ? 600 : 0)));
+    }
+  }
+  image.facts = {{"manufacturer", "Hersteller", "Beispiel Medizintechnik"}, {"kvp", "kV", ""}};
+  return image;
+}
+
+QPointF Centre(const Roi& roi) {
+  return {roi.x + roi.width / 2.0, roi.y + roi.height / 2.0};
+}
+
+class MeasureWindowTest : public testing::Test {
+ protected:
+  explicit MeasureWindowTest(bool withObject = false)
+      : image_(Phantom(withObject).make()), window_(image_, QStringLiteral("/daten/phantom.dcm")) {}
+
+  void SetUp() override {
+    // Wide enough that one screen pixel is less than an image pixel.
+    window_.resize(1400, 900);
+    window_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window_.placementPending(); }));
+    ASSERT_GT(view()->scale(), 1);
+  }
+
+  measure::ImageView* view() const { return window_.view(); }
+
+  QPoint on(QPointF imagePoint) const { return view()->widgetPoint(imagePoint).toPoint(); }
+
+  QPushButton* button(const QString& text) const {
+    for (auto* candidate : window_.findChildren<QPushButton*>()) {
+      if (candidate->text().remove('&') == text) return candidate;
+    }
+    return nullptr;
+  }
+
+  // The window's texts, its figures and the core's measurement of the current ROIs all agree.
+  void expectFiguresOfCurrentRois() const {
+    const auto al = imaging::MeasureRoi(image_.pixels(), image_.rescale(), window_.rois()[0]);
+    const auto bg = imaging::MeasureRoi(image_.pixels(), image_.rescale(), window_.rois()[1]);
+    const std::array<QString, 4> expected = {
+        QString::fromStdString(al.mean), QString::fromStdString(al.standardDeviation),
+        QString::fromStdString(bg.mean), QString::fromStdString(bg.standardDeviation)};
+    EXPECT_EQ(window_.fieldTexts(), expected);
+    const std::string sdnr = imaging::Measure(image_, window_.rois()[0], window_.rois()[1]).sdnr;
+    QStringList shown;
+    for (const auto* label : window_.findChildren<QLabel*>()) shown << label->text();
+    for (const QString& text :
+         {expected[0], expected[1], expected[2], expected[3], QString::fromStdString(sdnr)}) {
+      EXPECT_FALSE(text.isEmpty());
+      EXPECT_TRUE(shown.contains(text)) << text.toStdString();
+    }
+  }
+
+  imaging::DicomImage image_;
+  MeasureWindow window_;
+};
+
+TEST_F(MeasureWindowTest, DraggingMovesTheRoiInsideTheImageAndTheFiguresFollow) {
+  const Roi al = window_.rois()[0];
+  const Roi start = window_.rois()[1];
+  const QPointF grab = Centre(start);
+  QTest::mousePress(view(), Qt::LeftButton, {}, on(grab));
+  const QPointF moves[] = {{-7, 3}, {-40, 25}, {15, -1000}, {1000, 1000}};
+  for (const QPointF& move : moves) {
+    SCOPED_TRACE(testing::Message() << move.x() << ", " << move.y());
+    QTest::mouseMove(view(), on(grab + move));
+    const Roi now = window_.rois()[1];
+    EXPECT_NEAR(now.x, std::clamp(start.x + move.x(), 0.0, ImageWidth - start.width + 0.0), 1);
+    EXPECT_NEAR(now.y, std::clamp(start.y + move.y(), 0.0, ImageHeight - start.height + 0.0), 1);
+    EXPECT_TRUE(now.fitsIn(ImageWidth, ImageHeight));
+    expectFiguresOfCurrentRois();
+  }
+  QTest::mouseRelease(view(), Qt::LeftButton, {}, on(grab + moves[3]));
+  EXPECT_EQ(window_.rois()[0], al);
+}
+
+// The ROI clicked last moves; the other stays.
+TEST_F(MeasureWindowTest, ArrowKeysMoveTheSelectedRoiAndStopAtTheBorder) {
+  const Roi al = window_.rois()[0];
+  QTest::mouseClick(view(), Qt::LeftButton, {}, on(Centre(window_.rois()[1])));
+  struct Case {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int presses, dx, dy;
+  };
+  const Case cases[] = {
+      {Qt::Key_Right, {}, 1, 1, 0},
+      {Qt::Key_Down, {}, 2, 0, 2},
+      {Qt::Key_Left, Qt::ShiftModifier, 1, -10, 0},
+      {Qt::Key_Up, Qt::ShiftModifier, 3, 0, -30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QKeySequence(c.key | c.modifiers).toString().toStdString());
+    const Roi before = window_.rois()[1];
+    for (int i = 0; i < c.presses; ++i) QTest::keyClick(view(), c.key, c.modifiers);
+    EXPECT_EQ(window_.rois()[1].x, before.x + c.dx);
+    EXPECT_EQ(window_.rois()[1].y, before.y + c.dy);
+  }
+  // Far past each border in turn, round the image's corners.
+  const int side = window_.rois()[1].width;
+  const int y = window_.rois()[1].y;
+  const std::pair<Qt::Key, QPoint> borders[] = {
+      {Qt::Key_Left, {0, y}},
+      {Qt::Key_Up, {0, 0}},
+      {Qt::Key_Right, {ImageWidth - side, 0}},
+      {Qt::Key_Down, {ImageWidth - side, ImageHeight - side}}};
+  for (const auto& [key, corner] : borders) {
+    for (int i = 0; i < 50; ++i) QTest::keyClick(view(), key, Qt::ShiftModifier);
+    QTest::keyClick(view(), key);
+    EXPECT_EQ(window_.rois()[1], (Roi{corner.x(), corner.y(), side, side}));
+  }
+  EXPECT_EQ(window_.rois()[0], al);
+  expectFiguresOfCurrentRois();
+}
+
+// Enter applies the size and leaves the window open.
+TEST_F(MeasureWindowTest, SizeFieldSetsBothSquaresAboutTheirCentres) {
+  auto* size = window_.findChild<QSpinBox*>();
+  ASSERT_NE(size, nullptr);
+  for (const int side : {50, 51, ImageHeight, 1, 200}) {
+    SCOPED_TRACE(side);
+    const auto before = window_.rois();
+    size->selectAll();
+    QTest::keyClicks(size, QString::number(side));
+    QTest::keyClick(size, Qt::Key_Return);
+    ASSERT_TRUE(window_.isVisible());
+    for (int i = 0; i < 2; ++i) {
+      const Roi roi = window_.rois()[i];
+      EXPECT_EQ(roi.width, side);
+      EXPECT_EQ(roi.height, side);
+      EXPECT_TRUE(roi.fitsIn(ImageWidth, ImageHeight));
+      // Where the image leaves room, the centre stays within half a pixel.
+      if (Roi{roi.x - 1, roi.y - 1, side + 2, side + 2}.fitsIn(ImageWidth, ImageHeight)) {
+        EXPECT_NEAR(Centre(roi).x(), Centre(before[i]).x(), 0.5);
+        EXPECT_NEAR(Centre(roi).y(), Centre(before[i]).y(), 0.5);
+      }
+    }
+  }
+  expectFiguresOfCurrentRois();
+}
+
+// By the button, and by Enter.
+TEST_F(MeasureWindowTest, AcceptHandsOverTheTextsOfTheFinalRois) {
+  for (const bool byKey : {false, true}) {
+    SCOPED_TRACE(byKey ? "Enter" : "button");
+    window_.setResult(QDialog::Rejected);
+    window_.show();
+    QTest::keyClick(view(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(view(), Qt::Key_Down);
+    expectFiguresOfCurrentRois();
+    if (byKey) {
+      QTest::keyClick(view(), Qt::Key_Return);
+    } else {
+      QTest::mouseClick(button(QStringLiteral("Übernehmen")), Qt::LeftButton);
+    }
+    EXPECT_EQ(window_.result(), QDialog::Accepted);
+    EXPECT_FALSE(window_.isVisible());
+  }
+}
+
+TEST_F(MeasureWindowTest, EscapeCancels) {
+  QTest::keyClick(view(), Qt::Key_Escape);
+  EXPECT_EQ(window_.result(), QDialog::Rejected);
+  EXPECT_FALSE(window_.isVisible());
+}
+
+TEST_F(MeasureWindowTest, DraggingTheBackgroundPansAndTheWheelZoomsAboutTheCursor) {
+  const auto rois = window_.rois();
+  // The view's corner shows the backdrop around the fitted image, never a ROI.
+  const QPoint grab(3, 3), drop(40, 30);
+  const QPointF grabbed = view()->imagePoint(grab);
+  QTest::mousePress(view(), Qt::LeftButton, {}, grab);
+  QTest::mouseMove(view(), drop);
+  QTest::mouseRelease(view(), Qt::LeftButton, {}, drop);
+  EXPECT_NEAR(view()->imagePoint(drop).x(), grabbed.x(), 1e-9);
+  EXPECT_NEAR(view()->imagePoint(drop).y(), grabbed.y(), 1e-9);
+  EXPECT_EQ(window_.rois(), rois);
+
+  const QPointF at(view()->width() * 0.3, view()->height() * 0.6);
+  const QPointF underCursor = view()->imagePoint(at);
+  const double scale = view()->scale();
+  QWheelEvent twoNotches(at, view()->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {},
+                         Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view(), &twoNotches);
+  EXPECT_NEAR(view()->scale(), scale * 1.25 * 1.25, 1e-9);
+  EXPECT_NEAR(view()->imagePoint(at).x(), underCursor.x(), 1e-9);
+  EXPECT_NEAR(view()->imagePoint(at).y(), underCursor.y(), 1e-9);
+}
+
+class PlacementTest : public MeasureWindowTest, public testing::WithParamInterface<bool> {
+ protected:
+  PlacementTest() : MeasureWindowTest(GetParam()) {}
+};
+
+// On opening, "Al" lands inside the object and "BG" beside it; without an object the window says
+// so.
+TEST_P(PlacementTest, PlacesOnOpeningAndSaysWhenNoObjectIsFound) {
+  const bool withObject = GetParam();
+  const auto rois = window_.rois();
+  if (withObject) {
+    EXPECT_TRUE(Object.contains(rois[0]));
+    EXPECT_FALSE(Object.overlaps(rois[1]));
+  }
+  const QString note = QStringLiteral("Kein Aluminiumobjekt gefunden: ROIs bitte von Hand setzen.");
+  bool noteShown = false;
+  for (const auto* label : window_.findChildren<QLabel*>()) {
+    noteShown = noteShown || (label->text() == note && label->isVisible());
+  }
+  EXPECT_EQ(noteShown, !withObject);
+  expectFiguresOfCurrentRois();
+}
+
+INSTANTIATE_TEST_SUITE_P(Phantom, PlacementTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "WithObject" : "Flat"; });
+
+}  // namespace

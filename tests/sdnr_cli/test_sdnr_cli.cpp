@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "imaging/roi_statistics.h"
+#include "report.h"
+#include "tests/imaging/dicom_test_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string contents(const fs::path& file) {
+  std::ifstream stream(file);
+  return {std::istreambuf_iterator<char>(stream), {}};
+}
+
+class SdnrTool : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() / ("quantelo-sdnr-test-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    // A 300 x 240 exposure: background 1000, a 120 x 100 object of 1400 at (40, 60), noise.
+    dicom_test::TestImage image;
+    image.width = 300;
+    image.height = 240;
+    image.photometric = "MONOCHROME1";
+    image.elements = {{dicom_test::tags::Manufacturer, "Beispiel\tMed"},
+                      {dicom_test::tags::RescaleSlope, "0.5"}};
+    std::mt19937 rng(3);
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const bool inObject = x >= 40 && x < 160 && y >= 60 && y < 160;
+        image.stored.push_back((inObject ? 1400 : 1000) + static_cast<int>(rng() % 41) - 20);
+      }
+    }
+    dicom_test::WriteDicomFile(image, dir_ / "good.dcm");
+    std::ofstream(dir_ / "text.dcm") << "keine DICOM-Datei\n";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  ToolRun run(const std::string& arguments) const {
+    const std::string command = std::string(SDNR_TOOL) + " " + arguments + " >" +
+                                (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
+    ToolRun result;
+    result.status = WEXITSTATUS(std::system(command.c_str()));
+    result.out = contents(dir_ / "out");
+    result.err = contents(dir_ / "err");
+    return result;
+  }
+  std::string file(const char* name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+};
+
+// The printed texts are the library's measurement of the same ROIs, so the window (which
+// fills the fields from the same measurement) and the command line agree to the last digit.
+TEST_F(SdnrTool, PrintsTheLibrarysMeasurementAndGoesOnAfterAFailure) {
+  const std::string good = file("good.dcm"), bad = file("text.dcm");
+  const ToolRun run =
+      this->run("--al 60,70,80,80 --bg 170,70,80,80 " + good + " " + bad + " " + good);
+  const imaging::DicomImage image = imaging::ReadDicomImage(good);
+  const imaging::Measurement expected =
+      imaging::Measure(image, {60, 70, 80, 80}, {170, 70, 80, 80});
+  const std::string line = sdnr_cli::TsvLine(good, expected, image.facts());
+  EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n" + line + "\n" + line + "\n");
+  EXPECT_EQ(run.err, "quantelo-sdnr: " + bad + ": Die Datei ist keine DICOM-Datei.\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(line.starts_with(good + "\t" + expected.aluminium.mean + "\t")) << line;
+  EXPECT_NE(line.find("\t6400\t60,70,80,80\t170,70,80,80\tBeispiel Med\t"), std::string::npos);
+  EXPECT_NE(expected.sdnr, "NaN");
+}
+
+TEST_F(SdnrTool, AutomaticPlacementAndJson) {
+  const ToolRun run = this->run("--json " + file("good.dcm"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out.starts_with("{\"file\": \"" + file("good.dcm") + "\", \"mAl\": \""))
+      << run.out;
+  EXPECT_NE(run.out.find("\"n\": "), std::string::npos);
+  EXPECT_NE(run.out.find("\"manufacturer\": \"Beispiel Med\""), std::string::npos);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+}
+
+TEST_F(SdnrTool, ExitStatusOfEveryCall) {
+  const std::string good = file("good.dcm");
+  const struct {
+    std::string arguments;
+    int status;
+    const char* output;  // the start of standard output, or of standard error when empty
+  } cases[] = {
+      {"--help", 0, "Aufruf: quantelo-sdnr"},
+      {"--version", 0, "quantelo-sdnr 1."},
+      {good + " --bogus --help", 0, "Aufruf: quantelo-sdnr"},
+      {"", 2, ""},
+      {"--bogus " + good, 2, ""},
+      {"--al 1,2,3,4 " + good, 2, ""},
+      {"--al 1,2,3 --bg 1,2,3,4 " + good, 2, ""},
+      {"--al 1,2,3,4 --bg 1,2,3,5 " + good, 2, ""},
+      {"--al 1,2,1,1 --bg 5,5,1,1 " + good, 2, ""},
+      {"--auto --al 1,2,3,4 --bg 5,6,3,4 " + good, 2, ""},
+      {"--al 250,0,80,80 --bg 0,0,80,80 " + good, 1, "file\t"},
+      {file("missing.dcm"), 1, "file\t"},
+      {"-- " + good, 0, "file\t"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = this->run(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.err;
+    if (c.status == 2) {
+      EXPECT_TRUE(run.out.empty()) << c.arguments;
+      EXPECT_TRUE(run.err.starts_with("quantelo-sdnr: ")) << c.arguments << run.err;
+    } else {
+      EXPECT_TRUE(run.out.starts_with(c.output)) << c.arguments << "\n" << run.out;
+    }
+  }
+}
+
+}  // namespace

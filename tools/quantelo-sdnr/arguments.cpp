@@ -1,0 +1,97 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace sdnr_cli {
+namespace {
+
+imaging::Roi parseRoi(const std::string& option, const std::string& text) {
+  int parts[4];
+  const char* position = text.data();
+  const char* const end = text.data() + text.size();
+  for (int i = 0; i < 4; ++i) {
+    const auto [next, error] = std::from_chars(position, end, parts[i]);
+    const bool separatorFollows = i < 3 ? next != end && *next == ',' : next == end;
+    if (error != std::errc() || next == position || !separatorFollows) {
+      throw UsageError(option + " erwartet X,Y,W,H (ganze Zahlen), nicht „" + text + "“");
+    }
+    position = next + 1;
+  }
+  const imaging::Roi roi{parts[0], parts[1], parts[2], parts[3]};
+  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1 || roi.count() < 2) {
+    throw UsageError(option + " " + text + ": die ROI braucht X, Y ≥ 0 und mindestens 2 Pixel");
+  }
+  return roi;
+}
+
+Arguments answerOnly(Arguments::Action action) {
+  Arguments arguments;
+  arguments.action = action;
+  return arguments;
+}
+
+}  // namespace
+
+const char* const UsageText =
+    "Aufruf: quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto] [--json] DATEI...\n"
+    "\n"
+    "Misst in jeder DICOM-Datei Mittelwert und Standardabweichung (mit n − 1) einer ROI über\n"
+    "dem Aluminiumobjekt (Al) und einer gleich großen ROI im Hintergrund (BG) und berechnet\n"
+    "daraus das SDNR nach DIN 6868-14, wie Quantelo es anzeigt.\n"
+    "\n"
+    "  --al X,Y,W,H  ROI über dem Aluminium: linke Spalte, oberste Zeile (ab 0), Breite, Höhe\n"
+    "  --bg X,Y,W,H  ROI im Hintergrund, so groß wie die Al-ROI\n"
+    "  --auto        beide ROIs automatisch setzen (Vorgabe)\n"
+    "  --json        je Datei ein JSON-Objekt statt tabulatorgetrennter Zeilen\n"
+    "  --help        diesen Text zeigen\n"
+    "  --version     die Version zeigen\n"
+    "\n"
+    "Ausgabe: eine Kopfzeile, dann je Datei eine Zeile mit file, mAl, sAl, mBG, sBG, SDNR, n,\n"
+    "al_roi, bg_roi und den Angaben aus dem Dateikopf. Eine Datei, die sich nicht messen lässt,\n"
+    "wird auf der Standardfehlerausgabe gemeldet. Rückgabewert: 0 alles gemessen, 1 mindestens\n"
+    "eine Datei nicht, 2 falscher Aufruf.\n";
+
+Arguments ParseArguments(const std::vector<std::string>& arguments) {
+  const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+  if (std::find_if(arguments.begin(), optionsEnd,
+                   [](const std::string& a) { return a == "--help" || a == "-h"; }) != optionsEnd) {
+    return answerOnly(Arguments::Action::Help);
+  }
+  if (std::find(arguments.begin(), optionsEnd, "--version") != optionsEnd) {
+    return answerOnly(Arguments::Action::Version);
+  }
+
+  Arguments parsed;
+  bool automatic = false, optionsEnded = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+      parsed.files.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument == "--json") {
+      parsed.json = true;
+    } else if (argument == "--auto") {
+      automatic = true;
+    } else if (argument == "--al" || argument == "--bg") {
+      if (i + 1 == arguments.size()) throw UsageError(argument + " erwartet X,Y,W,H");
+      (argument == "--al" ? parsed.aluminium : parsed.background) =
+          parseRoi(argument, arguments[++i]);
+    } else {
+      throw UsageError("unbekannte Option „" + argument + "“");
+    }
+  }
+  if (parsed.aluminium.has_value() != parsed.background.has_value()) {
+    throw UsageError("--al und --bg gehören zusammen");
+  }
+  if (automatic && parsed.aluminium) throw UsageError("--auto oder --al/--bg, nicht beides");
+  if (parsed.aluminium && (parsed.aluminium->width != parsed.background->width ||
+                           parsed.aluminium->height != parsed.background->height)) {
+    throw UsageError("die ROIs --al und --bg müssen gleich groß sein");
+  }
+  if (parsed.files.empty()) throw UsageError("keine Datei angegeben");
+  return parsed;
+}
+
+}  // namespace sdnr_cli

@@ -1,0 +1,75 @@
+// quantelo-sdnr: measures DICOM test exposures and prints the four values and the SDNR.
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "imaging/dicom_image.h"
+#include "imaging/roi_placement.h"
+#include "imaging/roi_statistics.h"
+#include "report.h"
+
+namespace {
+
+constexpr int UsageFailure = 2;
+
+// The ROIs asked for, or those the automatic placement finds; raises ImageError when neither
+// fits the image.
+std::pair<imaging::Roi, imaging::Roi> roisFor(const imaging::DicomImage& image,
+                                              const sdnr_cli::Arguments& arguments) {
+  if (arguments.aluminium) return {*arguments.aluminium, *arguments.background};
+  const imaging::RoiPlacement placement = imaging::PlaceRoisAutomatically(image.pixels());
+  if (!placement.object) {
+    throw imaging::ImageError("kein Aluminiumobjekt gefunden; die ROIs mit --al und --bg angeben.");
+  }
+  return {placement.aluminium, placement.background};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  sdnr_cli::Arguments arguments;
+  try {
+    arguments = sdnr_cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const sdnr_cli::UsageError& error) {
+    std::cerr << "quantelo-sdnr: " << error.what() << "\n"
+              << "Mehr mit: quantelo-sdnr --help\n";
+    return UsageFailure;
+  }
+  if (arguments.action == sdnr_cli::Arguments::Action::Help) {
+    std::cout << sdnr_cli::UsageText;
+    return 0;
+  }
+  if (arguments.action == sdnr_cli::Arguments::Action::Version) {
+    std::cout << "quantelo-sdnr " QUANTELO_VERSION "\n";
+    return 0;
+  }
+
+  if (!arguments.json) std::cout << sdnr_cli::TsvHeader() << '\n';
+  int status = 0;
+  for (const std::string& file : arguments.files) {
+    try {
+      const imaging::DicomImage image = imaging::ReadDicomImage(file);
+      const auto [aluminium, background] = roisFor(image, arguments);
+      for (const imaging::Roi& roi : {aluminium, background}) {
+        if (!roi.fitsIn(image.width(), image.height())) {
+          throw imaging::ImageError("die ROI " + std::to_string(roi.x) + ',' +
+                                    std::to_string(roi.y) + ',' + std::to_string(roi.width) + ',' +
+                                    std::to_string(roi.height) + " liegt nicht ganz im Bild (" +
+                                    std::to_string(image.width()) + " × " +
+                                    std::to_string(image.height()) + ").");
+        }
+      }
+      const imaging::Measurement measurement = imaging::Measure(image, aluminium, background);
+      std::cout << (arguments.json ? sdnr_cli::JsonLine(file, measurement, image.facts())
+                                   : sdnr_cli::TsvLine(file, measurement, image.facts()))
+                << std::endl;
+    } catch (const imaging::ImageError& error) {
+      std::cout.flush();
+      std::cerr << "quantelo-sdnr: " << file << ": " << error.what() << std::endl;
+      status = 1;
+    }
+  }
+  return status;
+}
