@@ -16,7 +16,8 @@ namespace {
 constexpr int TermCount = 6;
 constexpr std::array<int, TermCount> PowerOfU{0, 1, 0, 2, 1, 0};
 constexpr std::array<int, TermCount> PowerOfV{0, 0, 1, 0, 1, 2};
-constexpr int HighestPower = 4;  // in the products of two terms
+constexpr int HighestTermPower = 2;
+constexpr int HighestPower = 2 * HighestTermPower;  // in the products of two terms
 using Terms = std::array<double, TermCount>;
 using Powers = std::array<double, HighestPower + 1>;
 
@@ -97,7 +98,7 @@ class SurfaceFitter {
         if (!kept[i]) continue;
         const Powers& u = us_[static_cast<std::size_t>(column)];
         for (int k = 0; k <= HighestPower; ++k) rowSums[k] += u[k];
-        for (int k = 0; k <= 2; ++k) rowMeanSums[k] += blocks_.means[i] * u[k];
+        for (int k = 0; k <= HighestTermPower; ++k) rowMeanSums[k] += blocks_.means[i] * u[k];
       }
       const Powers& v = vs_[static_cast<std::size_t>(row)];
       for (int a = 0; a < TermCount; ++a) {

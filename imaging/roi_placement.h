@@ -36,7 +36,7 @@ struct RoiPlacement {
 // 584 × 384) and "Al" the 200 × 200 square at (1200, 1100). Top and bottom edge are equally
 // near; "BG" goes across the bottom edge to (1200, 1500), where it lies farther from the border
 // than at (1200, 700) across the top one.
-// Cost: one pass over the pixels and a few over a grid of blocks; about 25 ms for 4096 × 3328.
+// Cost: one pass over the pixels and a few over a grid of blocks; about 40 ms for 4096 × 3328.
 RoiPlacement PlaceRoisAutomatically(const PixelView& image, int preferredSize = DefaultRoiSize);
 
 // Two squares of the given size (reduced until both fit) side by side about the image centre,

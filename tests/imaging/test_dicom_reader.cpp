@@ -68,9 +68,9 @@ std::vector<ReaderCase> ReaderCases() {
     // refused with a message).
     for (const bool isSigned : {false, true}) {
       for (const auto& [allocated, stored] : Layouts) {
-        const bool encodable = !(allocated == 8 && stored < 8 &&
-                                 (syntax == TransferSyntax::JpegLsLossless ||
-                                  syntax == TransferSyntax::Rle));
+        const bool encodable =
+            !(allocated == 8 && stored < 8 &&
+              (syntax == TransferSyntax::JpegLsLossless || syntax == TransferSyntax::Rle));
         const bool garbage = stored < allocated && syntax != TransferSyntax::JpegLossless;
         if (encodable) {
           cases.push_back({syntax, "MONOCHROME2", isSigned, allocated, stored, garbage,
