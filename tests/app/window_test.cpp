@@ -34,6 +34,11 @@ void ModalWatchdog::check() {
     expected_.pop_front();
     inspect(*modal);
   }
+  // A window the inspection closed keeps the result it was closed with.
+  if (!modal->isVisible()) {
+    timer_.start(WatchInterval);
+    return;
+  }
   if (auto* dialog = qobject_cast<QDialog*>(modal)) {
     dialog->done(QDialog::Rejected);
   } else {
