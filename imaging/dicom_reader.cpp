@@ -90,15 +90,6 @@ class AnswerReader {
   std::string_view bytes_;
 };
 
-// Maps a region's pages in one call rather than one fault per page, where the system can.
-void prefault(void* region, std::size_t bytes, bool forWriting) {
-#ifdef MADV_POPULATE_WRITE
-  madvise(region, bytes, forWriting ? MADV_POPULATE_WRITE : MADV_POPULATE_READ);
-#else
-  (void)region, (void)bytes, (void)forWriting;
-#endif
-}
-
 constexpr std::size_t AnswerSpace = std::size_t{1} << 20;
 constexpr std::size_t MaxPixelBytes = std::size_t{MaxImageSide} * MaxImageSide * 2;
 
@@ -108,7 +99,6 @@ std::string answerFor(std::istream& stream, std::uint16_t* pixels) {
     const detail::DecodedHeader header = withMessages([&] {
       return detail::DecodeDicom(stream, [&](std::size_t count) {
         if (count > MaxPixelBytes / 2) throw ImageError("Das Bild ist zu groß.");
-        prefault(pixels, count * 2, true);
         return pixels;
       });
     });
@@ -180,7 +170,6 @@ class SharedMemory {
     munmap(base_, AnswerSpace);
     if (MaxPixelBytes > kept) munmap(answer() + AnswerSpace + kept, MaxPixelBytes - kept);
     const std::span<const std::uint16_t> values(pixels(), count);
-    prefault(pixels(), kept, false);
     base_ = nullptr;
     return {std::shared_ptr<const void>(
                 values.data(), [kept](const void* p) { munmap(const_cast<void*>(p), kept); }),

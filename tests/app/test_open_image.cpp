@@ -1,6 +1,9 @@
 // "Bild öffnen…": the measuring window over a DICOM file, and its values in the fields.
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -88,6 +91,22 @@ TEST_F(OpenImageTest, EscapeLeavesTheFieldsAlone) {
   main_.openImage(QString::fromStdString(file_.string()));
   EXPECT_EQ(inputs()[0]->text(), QStringLiteral("12"));
   EXPECT_TRUE(inputs()[1]->text().isEmpty());
+}
+
+// Over a field the window takes the file, so that no path lands in the field.
+TEST_F(OpenImageTest, AFileDroppedOnAFieldOpensTheMeasuringWindow) {
+  bool opened = false;
+  watchdog_.expectModal(
+      [&](QWidget& modal) { opened = dynamic_cast<MeasureWindow*>(&modal) != nullptr; });
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file_.string()))});
+  QDragEnterEvent enter(QPoint(20, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(inputs()[0], &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(inputs()[0], &drop);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return opened; }));
+  EXPECT_TRUE(inputs()[0]->text().isEmpty());
 }
 
 TEST_F(OpenImageTest, AFileThatIsNoImageIsReportedByName) {
