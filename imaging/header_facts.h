@@ -24,8 +24,8 @@ struct HeaderFactSource {
 // In the order they are shown and printed.
 std::span<const HeaderFactSource> HeaderFactSources();
 
-// The facts from an element's raw text (empty when absent): padding and control characters
-// dropped, ISO 8859-1 or UTF-8 (by Specific Character Set) turned into UTF-8, dates and times
+// The facts from an element's raw text (empty when absent): control characters become spaces,
+// padding goes, ISO 8859-1 or UTF-8 (by Specific Character Set) turned into UTF-8, dates and times
 // as YYYY-MM-DD and HH:MM:SS.
 using ElementText = std::function<std::string(std::uint16_t group, std::uint16_t element)>;
 std::vector<HeaderFact> HeaderFacts(const ElementText& elementText);
