@@ -1,7 +1,7 @@
 #include "application.h"
 
-#include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 
@@ -24,20 +24,19 @@ void LoadLocaleFormatSettings() {
 }  // namespace
 
 TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
-    : QApplication(argc, argv),
-      fpu_(fpu),
-      title_(TitleFromExecutable(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString())) {
-  setApplicationName(title_);
+    : QApplication(argc, argv), fpu_(fpu) {
+  setApplicationName(QStringLiteral("quantelo"));
+  setApplicationVersion(QStringLiteral(QUANTELO_VERSION));
+  // The interface is German, so are Qt's own texts: message box buttons, the fields' context
+  // menu, the file dialog. Without the translations installed they stay English.
+  if (qtTexts_.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(&qtTexts_);
+  }
   setWindowIcon(QIcon(QStringLiteral(":/quantelo.png")));
   setQuitOnLastWindowClosed(false);
   LoadLocaleFormatSettings();
   toolkit::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });
-}
-
-QString TApplication::TitleFromExecutable(const QString& path) {
-  const QString name = QFileInfo(path).fileName();
-  const QString stem = name.left(name.indexOf('.'));
-  return stem.left(1) + stem.mid(1).toLower();
 }
 
 QString TApplication::ReportText(const QString& message) {
@@ -59,7 +58,7 @@ void TApplication::HandleException(std::exception_ptr error) {
   } catch (...) {
     message = QStringLiteral("Unknown error");
   }
-  QMessageBox box(QMessageBox::Critical, title_, ReportText(message), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, Title(), ReportText(message), QMessageBox::Ok);
   box.exec();
 }
 

@@ -1,8 +1,10 @@
-// The application object: title, the standard error report and the locale's number settings.
+// The application object: title, Qt's own texts in German, the standard error report and the
+// locale's number settings.
 #pragma once
 
 #include <QApplication>
 #include <QString>
+#include <QTranslator>
 #include <exception>
 
 namespace calc {
@@ -14,10 +16,9 @@ class TApplication : public QApplication {
   // fpu is the process setting; a caught processor error resets it.
   TApplication(int& argc, char** argv, calc::Fpu& fpu);
 
-  // The executable's file name without folder, cut at its first dot, every character after the
-  // first in lower case: "/opt/QuanTelo.bin" gives "Quantelo".
-  static QString TitleFromExecutable(const QString& path);
-  QString Title() const { return title_; }
+  // The program's name, the error boxes' caption. (Taken from the executable's name, it would be
+  // "quantelo": executables are lower case here by convention.)
+  static QString Title() { return QStringLiteral("Quantelo"); }
 
   // The standard error report, which every window's event dispatch hands its errors to: a message
   // box with a stop icon, the title as caption and the message, with a full stop where the rule
@@ -33,7 +34,7 @@ class TApplication : public QApplication {
 
  private:
   calc::Fpu& fpu_;
-  QString title_;
+  QTranslator qtTexts_;
 };
 
 // The running application object.

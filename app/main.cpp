@@ -2,11 +2,14 @@
 // order, the windows, the message loop, and the finishing actions in reverse order.
 #include <QStringList>
 #include <QTimer>
+#include <cstdio>
+#include <optional>
 #include <span>
 
 #include "about/component_library.h"
 #include "application.h"
 #include "calc/fpu.h"
+#include "command_line.h"
 #include "langsupp/lang_strings.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -45,21 +48,61 @@ class RunningUnits {
   std::span<const UnitActions> units_;
 };
 
+constexpr int UsageFailure = 2;
+
+// Prints the answer to --help, --version or a wrong call and gives the exit status; a call to
+// run the program gets none.
+std::optional<int> answer(const CommandLine& commandLine) {
+  switch (commandLine.action) {
+    case CommandLine::Action::Help:
+      std::fputs(CommandLineHelp().toUtf8().constData(), stdout);
+      return 0;
+    case CommandLine::Action::Version:
+      std::fputs(CommandLineVersion().toUtf8().constData(), stdout);
+      return 0;
+    case CommandLine::Action::Wrong:
+      std::fputs(QStringLiteral("quantelo: %1\nMehr mit: quantelo --help\n")
+                     .arg(commandLine.message)
+                     .toUtf8()
+                     .constData(),
+                 stderr);
+      return UsageFailure;
+    case CommandLine::Action::Run:
+      break;
+  }
+  return std::nullopt;
+}
+
+QStringList argumentsAfterName(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // --help and --version need no window system, so they are answered before the application
+  // object exists. Qt's own options (-platform, ...) are still among the arguments here and make
+  // the call look wrong; the application object takes them out for the second reading.
+  const CommandLine early = ParseCommandLine(argumentsAfterName(argc, argv));
+  if (early.action != CommandLine::Action::Wrong) {
+    if (const std::optional<int> status = answer(early)) return *status;
+  }
+
   calc::Fpu processFpu;
   processFpu.reset(calc::DefaultFpuControlWord);
   TApplication application(argc, argv, processFpu);
+  const CommandLine commandLine = ParseCommandLine(QCoreApplication::arguments().mid(1));
+  if (const std::optional<int> status = answer(commandLine)) return *status;
   RunningUnits units(Units);
 
   TForm2 help;
   TForm1 main(processFpu, help);
   main.show();
   // "quantelo FILE" measures the file as soon as the loop runs.
-  const QStringList arguments = QCoreApplication::arguments();
-  if (arguments.size() > 1) {
-    QTimer::singleShot(0, &main, [&main, path = arguments.at(1)] {
+  if (!commandLine.file.isEmpty()) {
+    QTimer::singleShot(0, &main, [&main, path = commandLine.file] {
       toolkit::Dispatch([&main, &path] { main.openImage(path); });
     });
   }

@@ -14,6 +14,8 @@ packages=(
   python3
   # the windows: Qt 6 with its platform plugins, and a metric-compatible "Arial"
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation
+  # Qt's own texts (buttons, context menus, file dialog) in German
+  qt6-translations-l10n
   # real-window tests: an X server, real input events, screenshots
   xvfb xdotool imagemagick
   # reads field texts through the clipboard in the measuring end-to-end test

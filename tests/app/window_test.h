@@ -29,8 +29,8 @@ class TLabeledEdit;
 // The unit the application object was made with.
 calc::Fpu& ProcessFpu();
 
-// The executable's title, from the name the test target gives it.
-inline const QString TestTitle = QStringLiteral("app_gui_tests");
+// The program's name, whatever the executable is called.
+inline const QString TestTitle = QStringLiteral("Quantelo");
 
 inline const QColor White(Qt::white);
 inline const QColor LightGreen(0xCC, 0xFF, 0xCC);

@@ -1,0 +1,19 @@
+// The program's command line: quantelo [--help] [--version] [FILE].
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine {
+  enum class Action { Run, Help, Version, Wrong };
+  Action action = Action::Run;
+  QString file;     // with Run: the image to open at start, or empty
+  QString message;  // with Wrong: what is wrong, in German
+};
+
+// Reads the arguments after the program's name (Qt's own options already taken out).
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// What --help and --version print, in German.
+QString CommandLineHelp();
+QString CommandLineVersion();

@@ -1,0 +1,34 @@
+// quantelo's own command line.
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+
+namespace {
+
+TEST(CommandLine, ReadsHelpVersionAndOneFile) {
+  using Action = CommandLine::Action;
+  const struct {
+    QStringList arguments;
+    Action action;
+    QString file;
+    QString message;
+  } cases[] = {
+      {{}, Action::Run, {}, {}},
+      {{"aufnahme.dcm"}, Action::Run, "aufnahme.dcm", {}},
+      {{"--", "-seltsam.dcm"}, Action::Run, "-seltsam.dcm", {}},
+      {{"--help"}, Action::Help, {}, {}},
+      {{"-h", "aufnahme.dcm"}, Action::Help, {}, {}},
+      {{"--version"}, Action::Version, {}, {}},
+      {{"-v"}, Action::Version, {}, {}},
+      {{"--bogus"}, Action::Wrong, {}, "unbekannte Option „bogus“"},
+      {{"a.dcm", "b.dcm"}, Action::Wrong, {}, "nur eine Datei auf einmal"},
+  };
+  for (const auto& c : cases) {
+    const CommandLine commandLine = ParseCommandLine(c.arguments);
+    EXPECT_EQ(commandLine.action, c.action) << c.arguments.join(' ').toStdString();
+    EXPECT_EQ(commandLine.file, c.file);
+    EXPECT_EQ(commandLine.message, c.message);
+  }
+}
+
+}  // namespace
