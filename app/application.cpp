@@ -26,6 +26,8 @@ void LoadLocaleFormatSettings() {
 TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
     : QApplication(argc, argv), fpu_(fpu) {
   setApplicationName(QStringLiteral("quantelo"));
+  // The desktop entry's name, by which the desktop matches windows to the entry.
+  setDesktopFileName(QStringLiteral("de.example.Quantelo"));
   setApplicationVersion(QStringLiteral(QUANTELO_VERSION));
   // The interface is German, so are Qt's own texts: message box buttons, the fields' context
   // menu, the file dialog. Without the translations installed they stay English.

@@ -61,7 +61,7 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
                  Qt::WindowCloseButtonHint);
 
   auto* client = new QWidget(this);
-  toolkit::SetWidgetColour(client, QPalette::Window, Cream);
+  toolkit::SetBackgroundColour(client, QPalette::Window, Cream);
   client->setAutoFillBackground(true);
   client->setFont(toolkit::ClassicSansSerif(11));
   setCentralWidget(client);

@@ -22,16 +22,18 @@ bool GradientFillFallback(QPainter* dc, const TRIVERTEX* vertices, std::uint32_t
   return true;
 }
 
-void ChooseGradientFill(const QString& modulePath) {
+bool ChooseGradientFill(const QString& modulePath) {
   ReleaseGradientModule();
   auto module = std::make_unique<QLibrary>(modulePath);
-  if (!module->load()) return;
-  if (const auto routine = reinterpret_cast<TGradientFillProc>(module->resolve("GradientFill"))) {
-    GradientFillProc = routine;
-    gradientModule = std::move(module);
-  } else {
+  if (!module->load()) return false;
+  const auto routine = reinterpret_cast<TGradientFillProc>(module->resolve("GradientFill"));
+  if (routine == nullptr) {
     module->unload();
+    return false;
   }
+  GradientFillProc = routine;
+  gradientModule = std::move(module);
+  return true;
 }
 
 void ReleaseGradientModule() {

@@ -42,8 +42,9 @@ bool GradientFillFallback(QPainter* dc, const TRIVERTEX* vertices, std::uint32_t
 extern TGradientFillProc GradientFillProc;
 
 // Loads the module at modulePath (file name without prefix or suffix, as the loader expects)
-// and takes its "GradientFill"; otherwise, or if the module lacks it, the fallback.
-void ChooseGradientFill(const QString& modulePath);
+// and takes its "GradientFill"; otherwise, or if the module lacks it, the fallback. True when
+// the module's routine was taken.
+bool ChooseGradientFill(const QString& modulePath);
 // Releases the module, if one was loaded, and returns to the fallback.
 void ReleaseGradientModule();
 

@@ -17,7 +17,7 @@ TLabeledEdit::TLabeledEdit(const QString& caption, QWidget* parent)
 }
 
 void TLabeledEdit::setColor(const QColor& color) {
-  SetWidgetColour(this, QPalette::Base, color);
+  SetBackgroundColour(this, QPalette::Base, color);
 }
 
 QColor TLabeledEdit::color() const {

@@ -1,6 +1,7 @@
 #include "toolkit_startup.h"
 
 #include <QCoreApplication>
+#include <QString>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -20,6 +21,8 @@ namespace {
 
 }  // namespace
 
+const char* const InstalledModuleDir = TOOLKIT_INSTALLED_MODULE_DIR;
+
 void ApplyNumberSettings() {
   calc::setDecimalSeparator('.');
 }
@@ -27,7 +30,14 @@ void ApplyNumberSettings() {
 void ToolkitStartup() {
   ApplyNumberSettings();
   std::set_terminate(quietRuntimeError);
-  ChooseGradientFill(QCoreApplication::applicationDirPath() + '/' + GradientModuleName);
+  ChooseGradientModule(QCoreApplication::applicationDirPath());
+}
+
+bool ChooseGradientModule(const QString& executableDir) {
+  for (const QString& folder : {executableDir, executableDir + '/' + InstalledModuleDir}) {
+    if (ChooseGradientFill(folder + '/' + GradientModuleName)) return true;
+  }
+  return false;
 }
 
 void ToolkitFinish() {

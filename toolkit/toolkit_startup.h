@@ -1,10 +1,15 @@
 // The toolkit's start-up and finishing actions: process-wide settings made before any window.
 #pragma once
 
+class QString;
+
 namespace toolkit {
 
-// The file the gradient module is loaded from, beside the executable, without prefix or suffix.
+// The file the gradient module is loaded from, without prefix or suffix.
 inline constexpr const char* GradientModuleName = "msimg32";
+// The folder an installed program keeps the module in, relative to the executable's folder, so
+// that an installation works wherever it is unpacked; the build sets it ("../lib/quantelo").
+extern const char* const InstalledModuleDir;
 
 // Sets the decimal separator to ".", switches the run-time error box off (a fatal run-time
 // error ends the program with exit status 217 and no dialog) and chooses the gradient routine.
@@ -15,5 +20,10 @@ void ToolkitFinish();
 
 // The toolkit's number setting alone: the decimal separator ".".
 void ApplyNumberSettings();
+
+// Takes the gradient routine from the module beside the executable in executableDir, where a
+// build tree has it, or else from executableDir/InstalledModuleDir; the fallback where neither
+// gives the routine. True when a module's routine was taken.
+bool ChooseGradientModule(const QString& executableDir);
 
 }  // namespace toolkit

@@ -26,6 +26,8 @@ packages=(
   libgdcm-dev
   # the start-up timer watches the X server for the first window
   libx11-dev
+  # validators of the desktop entry and the AppStream metainfo
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -1,0 +1,55 @@
+# What `cmake --install` lays out: the two programs, the optional gradient module, the desktop
+# integration (desktop entry, AppStream metainfo, icons), the manual pages and the documentation.
+# The program finds what it reads at run time relative to its own executable, so the installed
+# tree works under any prefix and wherever it is unpacked. Test tools and benchmarks stay out.
+include(GNUInstallDirs)
+
+set(QUANTELO_APP_ID de.example.Quantelo)
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+  message(FATAL_ERROR "CMAKE_INSTALL_BINDIR and CMAKE_INSTALL_LIBDIR must be relative: the "
+                      "program finds its module from its own folder.")
+endif()
+
+install(TARGETS quantelo quantelo-sdnr RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The gradient module lives in a folder of the program's own, where no other program's loader
+# looks; the toolkit is told the way there from the executable's folder.
+set(QUANTELO_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/quantelo)
+file(RELATIVE_PATH QUANTELO_MODULE_DIR_FROM_BINDIR
+  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${QUANTELO_MODULE_DIR})
+target_compile_definitions(quantelo_toolkit PRIVATE
+  TOOLKIT_INSTALLED_MODULE_DIR="${QUANTELO_MODULE_DIR_FROM_BINDIR}")
+install(TARGETS msimg32 LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
+
+# Desktop entry and AppStream metainfo, named by the application id.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUANTELO_APP_ID}.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUANTELO_APP_ID}.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Icons: the SVG as the scalable one, and PNGs rendered from it for the fixed sizes.
+set(icon_svg ${PROJECT_SOURCE_DIR}/resources/quantelo.svg)
+set(icon_theme_dir ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+install(FILES ${icon_svg} DESTINATION ${icon_theme_dir}/scalable/apps
+  RENAME ${QUANTELO_APP_ID}.svg)
+set(icon_pngs "")
+foreach(size 16 32 48 64 128 256)
+  set(png ${CMAKE_BINARY_DIR}/icons/${QUANTELO_APP_ID}-${size}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND render-icon ${icon_svg} ${size} ${png}
+    DEPENDS render-icon ${icon_svg}
+    COMMENT "Rendering the ${size} × ${size} icon")
+  install(FILES ${png} DESTINATION ${icon_theme_dir}/${size}x${size}/apps
+    RENAME ${QUANTELO_APP_ID}.png)
+  list(APPEND icon_pngs ${png})
+endforeach()
+add_custom_target(quantelo_icons ALL DEPENDS ${icon_pngs})
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/man/quantelo.1
+              ${PROJECT_SOURCE_DIR}/resources/man/quantelo-sdnr.1
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The documentation folder under the program's name; the licence under Debian's name for it.
+set(QUANTELO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quantelo)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${QUANTELO_DOC_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${QUANTELO_DOC_DIR} RENAME copyright)
