@@ -18,7 +18,7 @@ define build_and_test
 	$(CTEST) --test-dir $(1)
 endef
 
-.PHONY: run test setup build
+.PHONY: run test setup build package
 
 setup:
 	bash tools/setup-debian.sh
@@ -33,6 +33,10 @@ run: build
 	else \
 	  echo "The program is not built yet: the windows come with a later step."; \
 	fi
+
+# The Debian package, in build/: quantelo_VERSION_ARCH.deb.
+package: build
+	cd $(MAIN_BUILD) && cpack -G DEB
 
 # The main build runs last, so the closing test summary is its own.
 test: setup

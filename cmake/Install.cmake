@@ -45,11 +45,31 @@ foreach(size 16 32 48 64 128 256)
 endforeach()
 add_custom_target(quantelo_icons ALL DEPENDS ${icon_pngs})
 
-install(FILES ${PROJECT_SOURCE_DIR}/resources/man/quantelo.1
-              ${PROJECT_SOURCE_DIR}/resources/man/quantelo-sdnr.1
-  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Manual pages and the change log compressed as Debian wants them: gzip -9 without a time stamp,
+# so that the same sources give the same package.
+function(quantelo_gzip source output)
+  get_filename_component(name ${output} NAME_WLE)
+  set(copy ${CMAKE_BINARY_DIR}/gzipped/${name})
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    COMMAND gzip -9nf ${copy}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}")
+endfunction()
+
+set(gzipped "")
+foreach(page quantelo.1 quantelo-sdnr.1)
+  set(gz ${CMAKE_BINARY_DIR}/gzipped/${page}.gz)
+  quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/man/${page} ${gz})
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  list(APPEND gzipped ${gz})
+endforeach()
+set(changelog_gz ${CMAKE_BINARY_DIR}/gzipped/changelog.gz)
+quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/changelog ${changelog_gz})
+list(APPEND gzipped ${changelog_gz})
+add_custom_target(quantelo_gzipped ALL DEPENDS ${gzipped})
 
 # The documentation folder under the program's name; the licence under Debian's name for it.
 set(QUANTELO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quantelo)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${QUANTELO_DOC_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${changelog_gz} DESTINATION ${QUANTELO_DOC_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${QUANTELO_DOC_DIR} RENAME copyright)

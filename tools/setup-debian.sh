@@ -28,6 +28,8 @@ packages=(
   libx11-dev
   # validators of the desktop entry and the AppStream metainfo
   desktop-file-utils appstream
+  # the Debian package: its library dependencies, and the package checker
+  dpkg-dev lintian
 )
 
 missing=()

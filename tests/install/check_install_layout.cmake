@@ -23,9 +23,10 @@ set(expected
   ${DATADIR}/applications/${APP_ID}.desktop
   ${DATADIR}/metainfo/${APP_ID}.metainfo.xml
   ${icon_dir}/scalable/apps/${APP_ID}.svg
-  ${MANDIR}/man1/quantelo.1
-  ${MANDIR}/man1/quantelo-sdnr.1
+  ${MANDIR}/man1/quantelo.1.gz
+  ${MANDIR}/man1/quantelo-sdnr.1.gz
   ${DATADIR}/doc/quantelo/README.md
+  ${DATADIR}/doc/quantelo/changelog.gz
   ${DATADIR}/doc/quantelo/copyright
 )
 foreach(size ${icon_sizes})
