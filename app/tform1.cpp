@@ -135,6 +135,9 @@ void TForm1::LabeledEdit1Change(toolkit::TLabeledEdit* Sender) {
     overflow = std::current_exception();
   }
   Sender->setColor(isNumber ? LightGreen : LightRed);
+  // What the colour shows, for those who hear the field rather than see it.
+  Sender->setAccessibleDescription(isNumber ? QStringLiteral("gültige Zahl")
+                                            : QStringLiteral("keine gültige Zahl"));
   Button1Click();
   Image1->setVisible(Sender->text().contains(PictureTrigger));
   if (overflow) std::rethrow_exception(overflow);

@@ -13,6 +13,8 @@ constexpr int LabelSpacing = 3;
 TLabeledEdit::TLabeledEdit(const QString& caption, QWidget* parent)
     : QLineEdit(parent), label_(new QLabel(caption, parent)) {
   label_->setBuddy(this);
+  // Screen readers name the field by its caption.
+  setAccessibleName(caption);
   placeLabel();
 }
 

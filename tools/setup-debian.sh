@@ -30,6 +30,8 @@ packages=(
   desktop-file-utils appstream
   # the Debian package: its library dependencies, and the package checker
   dpkg-dev lintian
+  # the screen-reader test: the accessibility bus, a private session bus, AT-SPI from Python
+  at-spi2-core dbus python3-pyatspi
 )
 
 missing=()
