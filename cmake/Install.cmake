@@ -20,6 +20,12 @@ file(RELATIVE_PATH QUANTELO_MODULE_DIR_FROM_BINDIR
 target_compile_definitions(quantelo_toolkit PRIVATE
   TOOLKIT_INSTALLED_MODULE_DIR="${QUANTELO_MODULE_DIR_FROM_BINDIR}")
 install(TARGETS msimg32 LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
+# The DICOM decoder module, where the reader looks for it the same way.
+if(TARGET quantelo_dicom)
+  target_compile_definitions(quantelo_imaging PRIVATE
+    IMAGING_INSTALLED_MODULE_DIR="${QUANTELO_MODULE_DIR_FROM_BINDIR}")
+  install(TARGETS quantelo_dicom LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
+endif()
 
 # Desktop entry and AppStream metainfo, named by the application id.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/${QUANTELO_APP_ID}.desktop

@@ -302,3 +302,9 @@ DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor) {
 }
 
 }  // namespace imaging::detail
+
+extern "C" __attribute__((visibility("default"))) void quantelo_decode_dicom(
+    std::istream& stream, const imaging::detail::PixelMemory& pixelsFor,
+    imaging::detail::DecodedHeader& header) {
+  header = imaging::detail::DecodeDicom(stream, pixelsFor);
+}

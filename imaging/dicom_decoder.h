@@ -32,4 +32,9 @@ using PixelMemory = std::function<std::uint16_t*(std::size_t count)>;
 // pixelsFor gives. Raises ImageError with the user's message.
 DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor);
 
+// DecodeDicom as the decoder module exports it, for the reader to look up by name.
+using DecodeEntry = void (*)(std::istream& stream, const PixelMemory& pixelsFor,
+                             DecodedHeader& header);
+inline constexpr const char* DecodeEntryName = "quantelo_decode_dicom";
+
 }  // namespace imaging::detail

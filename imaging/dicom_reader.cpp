@@ -1,5 +1,6 @@
 // Reading runs the DICOM library in a child process: its internal checks end the process on
 // some damaged files, and a crash in a decoder must not take the program with it. The child
+// loads the library (in the decoder module) itself, so the program never carries it, and
 // decodes straight into memory it shares with the program, so the pixels are not copied.
 #include <algorithm>
 #include <cerrno>
@@ -12,11 +13,14 @@
 #include "dicom_image.h"
 #include "header_facts.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#ifdef IMAGING_DECODER_MODULE
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 #define QUANTELO_ISOLATED_DECODER 1
 #endif
 
@@ -90,6 +94,29 @@ class AnswerReader {
   std::string_view bytes_;
 };
 
+// The decoder module, from beside the program (a build) or from its installed folder.
+detail::DecodedHeader decodeInModule(std::istream& stream, const detail::PixelMemory& pixelsFor) {
+  std::error_code error;
+  const std::filesystem::path programFolder =
+      std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  for (const std::filesystem::path& folder : {
+           programFolder,
+#ifdef IMAGING_INSTALLED_MODULE_DIR
+           programFolder / IMAGING_INSTALLED_MODULE_DIR,
+#endif
+       }) {
+    void* module = dlopen((folder / IMAGING_DECODER_MODULE).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) continue;
+    if (auto decode =
+            reinterpret_cast<detail::DecodeEntry>(dlsym(module, detail::DecodeEntryName))) {
+      detail::DecodedHeader header;
+      decode(stream, pixelsFor, header);
+      return header;
+    }
+  }
+  throw ImageError("Der DICOM-Leser " IMAGING_DECODER_MODULE " fehlt neben dem Programm.");
+}
+
 constexpr std::size_t AnswerSpace = std::size_t{1} << 20;
 constexpr std::size_t MaxPixelBytes = std::size_t{MaxImageSide} * MaxImageSide * 2;
 
@@ -97,7 +124,7 @@ std::string answerFor(std::istream& stream, std::uint16_t* pixels) {
   AnswerWriter answer;
   try {
     const detail::DecodedHeader header = withMessages([&] {
-      return detail::DecodeDicom(stream, [&](std::size_t count) {
+      return decodeInModule(stream, [&](std::size_t count) {
         if (count > MaxPixelBytes / 2) throw ImageError("Das Bild ist zu groß.");
         return pixels;
       });

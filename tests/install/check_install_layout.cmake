@@ -16,10 +16,12 @@ set(icon_sizes 16 32 48 64 128 256)
 set(icon_dir ${DATADIR}/icons/hicolor)
 # The toolkit looks for the module from the executable's folder, MODULE_DIR_FROM_BINDIR away.
 cmake_path(SET module NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/libmsimg32.so")
+cmake_path(SET decoder NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/libquantelo_dicom.so")
 set(expected
   ${BINDIR}/quantelo
   ${BINDIR}/quantelo-sdnr
   ${module}
+  ${decoder}
   ${DATADIR}/applications/${APP_ID}.desktop
   ${DATADIR}/metainfo/${APP_ID}.metainfo.xml
   ${icon_dir}/scalable/apps/${APP_ID}.svg
