@@ -25,6 +25,10 @@ QFont titleFont() {
 
 }  // namespace
 
+QSize LogicalSize(const QImage& surface) {
+  return surface.deviceIndependentSize().toSize();
+}
+
 QFont ArialPoints(int points, bool bold) {
   QFont font(QStringLiteral("Arial"));
   font.setPointSize(points);
@@ -43,8 +47,8 @@ void TextOut(QPainter& painter, const QPoint& at, const QString& text,
 }
 
 void PaintCard(QImage& surface, const QColor& shadow) {
-  const int w = surface.width();
-  const int h = surface.height();
+  const int w = LogicalSize(surface).width();
+  const int h = LogicalSize(surface).height();
   surface.fill(Navy);
   QPainter painter(&surface);
   painter.setPen(Qt::black);
@@ -61,7 +65,7 @@ void PaintCard(QImage& surface, const QColor& shadow) {
 }
 
 QRect PaintTitle(QImage& surface, const QString& caption) {
-  const int w = surface.width();
+  const int w = LogicalSize(surface).width();
   QPainter painter(&surface);
   painter.setFont(titleFont());
   const QFontMetrics metrics = painter.fontMetrics();
@@ -100,14 +104,15 @@ int SubtitlePointSize(const QImage& surface, const QString& subTitle, int width)
 
 void PaintSubtitle(QImage& surface, const QString& subTitle) {
   QPainter painter(&surface);
-  painter.setFont(ArialPoints(SubtitlePointSize(surface, subTitle, surface.width()), false));
+  const int w = LogicalSize(surface).width();
+  painter.setFont(ArialPoints(SubtitlePointSize(surface, subTitle, w), false));
   painter.setPen(Qt::black);
   const int sw = painter.fontMetrics().horizontalAdvance(subTitle);
-  TextOut(painter, QPoint((surface.width() - sw) / 2, SubtitleTop), subTitle, std::nullopt);
+  TextOut(painter, QPoint((w - sw) / 2, SubtitleTop), subTitle, std::nullopt);
 }
 
-QImage CloseGlyph() {
-  QImage glyph = toolkit::NewBitmap(QSize(24, 24));
+QImage CloseGlyph(qreal devicePixelRatio) {
+  QImage glyph = toolkit::NewBitmap(QSize(24, 24), devicePixelRatio);
   glyph.fill(Qt::black);
   QPainter painter(&glyph);
   painter.setPen(Qt::NoPen);

@@ -1,5 +1,7 @@
 // What the about window paints on its drawing surface: the card, the title box, the subtitle,
 // and the close glyph. Text is drawn as a classic text-out: the cell's top-left at the point.
+// Positions and sizes are logical pixels; a surface may hold more device pixels than that (see
+// toolkit::NewBitmap), so that the card stays sharp on a scaled screen.
 #pragma once
 
 #include <QColor>
@@ -20,6 +22,9 @@ inline const QColor Aqua(0x00, 0xFF, 0xFF);
 inline const QColor Silver(0xC0, 0xC0, 0xC0);
 inline constexpr int TitleTop = 85;
 inline constexpr int SubtitleTop = 135;
+
+// The surface's size in logical pixels, the one its drawing is laid out in.
+QSize LogicalSize(const QImage& surface);
 
 QFont ArialPoints(int points, bool bold);
 
@@ -45,8 +50,9 @@ int SubtitlePointSize(const QImage& surface, const QString& subTitle, int width)
 // The subtitle, black without background, centred at SubtitleTop.
 void PaintSubtitle(QImage& surface, const QString& subTitle);
 
-// The close glyph: a white cross on a rose rounded square, on black that is meant to be keyed.
-QImage CloseGlyph();
+// The close glyph: a white cross on a rose rounded square, on black that is meant to be keyed;
+// 24 x 24 logical pixels at the given pixel ratio.
+QImage CloseGlyph(qreal devicePixelRatio);
 
 // The pixels of an image that are not of the key colour.
 QRegion OutsideKey(const QImage& image, const QColor& key);

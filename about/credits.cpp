@@ -16,9 +16,9 @@ QStringList CreditRoles() {
   return QString::fromUtf8(list.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 
-QImage BuildCreditsBitmap(const QStringList& roles) {
-  QImage credits =
-      toolkit::NewBitmap(QSize(CreditsWidth, static_cast<int>(roles.size()) * CreditsRowHeight));
+QImage BuildCreditsBitmap(const QStringList& roles, qreal devicePixelRatio) {
+  QImage credits = toolkit::NewBitmap(
+      QSize(CreditsWidth, static_cast<int>(roles.size()) * CreditsRowHeight), devicePixelRatio);
   credits.fill(CreditsCream);
   QPainter painter(&credits);
   QFont font = ArialPoints(9, false);
@@ -35,17 +35,20 @@ QImage BuildCreditsBitmap(const QStringList& roles) {
 }
 
 QRect ScrollStep(QImage& surface, const QImage& credits, const QPoint& box, const QRegion& clip) {
-  const int height = credits.height();
+  const int height = LogicalSize(credits).height();
   ScrollOffset = ScrollOffset <= 0 ? height : ScrollOffset - 1;
   QPainter painter(&surface);
   painter.setClipRegion(clip);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  // A source block reaching below the picture's last row is cut there; the second copy covers
-  // those rows.
-  painter.drawImage(box, credits,
-                    QRect(0, height - ScrollOffset, CreditsWidth, CreditsBlockHeight));
-  painter.drawImage(box + QPoint(0, ScrollOffset), credits,
-                    QRect(0, 0, CreditsWidth, CreditsBlockHeight));
+  // The block from the picture's logical row top; the source is in its device pixels. A block
+  // reaching below the picture's last row is cut there; the second copy covers those rows.
+  const qreal ratio = credits.devicePixelRatio();
+  const auto copyBlock = [&](const QPoint& at, int top) {
+    painter.drawImage(QPointF(at), credits,
+                      QRectF(0, top * ratio, CreditsWidth * ratio, CreditsBlockHeight * ratio));
+  };
+  copyBlock(box, height - ScrollOffset);
+  copyBlock(box + QPoint(0, ScrollOffset), 0);
   const QRect blocks(box, QSize(CreditsWidth, ScrollOffset + CreditsBlockHeight));
   return blocks & clip.boundingRect();
 }

@@ -130,7 +130,7 @@ void TTMyAbout::createComponents() {
 
   Image3 = new toolkit::TImage(this);
   Image3->setGeometry(400, 8, 25, 25);
-  Image3->setBitmap(CloseGlyph());
+  Image3->setBitmap(CloseGlyph(Image3->devicePixelRatio()));
   Image3->setTransparent(true);
   Image3->setToolTip(QStringLiteral("Close Window"));
   langsupp::SetTag(Image3, CloseGlyphTag);
@@ -178,7 +178,8 @@ void TTMyAbout::FormCreate() {
   PaintCard(Image1->Canvas(), palette().color(QPalette::Dark));
   QStringList roles;
   for (int i = 0; i < ListBox1->count(); ++i) roles << ListBox1->item(i)->text();
-  CreditsBitmap = BuildCreditsBitmap(roles);
+  // As sharp as the surface it scrolls on.
+  CreditsBitmap = BuildCreditsBitmap(roles, Image1->Canvas().devicePixelRatio());
   // The file's true version: the twelve-digit form cannot hold a part above 999.
   Label2->setText(QStringLiteral("Build: ") +
                   toolkit::FileVersionText(QCoreApplication::applicationFilePath()));
@@ -189,8 +190,10 @@ void TTMyAbout::FormCreate() {
 void TTMyAbout::FillAbout(toolkit::TAboutInfo info) {
   QImage& surface = Image1->Canvas();
   if (info.Graphic != nullptr) {
+    // Placed by its logical width: a picture for a scaled screen has more pixels than that.
     QPainter painter(&surface);
-    painter.drawPixmap(surface.width() - 20 - info.Graphic->width(), 60, *info.Graphic);
+    const int width = qRound(info.Graphic->deviceIndependentSize().width());
+    painter.drawPixmap(LogicalSize(surface).width() - 20 - width, 60, *info.Graphic);
   }
   const QString caption = ' ' + info.Title + ' ';
   setWindowTitle(caption);

@@ -35,7 +35,8 @@ TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     installTranslator(&qtTexts_);
   }
-  setWindowIcon(QIcon(QStringLiteral(":/quantelo.png")));
+  // Drawn from the vector picture at whatever size and pixel ratio it is asked for.
+  setWindowIcon(QIcon(QStringLiteral(":/quantelo.svg")));
   setQuitOnLastWindowClosed(false);
   LoadLocaleFormatSettings();
   toolkit::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });

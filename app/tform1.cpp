@@ -25,6 +25,7 @@
 #include "toolkit/about_info.h"
 #include "toolkit/classic_font.h"
 #include "toolkit/event_dispatch.h"
+#include "toolkit/image.h"
 #include "toolkit/labeled_edit.h"
 #include "toolkit/widget_colour.h"
 
@@ -83,8 +84,8 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
   Image1 = new QLabel(client);
   Image1->setGeometry(240, 120, 89, 73);
   Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Image1->setPixmap(QPixmap(QStringLiteral(":/torso.png"))
-                        .scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  Image1->setPixmap(toolkit::VectorPixmap(QStringLiteral(":/torso.svg"), Image1->size(),
+                                          Image1->devicePixelRatio()));
   Image1->hide();
 
   buildMenu();

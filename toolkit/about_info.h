@@ -14,7 +14,8 @@ struct TAboutInfo {
   QString SubTitle;                  // painted under the title, shrunk to fit the width
   QString Description;               // the description label
   QString Copyright;                 // the copyright label
-  const QPixmap* Graphic = nullptr;  // not owned; painted at the right of the title area
+  const QPixmap* Graphic = nullptr;  // not owned; painted at the right of the title area, at
+                                     // its logical size (deviceIndependentSize)
   QString BuildText;                 // when not empty, replaces the window's own build text
   bool ShowCredits = false;          // the credits scroll instead of the legal notice
   bool ShowPartnerLink = false;

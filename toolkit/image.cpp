@@ -25,11 +25,24 @@ QImage withoutKey(const QImage& part, QRgb key) {
 
 }  // namespace
 
-QImage NewBitmap(const QSize& size) {
-  QImage bitmap(size, QImage::Format_RGB32);
+QImage NewBitmap(const QSize& size, qreal devicePixelRatio) {
+  QImage bitmap((QSizeF(size) * devicePixelRatio).toSize(), QImage::Format_RGB32);
+  bitmap.setDevicePixelRatio(devicePixelRatio);
   bitmap.setDotsPerMeterX(DotsPerMeter96);
   bitmap.setDotsPerMeterY(DotsPerMeter96);
   return bitmap;
+}
+
+QPixmap VectorPixmap(const QString& fileName, const QSize& bounds, qreal devicePixelRatio) {
+  QSvgRenderer vector(fileName);
+  if (!vector.isValid()) return {};
+  const QSize size = vector.defaultSize().scaled(bounds, Qt::KeepAspectRatio);
+  QPixmap picture((QSizeF(size) * devicePixelRatio).toSize());
+  picture.setDevicePixelRatio(devicePixelRatio);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  vector.render(&painter, QRectF(QPointF(0, 0), size));
+  return picture;
 }
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {
@@ -41,7 +54,7 @@ TImage::~TImage() = default;
 QImage& TImage::Canvas() {
   if (bitmap_.isNull()) {
     vector_.reset();
-    bitmap_ = NewBitmap(size());
+    bitmap_ = NewBitmap(size(), devicePixelRatio());
     bitmap_.fill(Qt::white);
   }
   return bitmap_;
@@ -78,7 +91,7 @@ void TImage::setTransparent(bool on) {
 
 QSize TImage::pictureSize() const {
   if (vector_) return vector_->defaultSize();
-  return bitmap_.size();
+  return bitmap_.deviceIndependentSize().toSize();
 }
 
 QRect TImage::pictureRect() const {
@@ -100,11 +113,17 @@ void TImage::paintEvent(QPaintEvent* event) {
   }
   if (bitmap_.isNull()) return;
   const QRgb key = bitmap_.pixel(0, bitmap_.height() - 1);
-  if (target.size() == bitmap_.size()) {
-    // Unscaled: only the exposed part, so that a small change costs a small repaint.
-    const QRect exposed = event->rect() & target;
-    const QImage part = bitmap_.copy(exposed.translated(-target.topLeft()));
-    painter.drawImage(exposed.topLeft(), transparent_ ? withoutKey(part, key) : part);
+  if (target.size() == pictureSize()) {
+    // Unscaled: only the exposed part, so that a small change costs a small repaint. The part
+    // is cut in the bitmap's device pixels.
+    const qreal ratio = bitmap_.devicePixelRatio();
+    const QRectF exposed(event->rect() & target);
+    const QRectF logical = exposed.translated(-target.topLeft());
+    const QRect source =
+        QRectF(logical.topLeft() * ratio, logical.size() * ratio).toAlignedRect() & bitmap_.rect();
+    const QImage part = bitmap_.copy(source);
+    painter.drawImage(QPointF(target.topLeft()) + QPointF(source.topLeft()) / ratio,
+                      transparent_ ? withoutKey(part, key) : part);
   } else {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, transparent_ ? withoutKey(bitmap_, key) : bitmap_);

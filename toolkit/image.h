@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -11,8 +12,13 @@ class QSvgRenderer;
 namespace toolkit {
 
 // A bitmap at 96 dots per inch, the resolution the layouts are made for, so that fonts given in
-// points draw at the sizes the layouts expect.
-QImage NewBitmap(const QSize& size);
+// points draw at the sizes the layouts expect. It is painted in logical pixels and holds size
+// times devicePixelRatio device pixels, so that it stays sharp on a scaled screen.
+QImage NewBitmap(const QSize& size, qreal devicePixelRatio = 1);
+
+// The vector picture (SVG) at the largest size within bounds that keeps its proportions, rendered
+// at devicePixelRatio; a null pixmap when the file cannot be read.
+QPixmap VectorPixmap(const QString& fileName, const QSize& bounds, qreal devicePixelRatio);
 
 // Its hint is the widget's tool tip. Deliberately not a QLabel, so that code telling controls
 // apart by kind never takes a picture for a label. It takes every mouse press made on it, so
@@ -22,8 +28,8 @@ class TImage : public QWidget {
   explicit TImage(QWidget* parent = nullptr);
   ~TImage() override;
 
-  // The bitmap to draw on, made at the control's size, white, on first use; it replaces a
-  // vector picture. After drawing, repaint the area that changed.
+  // The bitmap to draw on, made at the control's size and its screen's pixel ratio, white, on
+  // first use; it replaces a vector picture. After drawing, repaint the area that changed.
   QImage& Canvas();
   void setBitmap(const QImage& bitmap);
   // A vector picture (SVG); false, and no picture, when the file cannot be read.

@@ -18,10 +18,12 @@ fail() {
   exit 1
 }
 
-# Xvfb picks a free display itself and writes its number to the given descriptor.
+# Xvfb picks a free display itself and writes its number to the given descriptor. $1: the
+# screen's size, 1024x768 unless given.
 start_x_server() {
   exec {display_fd}<> <(:)
-  Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work_dir/xvfb.log" 2>&1 &
+  Xvfb -displayfd "$display_fd" -screen 0 "${1:-1024x768}x24" -nolisten tcp \
+    >"$work_dir/xvfb.log" 2>&1 &
   pids+=($!)
   local number
   read -r -t 10 number <&"$display_fd" || fail "Xvfb did not start: $(cat "$work_dir/xvfb.log")"
