@@ -28,11 +28,7 @@ build: setup
 	cmake --build $(MAIN_BUILD) -j$(JOBS)
 
 run: build
-	@if [ -x $(MAIN_BUILD)/bin/quantelo ]; then \
-	  exec $(MAIN_BUILD)/bin/quantelo; \
-	else \
-	  echo "The program is not built yet: the windows come with a later step."; \
-	fi
+	exec $(MAIN_BUILD)/bin/quantelo
 
 # The Debian package, in build/: quantelo_VERSION_ARCH.deb.
 package: build

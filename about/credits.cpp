@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "about/about_surface.h"
+#include "toolkit/colours.h"
 #include "toolkit/image.h"
 
 namespace about {
@@ -19,17 +20,17 @@ QStringList CreditRoles() {
 QImage BuildCreditsBitmap(const QStringList& roles, qreal devicePixelRatio) {
   QImage credits = toolkit::NewBitmap(
       QSize(CreditsWidth, static_cast<int>(roles.size()) * CreditsRowHeight), devicePixelRatio);
-  credits.fill(CreditsCream);
+  credits.fill(toolkit::Cream);
   QPainter painter(&credits);
   QFont font = ArialPoints(9, false);
   for (int i = 0; i < roles.size(); ++i) {
     const int top = CreditsRowHeight * i;
     font.setBold(true);
     painter.setFont(font);
-    TextOut(painter, QPoint(5, top), roles[i] + ':', CreditsCream);
+    TextOut(painter, QPoint(5, top), roles[i] + ':', toolkit::Cream);
     font.setBold(false);
     painter.setFont(font);
-    TextOut(painter, QPoint(30, top + 15), CreditsAuthorLine, CreditsCream);
+    TextOut(painter, QPoint(30, top + 15), CreditsAuthorLine, toolkit::Cream);
   }
   return credits;
 }

@@ -12,7 +12,6 @@ namespace about {
 inline constexpr int CreditsWidth = 195;
 inline constexpr int CreditsRowHeight = 30;
 inline constexpr int CreditsBlockHeight = 120;
-inline const QColor CreditsCream(0xFF, 0xFB, 0xF0);
 inline const QString CreditsAuthorLine = QStringLiteral("The Example Software team");
 
 // The roles in their fixed order.

@@ -19,6 +19,7 @@
 #include "langsupp/tag.h"
 #include "langsupp/translate_form.h"
 #include "toolkit/classic_font.h"
+#include "toolkit/colours.h"
 #include "toolkit/event_dispatch.h"
 #include "toolkit/image.h"
 #include "toolkit/shell_links.h"
@@ -31,7 +32,6 @@ namespace {
 
 const QColor Blue(0x00, 0x00, 0xFF);
 const QColor MemoCream(0xFE, 0xFB, 0xF0);
-const QColor FadeCream(0xFF, 0xFB, 0xF0);
 constexpr int CloseGlyphTag = 65002;
 constexpr int ScrollClipCorner = 10;
 constexpr int FadeStep = 5;
@@ -274,7 +274,7 @@ void TTMyAbout::FormHide() {
   SetScreenCursor(Qt::BlankCursor);
   AlphaBlend = true;
   applyOpacity();
-  setColor(FadeCream);
+  setColor(toolkit::Cream);
   hideBound_ = false;
   setModalResult(ModalResultOk);
   EnableTimer(Timer3, true);

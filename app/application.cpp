@@ -6,22 +6,8 @@
 #include <QMessageBox>
 
 #include "calc/errors.h"
-#include "calc/format_settings.h"
 #include "calc/fpu.h"
 #include "toolkit/event_dispatch.h"
-#include "toolkit/toolkit_startup.h"
-
-namespace {
-
-// Number formatting from the user's locale; only the decimal separator matters here.
-void LoadLocaleFormatSettings() {
-  const QString separator = QLocale::system().decimalPoint();
-  if (separator.size() == 1 && separator[0].unicode() < 0x100) {
-    calc::setDecimalSeparator(static_cast<char>(separator[0].unicode()));
-  }
-}
-
-}  // namespace
 
 TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
     : QApplication(argc, argv), fpu_(fpu) {
@@ -38,7 +24,6 @@ TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
   // Drawn from the vector picture at whatever size and pixel ratio it is asked for.
   setWindowIcon(QIcon(QStringLiteral(":/quantelo.svg")));
   setQuitOnLastWindowClosed(false);
-  LoadLocaleFormatSettings();
   toolkit::SetErrorReport([](std::exception_ptr error) { Application()->HandleException(error); });
 }
 
@@ -63,15 +48,6 @@ void TApplication::HandleException(std::exception_ptr error) {
   }
   QMessageBox box(QMessageBox::Critical, Title(), ReportText(message), QMessageBox::Ok);
   box.exec();
-}
-
-bool TApplication::event(QEvent* event) {
-  if (event->type() == QEvent::LocaleChange) {
-    LoadLocaleFormatSettings();
-    // The numbers keep their "." for the whole run, whatever the locale says now.
-    toolkit::ApplyNumberSettings();
-  }
-  return QApplication::event(event);
 }
 
 TApplication* Application() {

@@ -1,5 +1,4 @@
-// The application object: title, Qt's own texts in German, the standard error report and the
-// locale's number settings.
+// The application object: title, Qt's own texts in German and the standard error report.
 #pragma once
 
 #include <QApplication>
@@ -28,9 +27,6 @@ class TApplication : public QApplication {
   // The report's text: a full stop is appended when the message is not empty and its last
   // character comes after "." in character order ("x" gets one, "x." "x!" and "x)" none).
   static QString ReportText(const QString& message);
-
- protected:
-  bool event(QEvent* event) override;
 
  private:
   calc::Fpu& fpu_;

@@ -24,6 +24,7 @@
 #include "tform2.h"
 #include "toolkit/about_info.h"
 #include "toolkit/classic_font.h"
+#include "toolkit/colours.h"
 #include "toolkit/event_dispatch.h"
 #include "toolkit/image.h"
 #include "toolkit/labeled_edit.h"
@@ -31,7 +32,6 @@
 
 namespace {
 
-const QColor Cream(0xFF, 0xFB, 0xF0);
 const QColor LightGreen(0xCC, 0xFF, 0xCC);
 const QColor LightRed(0xFF, 0xCC, 0xCC);
 constexpr QSize ClientSize(346, 203);
@@ -62,7 +62,7 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
                  Qt::WindowCloseButtonHint);
 
   auto* client = new QWidget(this);
-  toolkit::SetBackgroundColour(client, QPalette::Window, Cream);
+  toolkit::SetBackgroundColour(client, QPalette::Window, toolkit::Cream);
   client->setAutoFillBackground(true);
   client->setFont(toolkit::ClassicSansSerif(11));
   setCentralWidget(client);

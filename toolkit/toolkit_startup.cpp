@@ -13,10 +13,13 @@ namespace toolkit {
 
 namespace {
 
+// The run-time's number for an error nobody handled, its exit status.
+constexpr int UnhandledErrorStatus = 217;
+
 // Without the error box a fatal run-time error only says so on the error stream.
 [[noreturn]] void quietRuntimeError() {
-  std::fputs("Runtime error 217\n", stderr);
-  std::_Exit(217);
+  std::fprintf(stderr, "Runtime error %d\n", UnhandledErrorStatus);
+  std::_Exit(UnhandledErrorStatus);
 }
 
 }  // namespace

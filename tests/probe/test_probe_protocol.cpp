@@ -30,11 +30,12 @@ TEST(ProbeProtocol, SplitsCommandAtFirstSpace) {
   }
 }
 
-TEST(ProbeProtocol, SplitsFieldsAtEveryTab) {
+TEST(ProbeProtocol, SplitsFieldsAtTabsUpToTheLimit) {
   using Fields = std::vector<std::string_view>;
-  EXPECT_EQ(probe::splitFields("1\t2\t3\t4"), (Fields{"1", "2", "3", "4"}));
-  EXPECT_EQ(probe::splitFields("1\\t2\t\t"), (Fields{"1\\t2", "", ""}));
-  EXPECT_EQ(probe::splitFields(""), (Fields{""}));
+  EXPECT_EQ(probe::splitFields("1\t2\t3\t4", 5), (Fields{"1", "2", "3", "4"}));
+  EXPECT_EQ(probe::splitFields("1\\t2\t\t", 5), (Fields{"1\\t2", "", ""}));
+  EXPECT_EQ(probe::splitFields("", 5), (Fields{""}));
+  EXPECT_EQ(probe::splitFields("1\t2\t3\t4\t5\t6\t7", 5), (Fields{"1", "2", "3", "4", "5\t6\t7"}));
 }
 
 TEST(ProbeProtocol, EscapesDecodeAndEncode) {

@@ -1,6 +1,8 @@
 // The edit field's caption label.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QWidget>
 
@@ -25,6 +27,28 @@ TEST(LabeledEdit, LabelStandsLeftAlignedThreePixelsAboveAndFollowsTheField) {
   field.move(200, 88);
   expectLabelAbove();
   EXPECT_EQ(field.EditLabel()->text(), "Grauwert Aluminium");
+}
+
+// What is pasted is what the field holds, so what is shown is what is calculated: up to a
+// character 0, as a classic edit control keeps it, and of any length, which the parser reads.
+TEST(LabeledEdit, KeepsAPastedTextUpToACharacterZeroAndWhole) {
+  const QString zeros(99'996, QChar('0'));
+  const struct {
+    QString pasted;
+    QString held;
+  } cases[] = {
+      {QStringLiteral("1000") + QChar(0) + QStringLiteral("abc"), QStringLiteral("1000")},
+      {QString(QChar(0)) + QStringLiteral("5"), QString()},
+      {zeros + QStringLiteral("1000"), zeros + QStringLiteral("1000")},
+  };
+  for (const auto& c : cases) {
+    QWidget window;
+    TLabeledEdit field(QStringLiteral("Grauwert Aluminium"), &window);
+    QGuiApplication::clipboard()->setText(c.pasted);
+    field.paste();
+    EXPECT_EQ(field.text().size(), c.held.size());
+    EXPECT_EQ(field.text(), c.held);
+  }
 }
 
 }  // namespace

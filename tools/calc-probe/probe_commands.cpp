@@ -48,7 +48,7 @@ std::string round(calc::Fpu& fpu, std::string_view argument) {
 }
 
 std::string sdnr(calc::Fpu& fpu, std::string_view argument) {
-  const auto fields = splitFields(argument);
+  const auto fields = splitFields(argument, 5);
   if (fields.size() != 4) throw MalformedCommand{"sdnr expects four tab-separated texts"};
   return calc::SdnrResultText(fpu, decodeEscapes(fields[0]), decodeEscapes(fields[1]),
                               decodeEscapes(fields[2]), decodeEscapes(fields[3]));

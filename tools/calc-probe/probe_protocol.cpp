@@ -43,10 +43,10 @@ Command splitCommand(std::string_view line) {
   return {line.substr(0, space), line.substr(space + 1)};
 }
 
-std::vector<std::string_view> splitFields(std::string_view argument) {
+std::vector<std::string_view> splitFields(std::string_view argument, std::size_t maxFields) {
   std::vector<std::string_view> fields;
   std::size_t tab;
-  while ((tab = argument.find('\t')) != std::string_view::npos) {
+  while (fields.size() + 1 < maxFields && (tab = argument.find('\t')) != std::string_view::npos) {
     fields.push_back(argument.substr(0, tab));
     argument.remove_prefix(tab + 1);
   }

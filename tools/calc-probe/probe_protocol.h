@@ -20,8 +20,10 @@ struct Command {
 // and a trailing carriage return included. A line without a space has an empty argument.
 Command splitCommand(std::string_view line);
 
-// The argument cut at every tab.
-std::vector<std::string_view> splitFields(std::string_view argument);
+// The argument cut at its tabs into at most maxFields fields, the last holding the rest: a
+// caller that wants n fields asks for n + 1 to tell a longer argument, and no argument, however
+// many tabs it has, costs more than that.
+std::vector<std::string_view> splitFields(std::string_view argument, std::size_t maxFields);
 
 // "\t" is a tab, "\\" a backslash, "\0" a character 0; any other backslash pair stays as it is.
 std::string decodeEscapes(std::string_view text);
