@@ -4,49 +4,16 @@
 #include <QTimer>
 #include <cstdio>
 #include <optional>
-#include <span>
 
-#include "about/component_library.h"
 #include "application.h"
 #include "calc/fpu.h"
 #include "command_line.h"
-#include "langsupp/lang_strings.h"
+#include "startup.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "toolkit/event_dispatch.h"
-#include "toolkit/toolkit_startup.h"
 
 namespace {
-
-struct UnitActions {
-  void (*startup)();  // null when the unit has nothing to do at start-up
-  void (*finish)();
-};
-
-// Each unit after the units it depends on.
-constexpr UnitActions Units[] = {
-    {toolkit::ToolkitStartup, toolkit::ToolkitFinish},
-    {nullptr, langsupp::LangSuppFinish},
-    {about::ComponentLibraryStartup, about::ComponentLibraryFinish},
-};
-
-// Runs the start-up actions now and the finishing actions, in reverse, when it goes.
-class RunningUnits {
- public:
-  explicit RunningUnits(std::span<const UnitActions> units) : units_(units) {
-    for (const UnitActions& unit : units_) {
-      if (unit.startup != nullptr) unit.startup();
-    }
-  }
-  ~RunningUnits() {
-    for (auto unit = units_.rbegin(); unit != units_.rend(); ++unit) unit->finish();
-  }
-  RunningUnits(const RunningUnits&) = delete;
-  RunningUnits& operator=(const RunningUnits&) = delete;
-
- private:
-  std::span<const UnitActions> units_;
-};
 
 constexpr int UsageFailure = 2;
 
@@ -95,7 +62,7 @@ int main(int argc, char* argv[]) {
   TApplication application(argc, argv, processFpu);
   const CommandLine commandLine = ParseCommandLine(QCoreApplication::arguments().mid(1));
   if (const std::optional<int> status = answer(commandLine)) return *status;
-  RunningUnits units(Units);
+  RunningUnits units;
 
   TForm2 help;
   TForm1 main(processFpu, help);

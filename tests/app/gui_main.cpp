@@ -3,7 +3,7 @@
 
 #include "application.h"
 #include "calc/fpu.h"
-#include "toolkit/toolkit_startup.h"
+#include "startup.h"
 #include "window_test.h"
 
 calc::Fpu& ProcessFpu() {
@@ -17,8 +17,6 @@ int main(int argc, char** argv) {
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   ProcessFpu().reset(calc::DefaultFpuControlWord);
   TApplication application(argc, argv, ProcessFpu());
-  toolkit::ToolkitStartup();
-  const int failed = RUN_ALL_TESTS();
-  toolkit::ToolkitFinish();
-  return failed;
+  const RunningUnits units;
+  return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
-// Run under a decimal-comma locale: numbers keep their "." for the whole run.
+// Run under a decimal-comma locale, after the program's own start-up sequence: numbers keep
+// their "." for the whole run.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLocale>
