@@ -1,6 +1,7 @@
 #include "roi_statistics.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "calc/extended_ops.h"
 #include "calc/fpu.h"
@@ -11,7 +12,12 @@
 namespace imaging {
 
 RoiSums SumRoi(const PixelView& image, const Roi& roi) {
-  if (!roi.fitsIn(image.width, image.height)) throw ImageError("Die ROI liegt nicht ganz im Bild.");
+  if (!roi.fitsIn(image.width, image.height)) {
+    throw ImageError("Die ROI " + std::to_string(roi.x) + ',' + std::to_string(roi.y) + ',' +
+                     std::to_string(roi.width) + ',' + std::to_string(roi.height) +
+                     " liegt nicht ganz im Bild (" + std::to_string(image.width) + " × " +
+                     std::to_string(image.height) + ").");
+  }
   RoiSums sums;
   sums.count = static_cast<std::uint64_t>(roi.count());
   for (int y = roi.y; y < roi.bottom(); ++y) {

@@ -14,8 +14,8 @@ namespace {
 
 constexpr int UsageFailure = 2;
 
-// The ROIs asked for, or those the automatic placement finds; raises ImageError when neither
-// fits the image.
+// The ROIs asked for, or those the automatic placement finds; raises ImageError when it finds no
+// object. (Measuring raises it for a ROI that leaves the image.)
 std::pair<imaging::Roi, imaging::Roi> roisFor(const imaging::DicomImage& image,
                                               const sdnr_cli::Arguments& arguments) {
   if (arguments.aluminium) return {*arguments.aluminium, *arguments.background};
@@ -52,15 +52,6 @@ int main(int argc, char* argv[]) {
     try {
       const imaging::DicomImage image = imaging::ReadDicomImage(file);
       const auto [aluminium, background] = roisFor(image, arguments);
-      for (const imaging::Roi& roi : {aluminium, background}) {
-        if (!roi.fitsIn(image.width(), image.height())) {
-          throw imaging::ImageError("die ROI " + std::to_string(roi.x) + ',' +
-                                    std::to_string(roi.y) + ',' + std::to_string(roi.width) + ',' +
-                                    std::to_string(roi.height) + " liegt nicht ganz im Bild (" +
-                                    std::to_string(image.width()) + " × " +
-                                    std::to_string(image.height()) + ").");
-        }
-      }
       const imaging::Measurement measurement = imaging::Measure(image, aluminium, background);
       std::cout << (arguments.json ? sdnr_cli::JsonLine(file, measurement, image.facts())
                                    : sdnr_cli::TsvLine(file, measurement, image.facts()))
