@@ -9,6 +9,8 @@ CTEST := ctest --output-on-failure -j$(JOBS) --no-tests=error
 MAIN_BUILD := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
+# The core alone, cross-built for 64-bit ARM and tested under user-mode QEMU: same digits there.
+ARM_BUILD := build-aarch64
 MAIN_CONFIGURE := CC=gcc CXX=g++ $(CONFIGURE) -B $(MAIN_BUILD) -DCMAKE_BUILD_TYPE=Release
 
 # Configures, builds and tests one build directory: $(1) the directory, $(2) its configure command.
@@ -40,4 +42,6 @@ test: setup
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUANTELO_SANITIZE=ON -DQUANTELO_BENCH=OFF)
 	$(call build_and_test,$(FUZZ_BUILD),CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUANTELO_FUZZ=ON -DQUANTELO_BENCH=OFF)
+	$(call build_and_test,$(ARM_BUILD),$(CONFIGURE) -B $(ARM_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DQUANTELO_GUI=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/aarch64-linux-gnu.cmake)
 	$(call build_and_test,$(MAIN_BUILD),$(MAIN_CONFIGURE))

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build tools and compilers
   make cmake ninja-build g++ clang
+  # the core's cross build for 64-bit ARM, and user-mode QEMU to run its tests
+  g++-aarch64-linux-gnu qemu-user
   # clang's sanitizer and libFuzzer runtimes
   libclang-rt-14-dev
   # test and benchmark libraries

@@ -40,8 +40,8 @@ CASES = [
 ]
 
 
-def main(probe):
-    process = subprocess.Popen([probe], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+def main(probe_command):
+    process = subprocess.Popen(probe_command, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     failures = 0
     for command, expected in CASES:
         process.stdin.write(command.encode("latin-1") + b"\n")
@@ -61,4 +61,4 @@ def main(probe):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1:]))  # the probe, behind an emulator in a cross build
