@@ -1,9 +1,8 @@
 #include "lang_strings.h"
 
-#include <dlfcn.h>
-
-#include <QFile>
+#include <QLibrary>
 #include <algorithm>
+#include <memory>
 
 #include "langsupp/string_table.h"
 
@@ -11,21 +10,23 @@ namespace langsupp {
 
 namespace {
 
-// The module SetLangModule assigned; null while the program's own executable is the LangModule.
-void* assignedModule = nullptr;
+// The program's own table; null in a program without string resources.
+const QuanteloStringTable* programTable = nullptr;
 
-// The program's own executable: its exported symbols come first in the global lookup.
-void* programModule() {
-  static void* const program = dlopen(nullptr, RTLD_NOW);
-  return program;
-}
+// The module SetLangModule assigned, and its table (null when it has none); no module while the
+// program's own executable is the LangModule.
+std::unique_ptr<QLibrary> assignedModule;
+const QuanteloStringTable* assignedTable = nullptr;
 
 const QuanteloStringTable* langTable() {
-  void* const module = assignedModule != nullptr ? assignedModule : programModule();
-  return static_cast<const QuanteloStringTable*>(dlsym(module, StringTableSymbol));
+  return assignedModule ? assignedTable : programTable;
 }
 
 }  // namespace
+
+void SetProgramStringTable(const QuanteloStringTable* table) {
+  programTable = table;
+}
 
 QString LoadLangString(int id) {
   const QuanteloStringTable* const table = langTable();
@@ -43,17 +44,20 @@ QString LoadLangString(int id) {
 }
 
 bool SetLangModule(const QString& path) {
-  void* const module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return false;
+  auto module = std::make_unique<QLibrary>(path);
+  module->setLoadHints(QLibrary::ResolveAllSymbolsHint);
+  if (!module->load()) return false;
   LangSuppFinish();
-  assignedModule = module;
+  assignedTable = reinterpret_cast<const QuanteloStringTable*>(module->resolve(StringTableSymbol));
+  assignedModule = std::move(module);
   return true;
 }
 
 void LangSuppFinish() {
-  if (assignedModule == nullptr) return;
-  dlclose(assignedModule);
-  assignedModule = nullptr;
+  if (!assignedModule) return;
+  assignedModule->unload();
+  assignedModule.reset();
+  assignedTable = nullptr;
 }
 
 }  // namespace langsupp

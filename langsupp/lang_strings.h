@@ -3,6 +3,8 @@
 
 #include <QString>
 
+struct QuanteloStringTable;
+
 namespace langsupp {
 
 // The longest text LoadLangString gives, in UTF-16 code units.
@@ -17,6 +19,10 @@ QString LoadLangString(int id);
 // Makes the shared library at path the LangModule, releasing the one assigned before. False,
 // with the LangModule unchanged, when the library cannot be loaded.
 bool SetLangModule(const QString& path);
+
+// Makes table the program's own. Called at start-up by the source every program with string
+// resources is built with (quantelo_add_string_resources).
+void SetProgramStringTable(const QuanteloStringTable* table);
 
 // The unit's finishing action: releases an assigned module, so that strings come from the
 // program's own executable again.

@@ -1,5 +1,5 @@
 // The string table a module carries: its texts by number, in a C layout so that the loader can
-// read the table of any module, the program's own executable or a shared library, by symbol name.
+// read the table of any shared library by symbol name; a program registers its own at start-up.
 #pragma once
 
 #include <stddef.h>
