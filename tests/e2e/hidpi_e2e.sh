@@ -34,14 +34,13 @@ readonly client_left=$X client_top=$((Y + menu))
 # At scale 1 the first field is at client 32,32 (121 x 21), the 73 x 73 picture at 240,120.
 focus "$main"
 type_text "9157"
-sleep 0.2
-screenshot
 expect_pixel $((client_left + 2 * 142)) $((client_top + 2 * 42)) "$light_green" \
   "a number turns its field light green at twice its place"
 expect_pixel $((client_left + 2 * 241)) $((client_top + 2 * 121)) "$white" \
   "the picture shows at twice its place"
 # Drawn at full resolution, the picture's dark strokes (3.4 device pixels wide) outnumber the
-# grey pixels at their edges; scaled up from 73 px, the blurred edges outnumber the strokes.
+# grey pixels at their edges; scaled up from 73 px, the blurred edges outnumber the strokes. The
+# last screenshot shows the picture.
 picture_pixels_darker_than() {
   convert "$work_dir/shot.png" -crop 146x146+$((client_left + 480))+$((client_top + 240)) \
     -colorspace gray -threshold "$1" -format '%[fx:int((1 - mean) * w * h)]' info:
@@ -53,15 +52,17 @@ echo "ok: the picture is sharp: $dark dark pixels, $edges at their edges"
 
 press alt+h
 press b
-about=$(wait_for_window '^ Quantelo $') || fail "Ü&ber showed no about window"
-sleep 0.3
-eval "$(xdotool getwindowgeometry --shell "$about")"
-[ "$WIDTH,$HEIGHT" = "868,662" ] || fail "about window ${WIDTH}x$HEIGHT, expected 868x662"
+about=$(wait_for_window '^ Quantelo $' "an about window after Ü&ber")
+sized() {
+  eval "$(xdotool getwindowgeometry --shell "$about")"  # X, Y, WIDTH, HEIGHT
+  [ "$WIDTH,$HEIGHT" = "868,662" ] || { echo "about window ${WIDTH}x$HEIGHT" >&2; return 1; }
+}
+wait_until 10 "the about window at 868 x 662" sized
 echo "ok: the about window is 868 x 662"
-screenshot
 
 # The 32 x 32 icon is at 382,60 at scale 1; its tile is plain blue 4 px in and 15 down, and
-# 32 px further left (where its width in device pixels would put it) is the card.
+# 32 px further left (where its width in device pixels would put it) is the card. Once the icon
+# shows, the last screenshot has the window painted.
 expect_pixel $((X + 2 * 386)) $((Y + 2 * 75)) "$icon_blue" "the icon is at twice its scale-1 place"
 [ "$(pixel $((X + 2 * 354)) $((Y + 2 * 75)))" != "$icon_blue" ] ||
   fail "the icon is 32 px too far left"

@@ -18,49 +18,58 @@ IFS=$'\t' read -r _ m_al s_al m_bg s_bg sdnr _ < <("$sdnr_tool" "$image" | sed -
 
 start_x_server
 launch '^Quantelo - Messen' "$program" "$image" >/dev/null
-measure=$(wait_for_window '^Quantelo - Messen') || fail "no measuring window"
-main=$(wait_for_window '^Quantelo$') || fail "no main window"
-sleep 0.5
-screenshot
+measure=$(wait_for_window '^Quantelo - Messen' "the measuring window")
+main=$(wait_for_window '^Quantelo$' "the main window")
 
 # The image is painted: many grey levels inside the measuring window, and the two ROI frames in
-# their colours.
+# their colours, each seen on a new screenshot until painted.
 eval "$(xdotool getwindowgeometry --shell "$measure")"
-greys=$(convert "$work_dir/shot.png" -crop "$((WIDTH / 2))x$((HEIGHT / 2))+$((X + WIDTH / 8))+$((Y + HEIGHT / 4))" \
-  -colorspace gray -format '%k' info:)
-[ "$greys" -gt 20 ] || fail "the measuring window shows no image ($greys grey levels)"
+image_shown() {
+  screenshot
+  greys=$(convert "$work_dir/shot.png" -crop "$((WIDTH / 2))x$((HEIGHT / 2))+$((X + WIDTH / 8))+$((Y + HEIGHT / 4))" \
+    -colorspace gray -format '%k' info:)
+  ((greys > 20)) || { echo "$greys grey levels" >&2; return 1; }
+}
+frame_shown() {
+  screenshot
+  count=$(convert "$work_dir/shot.png" -fill black +opaque "rgb($1)" -fill white -opaque "rgb($1)" \
+    -format '%[fx:int(mean*w*h)]' info:)
+  ((count > 100)) || { echo "$count pixels" >&2; return 1; }
+}
+wait_until 10 "the measuring window to show the image" image_shown
 echo "ok: the image is shown ($greys grey levels)"
 for colour in "$AL_COLOUR" "$BG_COLOUR"; do
-  count=$(convert "$work_dir/shot.png" -fill black +opaque "rgb($colour)" -fill white -opaque "rgb($colour)" \
-    -format '%[fx:int(mean*w*h)]' info:)
-  [ "$count" -gt 100 ] || fail "no ROI frame in rgb($colour) ($count pixels)"
+  wait_until 10 "a ROI frame in rgb($colour)" frame_shown "$colour"
   echo "ok: a ROI frame in rgb($colour) ($count pixels)"
 done
 
 focus "$measure"
 press Return
-sleep 0.5
-xdotool search --onlyvisible --name '^Quantelo - Messen' >/dev/null 2>&1 && fail "Return did not close the measuring window"
+wait_until 10 "Return to close the measuring window" window_gone '^Quantelo - Messen'
 echo "ok: Return takes the values over and closes the window"
 
 # Every field's text, read through the clipboard after selecting it with real keys. The first
 # field has the focus again, as before the measuring window opened; Tab goes on to the next.
 focus "$main"
-field_text() {
-  [ -z "$1" ] || press "$1"
-  press ctrl+a ctrl+c
-  xclip -selection clipboard -o
+clipboard_holds() {
+  local text
+  text=$(xclip -selection clipboard -o 2>/dev/null)
+  [ "$text" = "$1" ] || { echo "the clipboard holds '$text'" >&2; return 1; }
 }
+# $1: the field; $2: the key that moves to it, if any; $3: its text.
 expect_text() {
-  [ "$2" = "$3" ] || fail "$1 holds '$2', expected '$3'"
+  [ -z "$2" ] || press "$2"
+  # Emptied first, so that the field before, holding the same text, cannot pass for this one.
+  xclip -selection clipboard -i </dev/null
+  press ctrl+a ctrl+c
+  wait_until 10 "$1 to hold '$3'" clipboard_holds "$3"
   echo "ok: $1 holds $3"
 }
-expect_text "Grauwert Aluminium" "$(field_text "")" "$m_al"
-expect_text "STD Aluminium" "$(field_text Tab)" "$s_al"
-expect_text "Grauwert Hintergrund" "$(field_text Tab)" "$m_bg"
-expect_text "STD Hintergrund" "$(field_text Tab)" "$s_bg"
-expect_text "Berechnetes SDNR" "$(field_text Tab)" "$sdnr"
-screenshot
+expect_text "Grauwert Aluminium" "" "$m_al"
+expect_text "STD Aluminium" Tab "$s_al"
+expect_text "Grauwert Hintergrund" Tab "$m_bg"
+expect_text "STD Hintergrund" Tab "$s_bg"
+expect_text "Berechnetes SDNR" Tab "$sdnr"
 eval "$(xdotool getwindowgeometry --shell "$main")"
 readonly client_left=$X client_top=$((Y + HEIGHT - 203))
 expect_pixel $((client_left + 32 + 110)) $((client_top + 32 + 10)) "$light_green" "the taken value colours its field as typing does"

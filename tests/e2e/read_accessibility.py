@@ -1,9 +1,12 @@
-"""Prints every text field of the running application NAME as read through AT-SPI, a line each:
-name, description and text, tab-separated. Waits up to 10 s for the application to appear."""
+"""Waits until the running application NAME, read through AT-SPI, says every EXPECTED line, then
+prints what it read: each text field a line with its name, description and text, tab-separated.
+Reads again every 50 ms and gives up after 10 s, naming what it did not hear."""
 import sys
 import time
 
 import pyatspi
+
+SECONDS = 10
 
 
 def walk(node):
@@ -13,17 +16,31 @@ def walk(node):
             yield from walk(child)
 
 
-def application(name):
-    deadline = time.time() + 10
-    while time.time() < deadline:
+def application(name, deadline):
+    while time.monotonic() < deadline:
         for app in pyatspi.Registry.getDesktop(0):
             if app is not None and app.name == name:
                 return app
-        time.sleep(0.1)
-    sys.exit(f"no application '{name}' on the accessibility bus")
+        time.sleep(0.05)
+    sys.exit(f"no application '{name}' on the accessibility bus within {SECONDS} s")
 
 
-for node in walk(application(sys.argv[1])):
-    if node.getRole() == pyatspi.ROLE_TEXT:
-        text = node.queryText().getText(0, -1)
-        print(f"{node.name}\t{node.description}\t{text}")
+def fields(app):
+    return [f"{node.name}\t{node.description}\t{node.queryText().getText(0, -1)}"
+            for node in walk(app) if node.getRole() == pyatspi.ROLE_TEXT]
+
+
+deadline = time.monotonic() + SECONDS
+app = application(sys.argv[1], deadline)
+expected = sys.argv[2:]
+while True:
+    heard = fields(app)
+    missing = [line for line in expected if line not in heard]
+    if not missing:
+        break
+    if time.monotonic() >= deadline:
+        sys.exit("not heard within {} s: {}; heard:{}".format(
+            SECONDS, ", ".join(f"'{line}'" for line in missing),
+            "".join(f"\n  {line}" for line in heard)))
+    time.sleep(0.05)
+print("\n".join(heard))

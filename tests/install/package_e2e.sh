@@ -25,7 +25,9 @@ echo "ok: the unpacked quantelo-sdnr runs: $version"
 
 start_x_server
 launch '^Quantelo$' "$root/usr/bin/quantelo" >/dev/null
-pid=${pids[-1]}
-grep -q "$root/usr/lib/.*/libmsimg32.so\|$root/usr/lib/quantelo/libmsimg32.so" "/proc/$pid/maps" ||
-  fail "the unpacked quantelo did not load its gradient module from the package"
+loads_packaged_module() {
+  grep -q "$root/usr/lib/.*/libmsimg32.so\|$root/usr/lib/quantelo/libmsimg32.so" "/proc/$1/maps"
+}
+wait_until 10 "the unpacked quantelo to load its gradient module from the package" \
+  loads_packaged_module "${pids[-1]}"
 echo "ok: the unpacked quantelo shows its window and loads its module from the package"
