@@ -12,7 +12,7 @@ namespace {
 
 // Orders magnitudes: zero lowest, infinity highest, finite values by normalized exponent and
 // significand (so a pseudo-denormal compares by its value, not its encoding).
-std::pair<std::int32_t, std::uint64_t> magnitudeKey(Extended x) {
+inline std::pair<std::int32_t, std::uint64_t> magnitudeKey(Extended x) {
   if (x.isZero()) return {INT_MIN, 0};
   if (x.isInfinity()) return {INT_MAX, 0};
   const Normalized n = normalize(x);

@@ -31,14 +31,14 @@ Extended integerRatio(Fpu& fpu, bool negative, std::uint64_t numeratorHigh,
   if (highDigit) {
     // 65 quotient bits: the lowest becomes the round bit, the remainder the sticky bit.
     const std::uint64_t extra = ((low & 1) ? IntegerBit : 0) | (r != 0);
-    return roundAndFinish(fpu, 0, negative, exp + 1, IntegerBit | (low >> 1), extra);
+    return roundAndFinish(fpu, 0, {negative, exp + 1, IntegerBit | (low >> 1), extra});
   }
   std::uint64_t extra = 0;
   if (r != 0) {
     const std::uint64_t rest = d - r;  // 2r vs divisor without overflowing
     extra = r > rest ? IntegerBit | 1 : r == rest ? IntegerBit : 1;
   }
-  return roundAndFinish(fpu, 0, negative, exp, low, extra);
+  return roundAndFinish(fpu, 0, {negative, exp, low, extra});
 }
 
 }  // namespace calc

@@ -20,6 +20,7 @@ struct Normalized {
 
 constexpr Normalized normalize(Extended a) {
   const std::int32_t exp = a.exponent() == 0 ? 1 : a.exponent();
+  if (a.hasIntegerBit()) return {a.sign(), exp, a.sig};  // after an isNormal check this is all
   const int shift = std::countl_zero(a.sig);
   return {a.sign(), exp - shift, a.sig << shift};
 }
@@ -58,11 +59,27 @@ inline Extended finish(Fpu& fpu, std::uint16_t flags, Extended result) {
   return result;
 }
 
+// An exact finite result before rounding: value = (sig + extra / 2^64) * 2^(exp - 16383 - 63),
+// sig with its top bit set.
+struct Unrounded {
+  bool sign;
+  std::int32_t exp;
+  std::uint64_t sig;
+  std::uint64_t extra;
+};
+
+// roundAndFinish for results that may underflow or overflow; out of line, off the common path.
+Extended roundAndFinishAtRangeEdge(Fpu& fpu, std::uint16_t flags, bool sign, std::int32_t exp,
+                                   std::uint64_t sig, std::uint64_t extra);
+
 // Rounds a finite result to extended, then records the conditions met before and by the rounding.
-inline Extended roundAndFinish(Fpu& fpu, std::uint16_t flags, bool sign, std::int32_t exp,
-                               std::uint64_t sig, std::uint64_t extra) {
-  const Unpacked rounded = roundPack<ExtendedFormat>(fpu, sign, exp, sig, extra, flags);
-  return finish(fpu, flags, packExtended(rounded));
+inline Extended roundAndFinish(Fpu& fpu, std::uint16_t flags, Unrounded r) {
+  if (!roundsInNormalRange<ExtendedFormat>(r.exp))
+    return roundAndFinishAtRangeEdge(fpu, flags, r.sign, r.exp, r.sig, r.extra);
+  // Inside the normal range the rounded significand keeps its integer bit: a normal encoding.
+  const Unpacked rounded =
+      roundNormal<ExtendedFormat>(fpu.roundingMode(), r.sign, r.exp, r.sig, r.extra, flags);
+  return finish(fpu, flags, makeExtended(r.sign, rounded.exp, rounded.sig));
 }
 
 }  // namespace calc::detail

@@ -1,5 +1,6 @@
 #include "round_pack.h"
 
+#include "operand.h"
 #include "wide_int.h"
 
 namespace calc::detail {
@@ -41,5 +42,11 @@ template Unpacked roundPackAtRangeEdge<DoubleFormat>(const Fpu&, bool, std::int3
                                                      std::uint64_t, std::uint16_t&);
 template Unpacked roundPackAtRangeEdge<SingleFormat>(const Fpu&, bool, std::int32_t, std::uint64_t,
                                                      std::uint64_t, std::uint16_t&);
+
+Extended roundAndFinishAtRangeEdge(Fpu& fpu, std::uint16_t flags, bool sign, std::int32_t exp,
+                                   std::uint64_t sig, std::uint64_t extra) {
+  const Unpacked rounded = roundPack<ExtendedFormat>(fpu, sign, exp, sig, extra, flags);
+  return finish(fpu, flags, packExtended(rounded));
+}
 
 }  // namespace calc::detail

@@ -31,19 +31,12 @@ struct Unpacked {
 
 namespace rounding {
 
-// Whether to add one unit in the last kept place.
+// Whether to add one unit in the last kept place. The usual mode is tested first.
 constexpr bool incrementFor(RoundingMode mode, bool sign, bool lsb, bool roundBit, bool sticky) {
-  switch (mode) {
-    case RoundingMode::ToNearest:
-      return roundBit && (sticky || lsb);
-    case RoundingMode::Down:
-      return sign && (roundBit || sticky);
-    case RoundingMode::Up:
-      return !sign && (roundBit || sticky);
-    case RoundingMode::TowardZero:
-      return false;
-  }
-  return false;
+  if (mode == RoundingMode::ToNearest) return roundBit && (sticky || lsb);
+  if (mode == RoundingMode::TowardZero) return false;
+  // Down rounds negative results away from zero, Up positive ones.
+  return (roundBit || sticky) && sign == (mode == RoundingMode::Down);
 }
 
 struct Truncated {
@@ -82,8 +75,8 @@ constexpr bool addCarries(std::uint64_t& kept, bool increment) {
 
 // Rounds within the normal range, where nothing can underflow: one increment and its carry.
 template <const Format& F>
-Unpacked roundNormal(RoundingMode mode, bool sign, std::int32_t exp, std::uint64_t sig,
-                     std::uint64_t extra, std::uint16_t& flags) {
+inline Unpacked roundNormal(RoundingMode mode, bool sign, std::int32_t exp, std::uint64_t sig,
+                            std::uint64_t extra, std::uint16_t& flags) {
   rounding::Truncated t = rounding::truncate<F.precision>(mode, sign, sig, extra);
   if (rounding::addCarries<F.precision>(t.kept, t.increment)) {
     t.kept = std::uint64_t{1} << (F.precision - 1);
@@ -91,6 +84,12 @@ Unpacked roundNormal(RoundingMode mode, bool sign, std::int32_t exp, std::uint64
   }
   if (t.inexact) flags |= FpuFlag::Precision;
   return {sign, exp, t.kept << (64 - F.precision)};
+}
+
+// Whether a result with this exponent rounds within the normal range, where roundNormal does.
+template <const Format& F>
+constexpr bool roundsInNormalRange(std::int32_t exp) {
+  return exp >= F.minExp && exp < F.maxExp;
 }
 
 // The results that may underflow or overflow; kept out of line, off the common path.
@@ -105,7 +104,7 @@ Unpacked roundPackAtRangeEdge(const Fpu& fpu, bool sign, std::int32_t exp, std::
 template <const Format& F>
 Unpacked roundPack(const Fpu& fpu, bool sign, std::int32_t exp, std::uint64_t sig,
                    std::uint64_t extra, std::uint16_t& flags) {
-  if (exp >= F.minExp && exp < F.maxExp) {
+  if (roundsInNormalRange<F>(exp)) {
     return roundNormal<F>(fpu.roundingMode(), sign, exp, sig, extra, flags);
   }
   return roundPackAtRangeEdge<F>(fpu, sign, exp, sig, extra, flags);

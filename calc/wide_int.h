@@ -35,17 +35,16 @@ constexpr U128 shiftLeft128(U128 a, int n) {
 }
 
 // Shift right by n >= 0, OR-ing every bit shifted out into bit 0 ("jamming"), so that rounding
-// still sees whether anything below the kept bits was non-zero.
+// still sees whether anything below the kept bits was non-zero. A word moves across by 64 - n as
+// a shift by 1 and one by 63 - n, so that n = 0 needs no branch around a shift count of 64.
 constexpr U128 shiftRightJam128(U128 a, std::int32_t n) {
-  if (n == 0) return a;
-  if (n >= 128) return {0, (a.hi | a.lo) != 0};
-  if (n >= 64) {
-    const int m = n - 64;
-    const std::uint64_t lost = (m == 0 ? 0 : a.hi << (64 - m)) | a.lo;
-    return {0, (m == 0 ? a.hi : a.hi >> m) | (lost != 0)};
+  if (n < 64) {
+    const std::uint64_t lost = (a.lo << 1) << (63 - n);
+    return {a.hi >> n, ((a.hi << 1) << (63 - n)) | (a.lo >> n) | (lost != 0)};
   }
-  const std::uint64_t lost = a.lo << (64 - n);
-  return {a.hi >> n, (a.hi << (64 - n)) | (a.lo >> n) | (lost != 0)};
+  if (n >= 128) return {0, (a.hi | a.lo) != 0};
+  const std::uint64_t lost = ((a.hi << 1) << (127 - n)) | a.lo;
+  return {0, (a.hi >> (n - 64)) | (lost != 0)};
 }
 
 inline U128 mul64To128(std::uint64_t a, std::uint64_t b) {

@@ -82,7 +82,7 @@ TEST(DifferentialSides, GiveKnownResults) {
         {"1.5 to single", ToSingle, {OneAndHalf, {}}, bits(0x3FC00000)},
         {"2.5 to int64 ties to even", ToInt64, {TwoAndHalf, {}}, bits(2, Flag::Precision)},
         {"2.5 to int64 rounding up", ToInt64, {TwoAndHalf, {}}, bits(3, Flag::Precision), Up},
-        // The root's floor is the radicand's upper half, where a naive Newton step overflows.
+        // The largest root, just below 2^64: one above its floor would not fit 64 bits.
         {"sqrt of the largest significand", SquareRoot, {Extended{~std::uint64_t{0}, 0x4000}, {}},
          value(Extended{~std::uint64_t{0}, 0x3FFF}, Flag::Precision)},
         {"sqrt of a denormal", SquareRoot, {Extended{0x7FFFFFFFFFFFFFFF, 0x0000}, {}},
