@@ -1,48 +1,61 @@
-// Automatic ROI placement on an exposure of a full-field mammography detector: 4096 × 3328
-// 16-bit values with pixel noise, a heel-effect slope and an aluminium object.
+// Automatic placement and plausibility checks on the exposure of a full-field mammography
+// detector: 4096 × 3328 16-bit values at 0.05 mm with the heel effect, noise and a 20 mm
+// aluminium square, clean and with the disturbances that make the search for "BG" longest.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <random>
-#include <vector>
-
+#include "imaging/exposure_survey.h"
+#include "imaging/measurement_checks.h"
 #include "imaging/roi_placement.h"
+#include "tests/imaging/exposure_scenarios.h"
 
 namespace {
 
-constexpr int Width = 4096;
-constexpr int Height = 3328;
+using exposure_test::Exposure;
 
-std::vector<std::uint16_t> MakeExposure() {
-  const imaging::Roi object{1000, 1000, 600, 400};
-  constexpr double Level = 4000;
-  constexpr double Contrast = -400;  // ten times the noise
-  std::mt19937 random(1);
-  std::normal_distribution<double> noise(0, 40);
-  std::vector<std::uint16_t> values;
-  values.reserve(static_cast<std::size_t>(Width) * Height);
-  for (int y = 0; y < Height; ++y) {
-    const double heel = std::exp(0.15 * (static_cast<double>(y) / Height - 0.5));
-    for (int x = 0; x < Width; ++x) {
-      const bool inObject = object.contains(imaging::Roi{x, y, 1, 1});
-      const double value = Level * heel + (inObject ? Contrast : 0) + noise(random);
-      values.push_back(static_cast<std::uint16_t>(std::clamp(std::lround(value), 0L, 65535L)));
+const Exposure& Fine(bool disturbed) {
+  static const auto render = [](bool withDisturbances) {
+    exposure_test::ExposureSpec spec = *exposure_test::ScenarioSpec("fine");
+    if (withDisturbances) {
+      // A marker where "BG" would go first, a dead row beyond it and a paddle edge.
+      spec.markers = {exposure_test::RectangleAt(spec, 60, -25, 12, 8)};
+      spec.deadLines = {{false, 1300, 2, 0}};
+      spec.paddle = exposure_test::PaddleEdge{85, 0.96};
     }
-  }
-  return values;
+    return exposure_test::Render(spec, 1);
+  };
+  static const Exposure clean = render(false);
+  static const Exposure withDisturbances = render(true);
+  return disturbed ? withDisturbances : clean;
 }
 
-void BM_PlaceRoisAutomatically(benchmark::State& state) {
-  static const std::vector<std::uint16_t> values = MakeExposure();
-  const imaging::PixelView image{Width, Height, values, 0};
+imaging::ExposureSurvey Survey(const Exposure& exposure) {
+  return imaging::SurveyExposure(exposure.pixels(), exposure.spec.bitsStored,
+                                 imaging::Photometric::Monochrome2, {});
+}
+
+// The whole automatic placement, as opening an image runs it.
+void BM_SurveyAndPlace(benchmark::State& state) {
+  const Exposure& exposure = Fine(state.range(0) != 0);
   for (auto _ : state) {
-    imaging::RoiPlacement placement = imaging::PlaceRoisAutomatically(image);
+    imaging::RoiPlacement placement = imaging::PlaceRois(Survey(exposure));
     benchmark::DoNotOptimize(placement);
   }
-  if (!imaging::PlaceRoisAutomatically(image).object) state.SkipWithError("object not found");
+  if (!imaging::PlaceRois(Survey(exposure)).object) state.SkipWithError("object not found");
 }
-BENCHMARK(BM_PlaceRoisAutomatically)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SurveyAndPlace)->ArgName("disturbed")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The checks that run at every step of a ROI drag.
+void BM_CheckMeasurement(benchmark::State& state) {
+  const Exposure& exposure = Fine(state.range(0) != 0);
+  const imaging::ExposureSurvey survey = Survey(exposure);
+  const imaging::RoiPlacement placement = imaging::PlaceRois(survey);
+  const imaging::ImageContext context{"MG", "FOR PROCESSING", false, "L", "A\\R"};
+  for (auto _ : state) {
+    auto warnings =
+        imaging::CheckMeasurement(survey, context, placement.aluminium, placement.background);
+    benchmark::DoNotOptimize(warnings);
+  }
+}
+BENCHMARK(BM_CheckMeasurement)->ArgName("disturbed")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -10,8 +10,10 @@
 #include <gdcmJPEG2000Codec.h>
 #include <gdcmJPEGCodec.h>
 #include <gdcmJPEGLSCodec.h>
+#include <gdcmMediaStorage.h>
 #include <gdcmRAWCodec.h>
 #include <gdcmRLECodec.h>
+#include <gdcmReader.h>
 #include <gdcmSequenceOfFragments.h>
 #include <gdcmTrace.h>
 
@@ -79,12 +81,19 @@ std::string elementText(const gdcm::DataSet& dataSet, std::uint16_t group, std::
   return std::string(bytes->GetPointer(), bytes->GetLength());
 }
 
-// The first value of a multi-valued decimal text, without padding.
-std::string_view firstValue(std::string_view text) {
-  text = text.substr(0, text.find('\\'));
+std::string_view withoutPadding(std::string_view text) {
   const auto first = text.find_first_not_of(" \0", 0, 2);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \0", std::string_view::npos, 2) - first + 1);
+}
+
+std::string trimmedText(const gdcm::DataSet& dataSet, std::uint16_t group, std::uint16_t element) {
+  return std::string(withoutPadding(elementText(dataSet, group, element)));
+}
+
+// The first value of a multi-valued decimal text, without padding.
+std::string_view firstValue(std::string_view text) {
+  return withoutPadding(text.substr(0, text.find('\\')));
 }
 
 calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element, int absent) {
@@ -161,6 +170,30 @@ void checkCodeStreamSize(const gdcm::Image& image) {
   }
 }
 
+// "16 Bits", "1 Bit".
+std::string bitsText(unsigned bits) {
+  return std::to_string(bits) + (bits == 1 ? " Bit" : " Bits");
+}
+
+// Why a pixel layout is refused, in the file's own numbers (the library's pixel format quietly
+// keeps its own Bits Stored where the file's makes no sense): another Bits Allocated is a
+// choice the reader does not follow, contradictions within 8 or 16 bits are damage.
+std::string layoutRefusal(const gdcm::DataSet& dataSet, const gdcm::PixelFormat& format) {
+  gdcm::Attribute<0x0028, 0x0100> allocatedElement{format.GetBitsAllocated()};
+  gdcm::Attribute<0x0028, 0x0101> storedElement{format.GetBitsStored()};
+  allocatedElement.SetFromDataSet(dataSet);
+  storedElement.SetFromDataSet(dataSet);
+  const unsigned allocated = allocatedElement.GetValue(), stored = storedElement.GetValue();
+  if (allocated == 8 || allocated == 16) {
+    return "Die Datei ist beschädigt: Bits Stored oder High Bit passt nicht zu Bits Allocated.";
+  }
+  const std::string layout = stored >= 1 && stored < allocated
+                                 ? bitsText(stored) + " in " + bitsText(allocated)
+                                 : bitsText(allocated);
+  return "Die Pixeldarstellung wird nicht unterstützt: die Datei hat " + layout +
+         " je Pixel; unterstützt sind 1 bis 16 Bits in 8 oder 16 Bits je Pixel.";
+}
+
 gdcm::Image& checkedImage(gdcm::ImageReader& reader, bool readOk, bool marked) {
   const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
   if (!readOk && !marked && dataSet.IsEmpty()) throw ImageError("Die Datei ist keine DICOM-Datei.");
@@ -200,11 +233,77 @@ gdcm::Image& checkedImage(gdcm::ImageReader& reader, bool readOk, bool marked) {
   const unsigned allocated = format.GetBitsAllocated(), stored = format.GetBitsStored();
   if ((allocated != 8 && allocated != 16) || stored < 1 || stored > allocated ||
       format.GetHighBit() + 1u < stored || format.GetHighBit() >= allocated) {
-    throw ImageError(
-        "Die Pixeldarstellung wird nicht unterstützt: 1 bis 16 Bits in 8 oder 16 "
-        "Bits je Pixel.");
+    throw ImageError(layoutRefusal(dataSet, format));
   }
   return image;
+}
+
+// A complete data set of a kind that holds no image (a structure set, a plan, a report), which
+// the image reader refuses as it would a damaged file. Read again as a plain data set, it is
+// told apart by its SOP class: a file of an image class, or that names none, stays damaged.
+void refuseWithoutImage(std::istream& stream) {
+  stream.clear();
+  stream.seekg(0);
+  gdcm::Reader reader;
+  reader.SetStream(stream);
+  if (!reader.Read()) return;
+  const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
+  std::string sopClass = trimmedText(reader.GetFile().GetHeader(), 0x0002, 0x0002);
+  if (sopClass.empty()) sopClass = trimmedText(dataSet, 0x0008, 0x0016);
+  const bool imageParts = dataSet.FindDataElement(gdcm::Tag(0x7FE0, 0x0010)) ||
+                          dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0010)) ||
+                          dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0011));
+  if (sopClass.empty() || imageParts ||
+      gdcm::MediaStorage::IsImage(gdcm::MediaStorage::GetMSType(sopClass.c_str()))) {
+    return;
+  }
+  // A code string of at most 16 letters, digits, spaces and underscores; anything else is not
+  // worth repeating.
+  const std::string modality = trimmedText(dataSet, 0x0008, 0x0060);
+  const bool named =
+      !modality.empty() && modality.size() <= 16 &&
+      std::all_of(modality.begin(), modality.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '_';
+      });
+  throw ImageError(named ? "Die DICOM-Datei enthält kein Bild (Modalität " + modality + ")."
+                         : "Die DICOM-Datei enthält kein Bild.");
+}
+
+enum class Coding : std::uint8_t { Lossless, MaybeLossy, Lossy };
+
+// JPEG 2000 (Part 1 and 2) may carry a reversible code stream as well as an irreversible one,
+// and only decoding would tell: it counts as lossy unless Lossy Image Compression says "00".
+// JPEG-LS near-lossless counts as lossy even with a zero tolerance: a lossless stream would
+// have been written as JPEG-LS lossless.
+Coding codingOf(gdcm::TransferSyntax::TSType syntax) {
+  switch (syntax) {
+    case gdcm::TransferSyntax::JPEGBaselineProcess1:
+    case gdcm::TransferSyntax::JPEGExtendedProcess2_4:
+    case gdcm::TransferSyntax::JPEGExtendedProcess3_5:
+    case gdcm::TransferSyntax::JPEGSpectralSelectionProcess6_8:
+    case gdcm::TransferSyntax::JPEGFullProgressionProcess10_12:
+    case gdcm::TransferSyntax::JPEGLSNearLossless:
+      return Coding::Lossy;
+    case gdcm::TransferSyntax::JPEG2000:
+    case gdcm::TransferSyntax::JPEG2000Part2:
+      return Coding::MaybeLossy;
+    default:
+      return Coding::Lossless;
+  }
+}
+
+ImageContext imageContext(const gdcm::DataSet& dataSet, gdcm::TransferSyntax::TSType syntax) {
+  ImageContext context;
+  context.modality = trimmedText(dataSet, 0x0008, 0x0060);
+  context.presentationIntent = trimmedText(dataSet, 0x0008, 0x0068);
+  context.laterality = trimmedText(dataSet, 0x0020, 0x0062);
+  if (context.laterality.empty()) context.laterality = trimmedText(dataSet, 0x0020, 0x0060);
+  context.patientOrientation = trimmedText(dataSet, 0x0020, 0x0020);
+  const std::string lossyCompression = trimmedText(dataSet, 0x0028, 0x2110);
+  const Coding coding = codingOf(syntax);
+  context.lossyCompressed = lossyCompression == "01" || coding == Coding::Lossy ||
+                            (coding == Coding::MaybeLossy && lossyCompression != "00");
+  return context;
 }
 
 // The decoder is asked only for a complete image (deflated files are checked by zlib).
@@ -270,6 +369,7 @@ DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor) {
   gdcm::ImageReader reader;
   reader.SetStream(stream);
   const bool readOk = reader.Read();
+  if (!readOk) refuseWithoutImage(stream);
   gdcm::Image& image = checkedImage(reader, readOk, marked);
   const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
   const gdcm::PixelFormat format = fileFormat(image, dataSet);
@@ -293,6 +393,7 @@ DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor) {
           : Photometric::Monochrome2;
   header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
   header.window = displayWindow(dataSet);
+  header.context = imageContext(dataSet, image.GetTransferSyntax());
   for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
          return elementText(dataSet, group, element);
        })) {

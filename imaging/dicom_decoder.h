@@ -23,6 +23,7 @@ struct DecodedHeader {
   Rescale rescale;
   std::optional<DisplayWindow> window;
   std::vector<std::string> factValues;  // in the order of HeaderFactSources()
+  ImageContext context;
 };
 
 // Memory for count pixel values.

@@ -15,7 +15,7 @@ PixelStorage::PixelStorage(std::vector<std::uint16_t> values) {
 
 DicomImage::DicomImage(PixelView shape, PixelStorage values, Photometric photometric,
                        int bitsStored, Rescale rescale, std::optional<DisplayWindow> window,
-                       std::vector<HeaderFact> facts)
+                       std::vector<HeaderFact> facts, ImageContext context)
     : width_(shape.width),
       height_(shape.height),
       offset_(shape.offset),
@@ -24,7 +24,8 @@ DicomImage::DicomImage(PixelView shape, PixelStorage values, Photometric photome
       bitsStored_(bitsStored),
       rescale_(rescale),
       window_(window),
-      facts_(std::move(facts)) {
+      facts_(std::move(facts)),
+      context_(std::move(context)) {
   calc::Fpu fpu(calc::ParseFpuControlWord);
   slope_ = calc::toDouble(fpu, rescale_.slope);
   intercept_ = calc::toDouble(fpu, rescale_.intercept);

@@ -45,6 +45,20 @@ struct DisplayWindow {
   double width = 0;
 };
 
+// What the file says about how the image was made, as far as the checks of a measurement ask.
+// Texts as in the file without padding; empty when the file does not say.
+struct ImageContext {
+  std::string modality;            // (0008,0060), e.g. "MG", "CT"
+  std::string presentationIntent;  // (0008,0068): "FOR PROCESSING", "FOR PRESENTATION"
+  bool lossyCompressed = false;    // (0028,2110) Lossy Image Compression is "01", or the
+                                   // transfer syntax is a lossy one (JPEG baseline/extended
+                                   // 1.2.840.10008.1.2.4.50/.51, JPEG-LS near-lossless .81,
+                                   // JPEG 2000 .91 and .93 when (0028,2110) is not "00", ...)
+  std::string laterality;          // (0020,0062) Image Laterality, else (0020,0060)
+                                   // Laterality: "L", "R", "B"...
+  std::string patientOrientation;  // (0020,0020) as written, e.g. "A\\R"
+};
+
 // A file that cannot be measured; what() is a German message for the user, in UTF-8.
 class ImageError : public std::runtime_error {
  public:
@@ -64,7 +78,8 @@ struct PixelStorage {
 class DicomImage {
  public:
   DicomImage(PixelView shape, PixelStorage values, Photometric photometric, int bitsStored,
-             Rescale rescale, std::optional<DisplayWindow> window, std::vector<HeaderFact> facts);
+             Rescale rescale, std::optional<DisplayWindow> window, std::vector<HeaderFact> facts,
+             ImageContext context = {});
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -74,6 +89,7 @@ class DicomImage {
   const Rescale& rescale() const { return rescale_; }
   const std::optional<DisplayWindow>& window() const { return window_; }
   const std::vector<HeaderFact>& facts() const { return facts_; }
+  const ImageContext& context() const { return context_; }
 
   // The modality value of an offset-binary stored value, for display only (double, not exact).
   double displayValue(std::uint16_t value) const;
@@ -90,15 +106,17 @@ class DicomImage {
   double intercept_;
   std::optional<DisplayWindow> window_;
   std::vector<HeaderFact> facts_;
+  ImageContext context_;
 };
 
 // Reads a single-frame greyscale image (MONOCHROME1 or MONOCHROME2, 1 to 16 bits stored in 8 or
 // 16 bits allocated, signed or unsigned) in any transfer syntax the DICOM library decodes. Bits
 // above Bits Stored are ignored. The file is opened for reading only. Raises ImageError with a
-// German message for anything else: not a DICOM file, damaged or truncated data, no pixel data,
-// colour, several frames, an encoding that cannot be decoded, more than MaxImageSide pixels on a
-// side. The library runs in a child process where the system has them, so that a file that
-// makes it fail cannot end the program.
+// German message for anything else: not a DICOM file, a DICOM file of a kind without any image
+// (a structure set, a plan, a report), damaged or truncated data, no pixel data, colour, several
+// frames, another pixel layout (such as 1 or 32 bits allocated), an encoding that cannot be
+// decoded, more than MaxImageSide pixels on a side. The library runs in a child process where the
+// system has them, so that a file that makes it fail cannot end the program.
 DicomImage ReadDicomImage(const std::filesystem::path& file);
 DicomImage ReadDicomImage(std::istream& stream);
 

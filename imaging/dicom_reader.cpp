@@ -36,7 +36,7 @@ DicomImage imageFrom(detail::DecodedHeader header, PixelStorage pixels) {
   }
   return DicomImage({header.width, header.height, {}, header.offset}, std::move(pixels),
                     header.photometric, header.bitsStored, header.rescale, header.window,
-                    std::move(facts));
+                    std::move(facts), std::move(header.context));
 }
 
 // The library's own failures, as the user reads them.
@@ -140,8 +140,16 @@ std::string answerFor(std::istream& stream, std::uint16_t* pixels) {
     answer.put(header.window.value_or(DisplayWindow{}));
     answer.put(static_cast<std::uint32_t>(header.factValues.size()));
     // Facts are short; a damaged file's are cut so that the answer always fits its space.
-    for (const std::string& value : header.factValues)
-      answer.put(std::string_view(value).substr(0, 1024));
+    const auto cut = [](const std::string& value) {
+      return std::string_view(value).substr(0, 1024);
+    };
+    for (const std::string& value : header.factValues) answer.put(cut(value));
+    const ImageContext& context = header.context;
+    for (const std::string* text : {&context.modality, &context.presentationIntent,
+                                    &context.laterality, &context.patientOrientation}) {
+      answer.put(cut(*text));
+    }
+    answer.put(context.lossyCompressed);
   } catch (const ImageError& error) {
     answer = {};
     answer.put(false);
@@ -164,6 +172,12 @@ detail::DecodedHeader headerFrom(AnswerReader answer) {
   if (hasWindow) header.window = window;
   const auto factCount = answer.get<std::uint32_t>();
   for (std::uint32_t i = 0; i < factCount; ++i) header.factValues.push_back(answer.text());
+  ImageContext& context = header.context;
+  for (std::string* text : {&context.modality, &context.presentationIntent, &context.laterality,
+                            &context.patientOrientation}) {
+    *text = answer.text();
+  }
+  context.lossyCompressed = answer.get<bool>();
   if (header.width < 1 || header.height < 1 || header.width > MaxImageSide ||
       header.height > MaxImageSide) {
     throw ImageError("Die Datei ließ sich nicht lesen.");

@@ -3,6 +3,9 @@
 
 namespace imaging {
 
+// The smallest ROI side either front end accepts: a standard deviation needs values to spread.
+inline constexpr int SmallestRoiSide = 2;
+
 // Left column x and top row y (0-based), width and height in pixels.
 struct Roi {
   int x = 0;

@@ -2,103 +2,91 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <cmath>
+#include <vector>
 
-#include "object_finder.h"
+#include "roi_inspection.h"
 
 namespace imaging {
 
 namespace {
 
-// "BG" keeps this share of the shorter image side from the border, where the field is least
-// uniform, unless only the border leaves room.
-constexpr int BorderMarginDivisor = 20;
-
-// "BG" is only ever worked out across the object's left edge: the other edges are the left edge
-// of the image transposed, flipped left to right, or both.
-struct Frame {
-  bool transposed = false;
-  bool flipped = false;  // left and right swapped, after transposing
-};
-
-constexpr std::array<Frame, 4> FramesForEdges{
-    {{false, false}, {false, true}, {true, false}, {true, true}}};
+constexpr int FieldMarginBlocks = 2;
+constexpr double NoiseTolerance = 1.25;  // against the median of the nearest places
+constexpr std::size_t NoiseReferencePlaces = 6;
 
 Roi Transposed(const Roi& roi) {
   return {roi.y, roi.x, roi.height, roi.width};
 }
-Roi FlippedX(const Roi& roi, int width) {
-  return {width - roi.right(), roi.y, roi.width, roi.height};
-}
 
-struct Extent {
-  int width;
-  int height;
-};
-
-Extent InFrame(Extent image, Frame frame) {
-  return frame.transposed ? Extent{image.height, image.width} : image;
-}
-Roi ToFrame(Roi roi, Frame frame, Extent image) {
-  if (frame.transposed) roi = Transposed(roi);
-  return frame.flipped ? FlippedX(roi, InFrame(image, frame).width) : roi;
-}
-Roi FromFrame(Roi roi, Frame frame, Extent image) {
-  if (frame.flipped) roi = FlippedX(roi, InFrame(image, frame).width);
-  return frame.transposed ? Transposed(roi) : roi;
-}
-
-struct Candidate {
-  Roi background;
-  int shift;            // how far it had to move from the mirror image of "Al" to fit
-  int edgeDistance;     // from the centre of "Al" to the edge, doubled to stay whole
-  int borderClearance;  // from "BG" to the nearest image border
-};
-
-// "Al" mirrored about the object's left edge, moved the least way that keeps it clear of where
-// the object may reach and margin away from the image border; nothing if no such place exists.
-std::optional<Candidate> AcrossLeftEdge(const Roi& aluminium, const FoundObject& object,
-                                        Extent image, int margin) {
-  const int size = aluminium.width;
-  const int mirroredX = 2 * object.estimate.x - aluminium.right();
-  const int highestX = std::min(object.reach.x, image.width - margin) - size;
-  const int highestY = image.height - margin - size;
-  if (margin > highestX || margin > highestY) return std::nullopt;
-  const Roi background{std::clamp(mirroredX, margin, highestX),
-                       std::clamp(aluminium.y, margin, highestY), size, size};
-  return Candidate{background,
-                   std::abs(background.x - mirroredX) + std::abs(background.y - aluminium.y),
-                   2 * (aluminium.x - object.estimate.x) + size,
-                   std::min({background.x, background.y, image.width - background.right(),
-                             image.height - background.bottom()})};
-}
-
-// Prefers a true mirror image, then the nearest edge (within a block, the edge's uncertainty),
-// then the place farther from the image border.
-bool IsBetter(const Candidate& candidate, const Candidate& best, int blockSize) {
-  if (candidate.shift != best.shift) return candidate.shift < best.shift;
-  if (std::abs(candidate.edgeDistance - best.edgeDistance) > 2 * blockSize)
-    return candidate.edgeDistance < best.edgeDistance;
-  return candidate.borderClearance > best.borderClearance;
-}
-
-std::optional<Roi> PlaceBackground(const Roi& aluminium, const FoundObject& object, Extent image,
-                                   int margin) {
-  std::optional<Candidate> best;
-  Frame bestFrame;
-  for (const Frame frame : FramesForEdges) {
-    const FoundObject objectInFrame{ToFrame(object.estimate, frame, image),
-                                    ToFrame(object.inside, frame, image),
-                                    ToFrame(object.reach, frame, image), object.blockSize};
-    const std::optional<Candidate> candidate = AcrossLeftEdge(
-        ToFrame(aluminium, frame, image), objectInFrame, InFrame(image, frame), margin);
-    if (candidate && (!best || IsBetter(*candidate, *best, object.blockSize))) {
-      best = candidate;
-      bestFrame = frame;
-    }
+// "Al" moved parallel to the chest wall, on both sides of the object: nearest first, one step
+// further out each time, as long as it stays inside the exposed field. Of two places equally
+// near, the one towards the middle of the field comes first: the dose falls off symmetrically
+// towards the field's sides, least steeply near its middle.
+std::vector<Roi> PlacesBesideObject(const ExposureSurvey& survey, const Roi& aluminium,
+                                    const FoundObject& object) {
+  // Worked out as if the chest wall were the left or right edge; otherwise transposed.
+  const bool transposed = !survey.chestWall.isVertical();
+  const auto frame = [&](const Roi& roi) { return transposed ? Transposed(roi) : roi; };
+  const Roi al = frame(aluminium);
+  const Roi field = frame(survey.field.field);
+  const Roi reach = frame(object.reach);
+  const int margin = FieldMarginBlocks * object.blockSize;
+  const int step = std::max(object.blockSize, al.height / 8);
+  const int lowest = field.y + margin;
+  const int highest = field.bottom() - margin - al.height;
+  std::vector<Roi> places;
+  if (al.x < field.x || al.right() > field.right()) return places;
+  const bool belowFirst = 2 * (al.y + al.height / 2) < field.y + field.bottom();
+  for (int distance = 0;; distance += step) {
+    const int above = reach.y - al.height - distance;
+    const int below = reach.bottom() + distance;
+    if (above < lowest && below > highest) break;
+    for (const int y : belowFirst ? std::array{below, above} : std::array{above, below})
+      if (y >= lowest && y <= highest) places.push_back(frame(Roi{al.x, y, al.width, al.height}));
   }
-  if (!best) return std::nullopt;
-  return FromFrame(best->background, bestFrame, image);
+  return places;
+}
+
+double Median(std::vector<double> values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// The nearest clean place for "BG" (see PlaceRois), or with cleanOnly false the nearest place.
+std::optional<Roi> FindBackground(const ExposureSurvey& survey, const Roi& aluminium,
+                                  const FoundObject& object, bool cleanOnly) {
+  const std::vector<Roi> places = PlacesBesideObject(survey, aluminium, object);
+  if (places.empty()) return std::nullopt;
+  if (!cleanOnly) return places.front();
+  struct Inspected {
+    Roi roi;
+    RoiInspection inspection;
+  };
+  std::vector<Inspected> candidates;
+  std::vector<double> noises;
+  for (const Roi& place : places) {
+    if (survey.overlapsObject(place)) continue;
+    const RoiInspection inspection = InspectRoi(survey.pixels, place);
+    if (inspection.isDisturbed() || survey.showsStructure(place, inspection.noise)) continue;
+    candidates.push_back({place, inspection});
+    if (noises.size() < NoiseReferencePlaces) noises.push_back(inspection.noise);
+    // The nearest places give the reference; beyond them, the first that matches it will do.
+    if (noises.size() == NoiseReferencePlaces) break;
+  }
+  if (candidates.empty()) return std::nullopt;
+  const double reference = Median(noises);
+  for (const Inspected& candidate : candidates) {
+    const double noise = candidate.inspection.noise;
+    if (noise <= NoiseTolerance * reference && reference <= NoiseTolerance * noise)
+      return candidate.roi;
+  }
+  return std::nullopt;
+}
+
+Roi CentredIn(const Roi& area, int side) {
+  return {area.x + (area.width - side) / 2, area.y + (area.height - side) / 2, side, side};
 }
 
 // The largest side not above `size` for two squares with a gap of a quarter side between them
@@ -110,6 +98,12 @@ int PairSide(int size, int along, int across) {
 }
 
 }  // namespace
+
+int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize) {
+  const int shorterSide = std::min(aluminium.inside.width, aluminium.inside.height);
+  const int innerMargin = std::min(aluminium.blockSize, shorterSide / 4);
+  return std::max(1, std::min(preferredSize, shorterSide - 2 * innerMargin));
+}
 
 RoiPlacement PlaceRoisAtCentre(const PixelView& image, int size) {
   size = std::max(size, 1);
@@ -132,26 +126,22 @@ RoiPlacement PlaceRoisAtCentre(const PixelView& image, int size) {
   return {Transposed(first), Transposed(second), std::nullopt};
 }
 
-RoiPlacement PlaceRoisAutomatically(const PixelView& image, int preferredSize) {
-  const std::optional<FoundObject> object = FindObject(image);
-  if (!object) return PlaceRoisAtCentre(image, preferredSize);
-  const Roi& inside = object->inside;
-  const Extent extent{image.width, image.height};
-  const int shorterSide = std::min(inside.width, inside.height);
-  const int innerMargin = std::min(object->blockSize, shorterSide / 4);
-  const int borderMargin =
-      std::max(object->blockSize, std::min(image.width, image.height) / BorderMarginDivisor);
-  for (int size = std::clamp(preferredSize, 1, shorterSide - 2 * innerMargin); size > 0;
-       size -= std::max(1, size / 8)) {
-    const Roi aluminium{inside.x + (inside.width - size) / 2, inside.y + (inside.height - size) / 2,
-                        size, size};
-    for (const int margin : {borderMargin, 0}) {
-      if (const auto background = PlaceBackground(aluminium, *object, extent, margin))
-        return {aluminium, *background, inside};
+RoiPlacement PlaceRois(const ExposureSurvey& survey, int preferredSize) {
+  if (!survey.aluminium) return PlaceRoisAtCentre(survey.pixels, preferredSize);
+  const FoundObject& object = *survey.aluminium;
+  const int largest = AluminiumRoiSide(object, std::max(preferredSize, 1));
+  // A clean background is worth a smaller pair, down to half the side; a disturbed one is left
+  // to the checks to report rather than shrinking both to nothing.
+  for (const bool cleanOnly : {true, false}) {
+    const int smallest = cleanOnly ? (largest + 1) / 2 : 1;
+    for (int size = largest; size >= smallest; size -= std::max(1, size / 8)) {
+      const Roi aluminium = CentredIn(object.inside, size);
+      if (const auto background = FindBackground(survey, aluminium, object, cleanOnly))
+        return {aluminium, *background, object.inside};
     }
   }
   // An object that leaves no room for the background is of no use.
-  return PlaceRoisAtCentre(image, preferredSize);
+  return PlaceRoisAtCentre(survey.pixels, preferredSize);
 }
 
 }  // namespace imaging

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "exposure_survey.h"
 #include "pixel_view.h"
 #include "roi.h"
 
@@ -13,31 +14,27 @@ inline constexpr int DefaultRoiSize = 200;
 struct RoiPlacement {
   Roi aluminium;
   Roi background;
-  std::optional<Roi> object;  // the aluminium object found, if any
+  std::optional<Roi> object;  // the part of the aluminium object found that is surely aluminium
 };
 
-// Finds the aluminium object, a rectangular region whose mean differs from its surroundings
-// (brighter or darker, so either photometric interpretation), and puts "Al" centred inside it
-// and "BG", a square of the same size, mirrored about the object's nearest edge into the
-// background, away from the image border. The size is preferredSize where it fits, else the
-// largest square that fits inside the object with a margin. A smooth background slope (the heel
-// effect) is taken out first, so it neither hides an object nor passes for one.
-// - Edges are found to within one block of the search grid (1/512 of the longer image side, at
-//   least 4 pixels). object is the part known to be aluminium, the object found less one block
-//   on each side; "Al" lies inside it, and "BG" keeps clear of the object's whole possible
-//   extent. The mirror line is the edge as found.
-// - "BG" takes the first edge whose mirror image lies inside the image with a margin of 5 % of
-//   the shorter side; nearer edges first, and of two about equally near the one whose "BG" lies
-//   farther from the image border. Where no mirror image fits, "BG" moves the least way that
-//   does, then may come nearer the border, then both shrink.
+// The side of "Al" by the size rule: preferredSize where the object allows, else the largest
+// square inside the object with a margin of a block (at most a quarter of its shorter side).
+int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize = DefaultRoiSize);
+
+// Puts "Al" centred in the aluminium object of the survey and "BG", a square of the same size,
+// beside the object at the same distance from the chest wall, where the heel effect gives the
+// background the dose the aluminium gets. Of the places along the chest wall on either side of
+// the object, inside the exposed field and two blocks clear of its edge, "BG" takes the nearest
+// clean one (of two equally near, the one towards the field's middle): off every object found,
+// without structure in its blocks (ExposureSurvey::showsStructure: markers, edges, lines,
+// steps), without outlier pixels or lines (InspectRoi), and with pixel noise within a quarter of
+// the median of the nearest such places'.
+// Where no place is clean at any size, the nearest one that fits; where none fits, both shrink.
 // - Without an object, or with one that leaves no room for "BG", both are placed as by
 //   PlaceRoisAtCentre and object is empty.
-// Example: a 4096 × 3328 field with a 600 × 400 object at (1000, 1000) gives object (1008, 1008,
-// 584 × 384) and "Al" the 200 × 200 square at (1200, 1100). Top and bottom edge are equally
-// near; "BG" goes across the bottom edge to (1200, 1500), where it lies farther from the border
-// than at (1200, 700) across the top one.
-// Cost: one pass over the pixels and a few over a grid of blocks; about 40 ms for 4096 × 3328.
-RoiPlacement PlaceRoisAutomatically(const PixelView& image, int preferredSize = DefaultRoiSize);
+// Example: a 2400 × 1800 exposure with the chest wall at the left edge and a 200 × 200 object at
+// (550, 800) gives "Al" at (558, 808) with side 184 and "BG" at (558, 558) above the object.
+RoiPlacement PlaceRois(const ExposureSurvey& survey, int preferredSize = DefaultRoiSize);
 
 // Two squares of the given size (reduced until both fit) side by side about the image centre,
 // "Al" first, a quarter side apart: across, or one above the other where that allows a larger

@@ -16,38 +16,24 @@ namespace {
 
 const QColor Backdrop(0x30, 0x30, 0x30);
 const std::array<QColor, 2> RoiColours = {QColor(0xFF, 0xB0, 0x00), QColor(0x00, 0xC8, 0xFF)};
+// Apart from both ROI colours in hue, and dark enough for black text on the tab.
+const QColor FlaggedColour(0xFF, 0x20, 0x90);
 const std::array<QString, 2> RoiNames = {QStringLiteral("Al"), QStringLiteral("BG")};
 constexpr double ZoomStep = 1.25;  // per wheel notch or key press
 constexpr double MaxScale = 32;
 constexpr int WheelNotch = 120;  // angle delta of one notch, in eighths of a degree
 constexpr int ShiftStep = 10;
-
-// The device pixels along one axis whose centres fall on the image, and the image index each
-// one samples (nearest neighbour).
-struct AxisSamples {
-  int first = 0;
-  std::vector<int> indices;
-};
-
-AxisSamples SampleAxis(double origin, double step, int deviceExtent, int imageExtent) {
-  AxisSamples samples;
-  for (int pixel = 0; pixel < deviceExtent; ++pixel) {
-    const double at = std::floor(origin + (pixel + 0.5) * step);
-    if (at < 0) {
-      samples.first = pixel + 1;
-    } else if (at < imageExtent) {
-      samples.indices.push_back(static_cast<int>(at));
-    } else {
-      break;
-    }
-  }
-  return samples;
-}
+constexpr double WindowStep = 0.005;  // of the width, per pixel dragged
+constexpr double NarrowestWindow = 1;
 
 }  // namespace
 
 ImageView::ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWidget* parent)
-    : QWidget(parent), image_(image) {
+    : QWidget(parent),
+      image_(image),
+      automaticWindow_(AutomaticDisplayWindow(image)),
+      window_(automaticWindow_),
+      greys_(MakeGreyTable(image, window_)) {
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   setCursor(Qt::OpenHandCursor);
@@ -57,8 +43,6 @@ ImageView::ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWid
 
 void ImageView::setRois(const RoiPair& rois) {
   rois_ = rois;
-  greys_ = GreyTable(image_, ChooseDisplayWindow(image_, rois_));
-  frame_ = QImage();
   update();
   if (onRoisChanged) onRoisChanged();
 }
@@ -74,6 +58,19 @@ void ImageView::setRoiSize(int size) {
   if (onRoisChanged) onRoisChanged();
 }
 
+void ImageView::setFlaggedRois(std::array<bool, 2> flagged) {
+  flagged_ = flagged;
+  update();
+}
+
+void ImageView::setDisplayWindow(const imaging::DisplayWindow& window) {
+  window_ = window;
+  greys_ = MakeGreyTable(image_, window_);
+  frame_ = QImage();
+  update();
+  if (onDisplayWindowChanged) onDisplayWindowChanged();
+}
+
 QPointF ImageView::imagePoint(QPointF widgetPoint) const {
   return origin_ + widgetPoint / scale_;
 }
@@ -82,42 +79,62 @@ QPointF ImageView::widgetPoint(QPointF imagePoint) const {
   return (imagePoint - origin_) * scale_;
 }
 
-void ImageView::render() {
+void ImageView::cover() {
   const double ratio = devicePixelRatioF();
   const double step = 1 / (scale_ * ratio);
-  const AxisSamples columns =
-      SampleAxis(origin_.x(), step, qRound(width() * ratio), image_.width());
-  const AxisSamples rows = SampleAxis(origin_.y(), step, qRound(height() * ratio), image_.height());
-  frame_ = QImage(static_cast<int>(columns.indices.size()), static_cast<int>(rows.indices.size()),
-                  QImage::Format_Grayscale8);
-  const imaging::PixelView pixels = image_.pixels();
-  for (int line = 0; line < frame_.height(); ++line) {
-    const std::uint16_t* source = pixels.row(rows.indices[line]).data();
-    std::uint8_t* target = frame_.scanLine(line);
-    for (const int column : columns.indices) *target++ = greys_[source[column]];
-  }
-  frame_.setDevicePixelRatio(ratio);
-  frameTopLeft_ = QPointF(columns.first, rows.first) / ratio;
+  const AxisFootprints columns =
+      FootprintsAlong(origin_.x(), step, qRound(width() * ratio), image_.width());
+  const AxisFootprints rows =
+      FootprintsAlong(origin_.y(), step, qRound(height() * ratio), image_.height());
+  coverage_ = Coverage{static_cast<int>(columns.from.size()), static_cast<int>(rows.from.size()),
+                       QPointF(columns.first, rows.first) / ratio, ratio,
+                       ComputeFootprints(image_.pixels(), columns, rows)};
 }
 
-void ImageView::paintRoi(QPainter& painter, int index) const {
+void ImageView::mapGreys() {
+  frame_ = QImage(coverage_->width, coverage_->height, QImage::Format_Grayscale8);
+  const Footprint* footprint = coverage_->footprints.data();
+  for (int line = 0; line < frame_.height(); ++line) {
+    std::uint8_t* target = frame_.scanLine(line);
+    for (int column = 0; column < frame_.width(); ++column)
+      *target++ = FootprintGrey(greys_, *footprint++);
+  }
+  frame_.setDevicePixelRatio(coverage_->ratio);
+}
+
+QRectF ImageView::roiArea(int index) const {
   const imaging::Roi& roi = rois_[index];
-  const QRectF area(widgetPoint(QPointF(roi.x, roi.y)),
-                    widgetPoint(QPointF(roi.right(), roi.bottom())));
+  return {widgetPoint(QPointF(roi.x, roi.y)), widgetPoint(QPointF(roi.right(), roi.bottom()))};
+}
+
+void ImageView::paintRoiFrame(QPainter& painter, int index) const {
+  const QRectF area = roiArea(index);
   const int lineWidth = index == selected_ ? 2 : 1;
   // A dark rim keeps the outline visible on bright and on dark image parts alike.
   painter.setBrush(Qt::NoBrush);
   painter.setPen(QPen(Qt::black, lineWidth + 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   painter.drawRect(area);
-  painter.setPen(QPen(RoiColours[index], lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  const QColor colour = flagged_[index] ? FlaggedColour : RoiColours[index];
+  painter.setPen(QPen(colour, lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   painter.drawRect(area);
+}
 
-  // The name on a tab above the top-left corner, or inside it where the view ends.
-  const QFontMetrics metrics(painter.font());
+QRectF ImageView::labelTab(const QFontMetrics& metrics, int index, const QRectF& avoid) const {
+  const QRectF area = roiArea(index);
   QRectF tab(0, 0, metrics.horizontalAdvance(RoiNames[index]) + 8, metrics.height() + 2);
+  // Outside the corner, or inside it where the view ends.
   tab.moveBottomLeft(area.topLeft() + QPointF(-1, -1));
   if (tab.top() < 0) tab.moveTopLeft(area.topLeft() + QPointF(1, 1));
-  painter.fillRect(tab, RoiColours[index]);
+  if (!tab.intersects(avoid)) return tab;
+  tab.moveTopLeft(area.bottomLeft() + QPointF(-1, 1));
+  if (tab.bottom() > height()) tab.moveBottomLeft(area.bottomLeft() + QPointF(1, -1));
+  if (!tab.intersects(avoid)) return tab;
+  tab.moveTopLeft(avoid.topRight() + QPointF(2, 0));
+  return tab;
+}
+
+void ImageView::paintLabel(QPainter& painter, int index, const QRectF& tab) const {
+  painter.fillRect(tab, flagged_[index] ? FlaggedColour : RoiColours[index]);
   painter.setPen(Qt::black);
   painter.drawText(tab, Qt::AlignCenter, RoiNames[index]);
 }
@@ -126,12 +143,18 @@ void ImageView::paintEvent(QPaintEvent*) {
   toolkit::Dispatch([this] {
     QPainter painter(this);
     painter.fillRect(rect(), Backdrop);
-    if (frame_.isNull()) render();
-    painter.drawImage(frameTopLeft_, frame_);
+    if (!coverage_) cover();
+    if (frame_.isNull()) mapGreys();
+    painter.drawImage(coverage_->topLeft, frame_);
     QFont bold = font();
     bold.setBold(true);
     painter.setFont(bold);
-    for (const int index : {1 - selected_, selected_}) paintRoi(painter, index);
+    // Frames first and names last, so that no frame hides the other ROI's name.
+    for (const int index : {1 - selected_, selected_}) paintRoiFrame(painter, index);
+    const QFontMetrics metrics(bold);
+    const QRectF aluminium = labelTab(metrics, 0, {});
+    paintLabel(painter, 0, aluminium);
+    paintLabel(painter, 1, labelTab(metrics, 1, aluminium));
     if (!painted_) {
       painted_ = true;
       if (onFirstPaint) onFirstPaint();
@@ -150,6 +173,7 @@ void ImageView::fit() {
   origin_ =
       QPointF(image_.width(), image_.height()) / 2 - QPointF(width(), height()) / (2 * scale_);
   fitted_ = true;
+  coverage_.reset();
   frame_ = QImage();
   update();
 }
@@ -169,6 +193,7 @@ void ImageView::viewChanged() {
   origin_ = QPointF(std::clamp(centre.x(), 0.0, static_cast<double>(image_.width())),
                     std::clamp(centre.y(), 0.0, static_cast<double>(image_.height()))) -
             half;
+  coverage_.reset();
   frame_ = QImage();
   update();
 }
@@ -198,10 +223,7 @@ void ImageView::wheelEvent(QWheelEvent* event) {
 
 int ImageView::roiAt(QPointF point) const {
   for (const int index : {selected_, 1 - selected_}) {
-    const imaging::Roi& roi = rois_[index];
-    const QRectF area(widgetPoint(QPointF(roi.x, roi.y)),
-                      widgetPoint(QPointF(roi.right(), roi.bottom())));
-    if (area.contains(point)) return index;
+    if (roiArea(index).contains(point)) return index;
   }
   return -1;
 }
@@ -218,6 +240,13 @@ void ImageView::moveRoi(int index, int x, int y) {
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
   toolkit::Dispatch([this, event] {
+    if (drag_ != Drag::None) return;
+    if (event->button() == Qt::RightButton) {
+      drag_ = Drag::Window;
+      dragAnchor_ = event->position();
+      dragStartWindow_ = window_;
+      return;
+    }
     if (event->button() != Qt::LeftButton) {
       event->ignore();
       return;
@@ -251,6 +280,15 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
         fitted_ = false;
         viewChanged();
         break;
+      case Drag::Window: {
+        // Steps in proportion to the width at the start, so that they feel the same at any bit
+        // depth and the window depends only on where the mouse is.
+        const QPointF moved = event->position() - dragAnchor_;
+        const double width = dragStartWindow_.width;
+        setDisplayWindow({dragStartWindow_.center + moved.y() * WindowStep * width,
+                          std::max(width * std::exp(moved.x() * WindowStep), NarrowestWindow)});
+        break;
+      }
       case Drag::None:
         setCursor(roiAt(event->position()) >= 0 ? Qt::SizeAllCursor : Qt::OpenHandCursor);
         break;
@@ -260,6 +298,8 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   toolkit::Dispatch([this, event] {
+    const Qt::MouseButton dragging = drag_ == Drag::Window ? Qt::RightButton : Qt::LeftButton;
+    if (event->button() != dragging) return;
     drag_ = Drag::None;
     setCursor(roiAt(event->position()) >= 0 ? Qt::SizeAllCursor : Qt::OpenHandCursor);
   });

@@ -1,6 +1,8 @@
 // The image with its two ROIs: painted at screen resolution from the stored values, zoomed with
 // the wheel or Ctrl+plus/minus, panned by dragging the background. A ROI moves by dragging it or,
 // once selected, with the arrow keys (1 pixel, with Shift 10); it never leaves the image.
+// Dragging with the right mouse button sets the display window: rightwards wider, downwards a
+// higher centre, by half a per cent of the width per pixel, whatever the image's bit depth.
 #pragma once
 
 #include <QImage>
@@ -9,8 +11,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "footprint.h"
+#include "grey_mapping.h"
 #include "imaging/dicom_image.h"
 #include "imaging/roi.h"
 
@@ -25,12 +30,20 @@ class ImageView : public QWidget {
   ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWidget* parent = nullptr);
 
   const RoiPair& rois() const { return rois_; }
-  // Places both ROIs anew (they must fit); an image without a window of its own is levelled to
-  // them.
+  // Places both ROIs anew (they must fit).
   void setRois(const RoiPair& rois);
   // Both ROIs become squares of this side (1 to the image's shorter side) about their centres,
   // moved back into the image where they would leave it.
   void setRoiSize(int size);
+
+  // A flagged ROI is outlined, with its name, in a warning colour.
+  void setFlaggedRois(std::array<bool, 2> flagged);
+
+  // The window the view starts with, AutomaticDisplayWindow's, made once for the image.
+  const imaging::DisplayWindow& automaticWindow() const { return automaticWindow_; }
+  const imaging::DisplayWindow& displayWindow() const { return window_; }
+  // Maps the greys anew; the footprints of the visible part stay.
+  void setDisplayWindow(const imaging::DisplayWindow& window);
 
   // Screen pixels per image pixel.
   double scale() const { return scale_; }
@@ -39,6 +52,8 @@ class ImageView : public QWidget {
 
   // After every change of a ROI's position or size.
   std::function<void()> onRoisChanged;
+  // After every change of the display window, by dragging or by setDisplayWindow.
+  std::function<void()> onDisplayWindowChanged;
   // Once, after the image has been painted for the first time.
   std::function<void()> onFirstPaint;
 
@@ -52,10 +67,25 @@ class ImageView : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  enum class Drag : std::uint8_t { None, Roi, Pan };
+  enum class Drag : std::uint8_t { None, Roi, Pan, Window };
 
-  void render();
-  void paintRoi(QPainter& painter, int index) const;
+  // The visible part of the image at the screen's resolution, before the window maps it to greys.
+  struct Coverage {
+    int width = 0;
+    int height = 0;
+    QPointF topLeft;  // in the view
+    double ratio = 1;
+    std::vector<Footprint> footprints;  // row by row
+  };
+
+  void cover();
+  void mapGreys();
+  QRectF roiArea(int index) const;
+  void paintRoiFrame(QPainter& painter, int index) const;
+  // The tab for the ROI's name above its top-left corner or, where `avoid` is, below its
+  // bottom-left corner or beside `avoid`.
+  QRectF labelTab(const QFontMetrics& metrics, int index, const QRectF& avoid) const;
+  void paintLabel(QPainter& painter, int index, const QRectF& tab) const;
   double fitScale() const;
   void fit();
   void zoomAbout(QPointF widgetPoint, double factor);
@@ -68,17 +98,21 @@ class ImageView : public QWidget {
   bool handleKey(int key, Qt::KeyboardModifiers modifiers);
 
   const imaging::DicomImage& image_;
-  std::vector<std::uint8_t> greys_;
+  imaging::DisplayWindow automaticWindow_;
+  imaging::DisplayWindow window_;
+  GreyTable greys_;
   RoiPair rois_;
+  std::array<bool, 2> flagged_{};
   int selected_ = 0;
   double scale_ = 1;
   QPointF origin_;      // the image point at the view's top-left corner
   bool fitted_ = true;  // the image follows the view's size until the user zooms or pans
-  // The visible part of the image at the screen's resolution; null when it must be rendered.
-  QImage frame_;
-  QPointF frameTopLeft_;
+  std::optional<Coverage> coverage_;  // none when the view has zoomed or panned
+  QImage frame_;                      // the coverage in greys; null when they must be mapped
   Drag drag_ = Drag::None;
-  QPointF dragAnchor_;  // ROI: the grabbed point in ROI coordinates; pan: the last mouse point
+  // ROI: the grabbed point in ROI coordinates; pan: the last mouse point; window: the first.
+  QPointF dragAnchor_;
+  imaging::DisplayWindow dragStartWindow_;
   bool painted_ = false;
 };
 

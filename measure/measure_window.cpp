@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "display_window_box.h"
 #include "imaging/roi_placement.h"
 #include "roi_panel.h"
 #include "toolkit/event_dispatch.h"
@@ -25,7 +26,8 @@ namespace {
 
 constexpr QSize PreferredSize(1280, 860);
 constexpr double LargestScreenShare = 0.9;
-const QColor WarningText(0xA0, 0x10, 0x10);
+// The warning strip: fixed colours, so that a dark theme keeps it readable.
+const QColor WarningBackground(0xFF, 0xF0, 0xC8);
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -66,7 +68,8 @@ MeasureWindow::MeasureWindow(imaging::DicomImage image, const QString& fileName,
   imageColumn->addWidget(NewHint(QStringLiteral(
       "Ziehen verschiebt eine ROI oder das Bild; die Pfeiltasten verschieben die gewählte ROI um "
       "1 Pixel, mit Umschalt um 10. Zoom: Mausrad oder Strg + Plus/Minus; Strg + 0 zeigt das "
-      "ganze Bild.")));
+      "ganze Bild. Ziehen mit der rechten Maustaste stellt das Fenster ein: nach rechts breiter, "
+      "nach links schmaler, nach unten höhere, nach oben niedrigere Fensterlage.")));
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(imageColumn, 1);
   layout->addWidget(newSidePanel());
@@ -97,6 +100,7 @@ QWidget* MeasureWindow::newSidePanel() {
   auto* contentLayout = new QVBoxLayout(content);
   contentLayout->setContentsMargins(0, 0, 0, 0);
   contentLayout->addWidget(newRoiControls());
+  contentLayout->addWidget(new measure::DisplayWindowBox(*view_, image_.window()));
   contentLayout->addWidget(panel_);
   contentLayout->addWidget(NewFactsGroup(image_.facts()));
   contentLayout->addStretch(1);
@@ -109,6 +113,20 @@ QWidget* MeasureWindow::newSidePanel() {
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setMinimumWidth(content->minimumSizeHint().width() +
                           scroll->verticalScrollBar()->sizeHint().width());
+
+  warningStrip_ = new QLabel;
+  warningStrip_->setObjectName(QStringLiteral("warnings"));
+  warningStrip_->setWordWrap(true);
+  warningStrip_->setTextFormat(Qt::PlainText);
+  warningStrip_->setMargin(6);
+  warningStrip_->setAutoFillBackground(true);
+  warningStrip_->setFrameShape(QFrame::Box);
+  toolkit::SetBackgroundColour(warningStrip_, QPalette::Window, WarningBackground);
+  warningStrip_->setAccessibleName(QStringLiteral("Warnungen zur Messung"));
+  // Screen readers reach a label only by Tab when it takes the focus.
+  warningStrip_->setFocusPolicy(Qt::TabFocus);
+  warningStrip_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  warningStrip_->hide();
 
   acceptButton_ = new QPushButton(QStringLiteral("Ü&bernehmen"));
   auto* cancelButton = new QPushButton(QStringLiteral("Abbrechen"));
@@ -125,6 +143,7 @@ QWidget* MeasureWindow::newSidePanel() {
   auto* sideLayout = new QVBoxLayout(side);
   sideLayout->setContentsMargins(0, 0, 0, 0);
   sideLayout->addWidget(scroll, 1);
+  sideLayout->addWidget(warningStrip_);
   sideLayout->addLayout(buttons);
   return side;
 }
@@ -134,7 +153,8 @@ QWidget* MeasureWindow::newRoiControls() {
   auto* layout = new QVBoxLayout(group);
 
   size_ = new QSpinBox;
-  size_->setRange(1, std::min(image_.width(), image_.height()));
+  size_->setRange(std::min({imaging::SmallestRoiSide, image_.width(), image_.height()}),
+                  std::min(image_.width(), image_.height()));
   size_->setValue(view_->rois()[0].width);
   size_->setSuffix(QStringLiteral(" px"));
   size_->setToolTip(QStringLiteral("Seitenlänge beider quadratischer ROIs in Pixeln"));
@@ -155,30 +175,39 @@ QWidget* MeasureWindow::newRoiControls() {
   connect(place, &QPushButton::clicked, this,
           [this] { toolkit::Dispatch([this] { placeAutomatically(); }); });
   layout->addWidget(place);
-
-  placementNote_ =
-      new QLabel(QStringLiteral("Kein Aluminiumobjekt gefunden: ROIs bitte von Hand setzen."));
-  placementNote_->setWordWrap(true);
-  toolkit::SetWidgetColour(placementNote_, QPalette::WindowText, WarningText);
-  placementNote_->hide();
-  layout->addWidget(placementNote_);
   return group;
 }
 
 void MeasureWindow::placeAutomatically() {
-  const imaging::RoiPlacement placement =
-      imaging::PlaceRoisAutomatically(image_.pixels(), size_->value());
+  if (!survey_) survey_ = imaging::SurveyExposure(image_);
+  const imaging::RoiPlacement placement = imaging::PlaceRois(*survey_, size_->value());
   {
     const QSignalBlocker quiet(size_);
     size_->setValue(placement.aluminium.width);
   }
   view_->setRois({placement.aluminium, placement.background});
-  placementNote_->setVisible(!placement.object);
 }
 
 void MeasureWindow::updateFigures() {
-  measurement_ = imaging::Measure(image_, view_->rois()[0], view_->rois()[1]);
+  const measure::RoiPair& rois = view_->rois();
+  measurement_ = imaging::Measure(image_, rois[0], rois[1]);
   panel_->setMeasurement(measurement_);
+  if (survey_) warnings_ = imaging::CheckMeasurement(*survey_, image_.context(), rois[0], rois[1]);
+  showWarnings();
+}
+
+void MeasureWindow::showWarnings() {
+  std::array<bool, 2> flagged{};
+  QStringList lines;
+  for (const imaging::MeasurementWarning& warning : warnings_) {
+    lines << QStringLiteral("⚠ ") + FromUtf8(warning.text);
+    for (std::size_t i = 0; i < flagged.size(); ++i) flagged[i] = flagged[i] || warning.rois[i];
+  }
+  view_->setFlaggedRois(flagged);
+  const QString text = lines.join('\n');
+  warningStrip_->setText(text);
+  warningStrip_->setAccessibleDescription(text);
+  warningStrip_->setVisible(!lines.isEmpty());
 }
 
 bool MeasureWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -5,9 +5,13 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <optional>
+#include <vector>
 
 #include "image_view.h"
 #include "imaging/dicom_image.h"
+#include "imaging/exposure_survey.h"
+#include "imaging/measurement_checks.h"
 #include "imaging/roi_statistics.h"
 
 class QLabel;
@@ -31,6 +35,8 @@ class MeasureWindow : public QDialog {
   measure::ImageView* view() const { return view_; }
   // Until the automatic placement on opening has run.
   bool placementPending() const { return placementPending_; }
+  // The plausibility warnings of the current ROIs (none until the image has been surveyed).
+  const std::vector<imaging::MeasurementWarning>& warnings() const { return warnings_; }
 
  protected:
   // Enter in the size field applies the size; elsewhere it takes the values over.
@@ -41,13 +47,17 @@ class MeasureWindow : public QDialog {
   QWidget* newRoiControls();
   void placeAutomatically();
   void updateFigures();
+  void showWarnings();
 
   imaging::DicomImage image_;
   imaging::Measurement measurement_;
+  // Surveyed with the first automatic placement, after the image has been painted once.
+  std::optional<imaging::ExposureSurvey> survey_;
+  std::vector<imaging::MeasurementWarning> warnings_;
   measure::ImageView* view_;
   measure::RoiPanel* panel_;
   QSpinBox* size_;
   QPushButton* acceptButton_;
-  QLabel* placementNote_;
+  QLabel* warningStrip_;
   bool placementPending_ = true;
 };

@@ -10,6 +10,7 @@
 #include <gdcmTrace.h>
 #include <gdcmWriter.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -25,7 +26,7 @@ struct SyntaxEntry {
   gdcm::TransferSyntax::TSType gdcmSyntax;
 };
 
-constexpr std::array<SyntaxEntry, AllTransferSyntaxes.size()> Syntaxes = {{
+constexpr std::array<SyntaxEntry, AllTransferSyntaxes.size() + 1> Syntaxes = {{
     {TransferSyntax::ImplicitLittleEndian, "implicit",
      gdcm::TransferSyntax::ImplicitVRLittleEndian},
     {TransferSyntax::ExplicitLittleEndian, "explicit",
@@ -36,6 +37,7 @@ constexpr std::array<SyntaxEntry, AllTransferSyntaxes.size()> Syntaxes = {{
     {TransferSyntax::JpegLsLossless, "jpegls", gdcm::TransferSyntax::JPEGLSLossless},
     {TransferSyntax::Jpeg2000Lossless, "jpeg2000", gdcm::TransferSyntax::JPEG2000Lossless},
     {TransferSyntax::Rle, "rle", gdcm::TransferSyntax::RLELossless},
+    {TransferSyntax::Jpeg2000, "jpeg2000lossy", gdcm::TransferSyntax::JPEG2000},
 }};
 
 static_assert([] {
@@ -45,7 +47,7 @@ static_assert([] {
   return true;
 }());
 
-// Elements the library's image writer adds of its own accord.
+// Elements the library's image writer adds of its own accord (besides Modality "OT").
 constexpr Tag RescaleType{0x0028, 0x1054};
 constexpr Tag NominalScannedPixelSpacing{0x0018, 0x2010};
 
@@ -60,12 +62,25 @@ void silenceLibrary() {
   gdcm::Trace::SetError(false);
 }
 
-// Combinations on which the library's encoders stop the process with a failed assertion.
+// Combinations on which the library's encoders stop the process with a failed assertion, and
+// bit depths that only the uncompressed little-endian syntaxes are asked to carry.
 void checkEncodable(const TestImage& image) {
+  if ((image.bitsAllocated == 1 || image.bitsAllocated == 32) &&
+      image.syntax != TransferSyntax::ExplicitLittleEndian &&
+      image.syntax != TransferSyntax::ImplicitLittleEndian) {
+    throw std::runtime_error("1 or 32 bits allocated are written uncompressed only");
+  }
   const std::size_t pixelBytes =
       image.stored.size() * static_cast<std::size_t>(image.bitsAllocated / 8);
   if (image.syntax == TransferSyntax::Deflated && pixelBytes > (std::size_t{8} << 20)) {
     throw std::runtime_error("the DICOM library cannot deflate more than 8 MiB of pixel data");
+  }
+  // Its JPEG 2000 encoder writes past the end of its buffer when the code stream's headers
+  // outgrow the pixel data.
+  if ((image.syntax == TransferSyntax::Jpeg2000Lossless ||
+       image.syntax == TransferSyntax::Jpeg2000) &&
+      pixelBytes < 256) {
+    throw std::runtime_error("the DICOM library cannot encode so small an image in JPEG 2000");
   }
   if (image.bitsAllocated != 8) return;
   const bool fewBits = image.bitsStored < 8;
@@ -76,24 +91,30 @@ void checkEncodable(const TestImage& image) {
 }
 
 // The stored values as the file holds them: two's complement in bits allocated, the bits above
-// bits stored either the sign extension or garbage.
+// bits stored either the sign extension or garbage; with 1 bit allocated eight pixels a byte,
+// the first in the lowest bit, padded to an even length.
 std::vector<char> packPixels(const TestImage& image) {
   const std::int64_t low = image.isSigned ? -(std::int64_t{1} << (image.bitsStored - 1)) : 0;
   const std::int64_t high = image.isSigned ? (std::int64_t{1} << (image.bitsStored - 1)) - 1
                                            : (std::int64_t{1} << image.bitsStored) - 1;
-  const std::uint32_t storedMask = (std::uint32_t{1} << image.bitsStored) - 1;
-  const std::uint32_t allocatedMask = (std::uint32_t{1} << image.bitsAllocated) - 1;
+  const std::uint64_t storedMask = (std::uint64_t{1} << image.bitsStored) - 1;
+  const std::uint64_t allocatedMask = (std::uint64_t{1} << image.bitsAllocated) - 1;
   std::mt19937 random(12345);
   const int bytes = image.bitsAllocated / 8;
   std::vector<char> packed;
-  packed.reserve(image.stored.size() * static_cast<std::size_t>(bytes));
-  for (const std::int32_t value : image.stored) {
+  packed.reserve(image.stored.size() * static_cast<std::size_t>(std::max(bytes, 1)));
+  for (std::size_t i = 0; i < image.stored.size(); ++i) {
+    const std::int32_t value = image.stored[i];
     if (value < low || value > high) throw std::runtime_error("stored value out of range");
-    std::uint32_t raw = static_cast<std::uint32_t>(value) & allocatedMask;
+    std::uint64_t raw = static_cast<std::uint64_t>(value) & allocatedMask;
     if (image.overlayGarbage) raw = (raw & storedMask) | (random() & allocatedMask & ~storedMask);
-    packed.push_back(static_cast<char>(raw & 0xFF));
-    if (bytes == 2) packed.push_back(static_cast<char>(raw >> 8));
+    if (bytes == 0) {
+      if (i % 8 == 0) packed.push_back(0);
+      packed.back() = static_cast<char>(packed.back() | (raw << (i % 8)));
+    }
+    for (int byte = 0; byte < bytes; ++byte) packed.push_back(static_cast<char>(raw >> 8 * byte));
   }
+  if (packed.size() % 2 != 0) packed.push_back(0);
   return packed;
 }
 
@@ -117,7 +138,7 @@ gdcm::SmartPointer<gdcm::Image> makeImage(const TestImage& image) {
   result->SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
   const std::vector<char> packed = packPixels(image);
   gdcm::DataElement pixels(gdcm::Tag(tags::PixelData.group, tags::PixelData.element));
-  pixels.SetVR(image.bitsAllocated == 8 ? gdcm::VR::OB : gdcm::VR::OW);
+  pixels.SetVR(image.bitsAllocated <= 8 ? gdcm::VR::OB : gdcm::VR::OW);
   pixels.SetByteValue(packed.data(), static_cast<std::uint32_t>(packed.size()));
   result->SetDataElement(pixels);
   return result;
@@ -134,7 +155,7 @@ gdcm::DataElement makeElement(const Element& element) {
     const auto number = static_cast<std::uint16_t>(std::stoul(bytes));
     bytes = {static_cast<char>(number & 0xFF), static_cast<char>(number >> 8)};
   } else if (bytes.size() % 2 != 0) {
-    bytes += ' ';
+    bytes += vr == gdcm::VR::UI ? '\0' : ' ';
   }
   result.SetByteValue(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   return result;
@@ -180,7 +201,7 @@ std::string WriteDicom(const TestImage& image) {
 
   gdcm::DataSet& dataSet = imageWriter.GetFile().GetDataSet();
   for (const Tag tag : {tags::RescaleIntercept, tags::RescaleSlope, RescaleType, tags::PixelSpacing,
-                        tags::ImagerPixelSpacing, NominalScannedPixelSpacing}) {
+                        tags::ImagerPixelSpacing, NominalScannedPixelSpacing, tags::Modality}) {
     dataSet.Remove(gdcm::Tag(tag.group, tag.element));
   }
   for (const Element& element : image.elements) {
@@ -196,6 +217,20 @@ std::string WriteDicom(const TestImage& image) {
   writer.SetFile(imageWriter.GetFile());
   writer.SetStream(out);
   if (!writer.Write()) throw std::runtime_error("cannot write the test file");
+  return std::move(out).str();
+}
+
+std::string WriteDicomDataSet(const std::vector<Element>& elements) {
+  silenceLibrary();
+  gdcm::Writer writer;
+  gdcm::File& file = writer.GetFile();
+  file.GetHeader().SetDataSetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
+  for (const Element& element : elements) {
+    if (element.value) file.GetDataSet().Insert(makeElement(element));
+  }
+  std::ostringstream out;
+  writer.SetStream(out);
+  if (!writer.Write()) throw std::runtime_error("cannot write the test data set");
   return std::move(out).str();
 }
 

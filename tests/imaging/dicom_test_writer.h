@@ -21,8 +21,10 @@ enum class TransferSyntax : std::uint8_t {
   JpegLsLossless,
   Jpeg2000Lossless,
   Rle,
+  Jpeg2000,  // 1.2.840.10008.1.2.4.91, which allows lossy coding (the library codes reversibly)
 };
 
+// The syntaxes that allow lossless coding only.
 inline constexpr std::array AllTransferSyntaxes = {
     TransferSyntax::ImplicitLittleEndian, TransferSyntax::ExplicitLittleEndian,
     TransferSyntax::ExplicitBigEndian,    TransferSyntax::Deflated,
@@ -54,6 +56,14 @@ inline constexpr Tag Exposure{0x0018, 0x1152};
 inline constexpr Tag PixelSpacing{0x0028, 0x0030};
 inline constexpr Tag ImagerPixelSpacing{0x0018, 0x1164};
 inline constexpr Tag SpecificCharacterSet{0x0008, 0x0005};
+inline constexpr Tag SopClassUid{0x0008, 0x0016};
+inline constexpr Tag SopInstanceUid{0x0008, 0x0018};
+inline constexpr Tag Modality{0x0008, 0x0060};
+inline constexpr Tag PresentationIntentType{0x0008, 0x0068};
+inline constexpr Tag PatientOrientation{0x0020, 0x0020};
+inline constexpr Tag Laterality{0x0020, 0x0060};
+inline constexpr Tag ImageLaterality{0x0020, 0x0062};
+inline constexpr Tag LossyImageCompression{0x0028, 0x2110};
 inline constexpr Tag RescaleIntercept{0x0028, 0x1052};
 inline constexpr Tag RescaleSlope{0x0028, 0x1053};
 inline constexpr Tag WindowCenter{0x0028, 0x1050};
@@ -80,7 +90,7 @@ struct TestImage {
   int height = 0;
   int frames = 1;
   int samplesPerPixel = 1;
-  int bitsAllocated = 16;  // 8 or 16
+  int bitsAllocated = 16;  // 8 or 16; 1 or 32 only in the uncompressed little-endian syntaxes
   int bitsStored = 12;
   bool isSigned = false;
   std::string photometric = "MONOCHROME2";  // or "MONOCHROME1", "RGB", ...
@@ -95,8 +105,13 @@ struct TestImage {
 
 // The whole file (preamble included). Throws std::runtime_error when the library refuses, and
 // for what would make it abort: 8 bits allocated with an odd pixel count, or with fewer than 8
-// bits stored in JPEG-LS, or in JPEG with overlay garbage; deflated with over 8 MiB of pixels.
+// bits stored in JPEG-LS, or in JPEG with overlay garbage; deflated with over 8 MiB of pixels;
+// JPEG 2000 with under 256 bytes of them.
 std::string WriteDicom(const TestImage& image);
 void WriteDicomFile(const TestImage& image, const std::filesystem::path& file);
+
+// A file of just these elements in explicit little endian, such as a structure set or a report
+// without any image; SOP Class and Instance UID must be among them for the file's header.
+std::string WriteDicomDataSet(const std::vector<Element>& elements);
 
 }  // namespace dicom_test

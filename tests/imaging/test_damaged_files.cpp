@@ -30,7 +30,11 @@ struct DamagedCase {
   std::string name;
   std::string bytes;
   Expect expect;
+  std::string message = {};  // what the refusal must say, where it is not simply damage
 };
+
+// The refusal of a complete file without any image, which damage must never earn.
+constexpr std::string_view NoImage = "Die DICOM-Datei enthält kein Bild";
 
 TestImage ValidImage(TransferSyntax syntax = TransferSyntax::ExplicitLittleEndian,
                      std::vector<Element> elements = {}) {
@@ -156,12 +160,38 @@ std::vector<DamagedCase> DamagedCases() {
                    Replaced(Valid(TransferSyntax::JpegLsLossless), "1.2.840.10008.1.2.4.80",
                             "1.2.840.10008.1.2.4.50"),
                    Expect::Refused});
+
+  // Valid files that are not what Quantelo measures: said so, not called damaged.
+  const std::string unsupported = "Die Pixeldarstellung wird nicht unterstützt: die Datei hat ";
+  for (const auto& [bits, says] : {std::pair{32, unsupported + "32 Bits je Pixel;"},
+                                   std::pair{1, unsupported + "1 Bit je Pixel;"}}) {
+    TestImage image = ValidImage();
+    image.bitsAllocated = image.bitsStored = bits;
+    for (std::int32_t& value : image.stored) value %= 2;
+    cases.push_back(
+        {std::to_string(bits) + " bits", dicom_test::WriteDicom(image), Expect::Refused, says});
+  }
+  const std::vector<std::pair<std::vector<Element>, std::string>> withoutImage = {
+      {{{tags::SopClassUid, "1.2.840.10008.5.1.4.1.1.481.3"}, {tags::Modality, "RTSTRUCT"}},
+       std::string(NoImage) + " (Modalität RTSTRUCT)."},
+      {{{tags::SopClassUid, "1.2.840.10008.5.1.4.1.1.481.5"}, {tags::Modality, "RTPLAN"}},
+       std::string(NoImage) + " (Modalität RTPLAN)."},
+      {{{tags::SopClassUid, "1.2.840.10008.5.1.4.1.1.88.11"}}, std::string(NoImage) + "."},
+  };
+  for (const auto& [elements, says] : withoutImage) {
+    std::vector<Element> dataSet = elements;
+    dataSet.push_back({tags::SopInstanceUid, "1.2.826.0.1.3680043.2.1125.1"});
+    cases.push_back(
+        {"no image: " + says, dicom_test::WriteDicomDataSet(dataSet), Expect::Refused, says});
+  }
   return cases;
 }
 
-// Reads one input; a successful read must give a consistent image whose pixels can be measured.
+// Reads one input; a successful read must give a consistent image whose pixels can be measured,
+// a refusal the message expected (as its start), and no damaged file the no-image message.
 void CheckOutcome(const std::string& name, Expect expect,
-                  const std::function<imaging::DicomImage()>& read) {
+                  const std::function<imaging::DicomImage()>& read,
+                  const std::string& message = {}) {
   SCOPED_TRACE(name);
   try {
     const imaging::DicomImage image = read();
@@ -170,17 +200,27 @@ void CheckOutcome(const std::string& name, Expect expect,
               static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()));
     imaging::MeasureRoi(image.pixels(), image.rescale(), {0, 0, image.width(), image.height()});
   } catch (const imaging::ImageError& error) {
-    EXPECT_NE(expect, Expect::Read) << error.what();
-    EXPECT_STRNE(error.what(), "");
+    const std::string_view said = error.what();
+    EXPECT_NE(expect, Expect::Read) << said;
+    EXPECT_NE(said, "");
+    if (!message.empty()) {
+      EXPECT_EQ(said.substr(0, message.size()), message);
+    }
+    if (message.find(NoImage) == std::string::npos) {
+      EXPECT_EQ(said.find(NoImage), said.npos) << said;
+    }
   }
 }
 
 TEST(DamagedFileTable, RefusedWithAMessageNeverACrash) {
   for (const DamagedCase& c : DamagedCases()) {
-    CheckOutcome(c.name, c.expect, [&] {
-      std::istringstream stream(c.bytes);
-      return imaging::ReadDicomImage(stream);
-    });
+    CheckOutcome(
+        c.name, c.expect,
+        [&] {
+          std::istringstream stream(c.bytes);
+          return imaging::ReadDicomImage(stream);
+        },
+        c.message);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "dicom_test_writer.h"
 #include "imaging/dicom_image.h"
@@ -252,9 +253,16 @@ struct FactsCase {
   std::vector<Element> elements;
   std::map<std::string_view, std::string> expected;  // every other fact is empty
   bool hasWindow = false;
+  imaging::ImageContext context = {};
+  TransferSyntax syntax = TransferSyntax::ExplicitLittleEndian;
 };
 
-TEST(DicomReaderFacts, HeaderFactsAndDisplayWindowAsTheFileSaysThem) {
+auto Fields(const imaging::ImageContext& context) {
+  return std::tie(context.modality, context.presentationIntent, context.lossyCompressed,
+                  context.laterality, context.patientOrientation);
+}
+
+TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
   const std::vector<FactsCase> cases = {
       {"none", {}, {}},
       {"all",
@@ -295,15 +303,45 @@ TEST(DicomReaderFacts, HeaderFactsAndDisplayWindowAsTheFileSaysThem) {
       {"utf-8",
        {{tags::SpecificCharacterSet, "ISO_IR 192"}, {tags::StationName, "Größe"}},
        {{"station", "Größe"}}},
+      // The image's own laterality before the series', lossy by the file's word.
+      {"context",
+       {{tags::Modality, "MG"},
+        {tags::PresentationIntentType, "FOR PROCESSING"},
+        {tags::ImageLaterality, "L"},
+        {tags::Laterality, "R"},
+        {tags::PatientOrientation, "A\\R"},
+        {tags::LossyImageCompression, "01"}},
+       {},
+       false,
+       {"MG", "FOR PROCESSING", true, "L", "A\\R"}},
+      {"series laterality, not lossy",
+       {{tags::Modality, "CT"}, {tags::Laterality, "R"}, {tags::LossyImageCompression, "00"}},
+       {},
+       false,
+       {"CT", "", false, "R", ""}},
+      // JPEG 2000 that may be lossy: lossy by the syntax alone, unless the file says "00".
+      {"jpeg2000 lossy syntax",
+       {{tags::LossyImageCompression, std::nullopt}},
+       {},
+       false,
+       {"", "", true, "", ""},
+       TransferSyntax::Jpeg2000},
+      {"jpeg2000 lossy syntax, said lossless",
+       {{tags::LossyImageCompression, "00"}},
+       {},
+       false,
+       {},
+       TransferSyntax::Jpeg2000},
+      {"jpeg2000 lossless syntax", {}, {}, false, {}, TransferSyntax::Jpeg2000Lossless},
   };
   const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "facts.dcm";
   for (const FactsCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const TestImage written{.width = 4,
-                            .height = 2,
-                            .stored = std::vector<std::int32_t>(8, 7),
+    const TestImage written{.width = 16,
+                            .height = 16,
+                            .stored = std::vector<std::int32_t>(256, 7),
                             .overlayGarbage = false,
-                            .syntax = TransferSyntax::ExplicitLittleEndian,
+                            .syntax = c.syntax,
                             .elements = c.elements};
     dicom_test::WriteDicomFile(written, path);
     const imaging::DicomImage image = imaging::ReadDicomImage(path);
@@ -318,6 +356,7 @@ TEST(DicomReaderFacts, HeaderFactsAndDisplayWindowAsTheFileSaysThem) {
       EXPECT_EQ(image.window()->center, 2047.5);
       EXPECT_EQ(image.window()->width, 4096);
     }
+    EXPECT_EQ(Fields(image.context()), Fields(c.context));
   }
   std::filesystem::remove(path);
 }

@@ -71,8 +71,13 @@ std::vector<std::uint16_t> Render(const Exposure& e, NoiseSource& noise) {
   return values;
 }
 
+RoiPlacement Place(const PixelView& image) {
+  return imaging::PlaceRois(
+      imaging::SurveyExposure(image, 16, imaging::Photometric::Monochrome2, {}));
+}
+
 RoiPlacement Place(const Exposure& e, const std::vector<std::uint16_t>& values) {
-  return imaging::PlaceRoisAutomatically(PixelView{e.width, e.height, values, e.offset});
+  return Place(PixelView{e.width, e.height, values, e.offset});
 }
 
 // The same exposure in the other photometric interpretation: stored values mirrored.
@@ -188,7 +193,7 @@ TEST(RoiPlacement, WithoutObjectPlacesBothAtCentre) {
 }
 
 TEST(RoiPlacement, EmptyImageGivesEmptyRois) {
-  const RoiPlacement placed = imaging::PlaceRoisAutomatically(PixelView{});
+  const RoiPlacement placed = Place(PixelView{});
   EXPECT_EQ(placed.aluminium.count(), 0);
   EXPECT_EQ(placed.background.count(), 0);
   EXPECT_FALSE(placed.object.has_value());

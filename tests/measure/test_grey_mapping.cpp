@@ -1,9 +1,12 @@
 // The lookup table from stored values to screen greys, with hand-computed greys from DICOM's
-// linear window function.
+// linear window function, and the automatic window.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
+#include <vector>
 
+#include "imaging/roi.h"
 #include "measure/grey_mapping.h"
 #include "test_image.h"
 
@@ -55,44 +58,98 @@ TEST(GreyMapping, TableFollowsTheFileWindow) {
     input.intercept = c.intercept;
     input.offset = c.offset;
     const imaging::DicomImage image = input.make();
-    const imaging::DisplayWindow window = measure::ChooseDisplayWindow(image, {});
-    EXPECT_EQ(window.center, c.center);
-    EXPECT_EQ(window.width, c.width);
-    EXPECT_EQ(measure::GreyTable(image, window)[c.stored], c.grey);
+    const measure::GreyTable table = measure::MakeGreyTable(image, *input.window);
+    EXPECT_EQ(table.greys[c.stored], c.grey);
+    // Here exactly the values the window clips show black or white.
+    const bool inside = c.stored >= table.firstInside && c.stored <= table.lastInside;
+    EXPECT_EQ(inside, c.grey > 0 && c.grey < 255);
   }
 }
 
-// 10 20 30 40 / 50 60 70 80: the ROIs' smallest modality value shows black, their largest white.
-TEST(GreyMapping, WithoutFileWindowTheRoisSpanBlackToWhite) {
+// 10 20 30 40 / 50 60 70 80, too small for a border: the automatic window spans the whole
+// image, its smallest modality value a quarter of the span above the window's lower end (give or
+// take DICOM's half-pixel convention, which shows in so narrow a window).
+TEST(GreyMapping, AutomaticWindowSpansTheImageWithAMargin) {
   struct Case {
     Photometric photometric;
     std::int64_t slope;
-    std::array<imaging::Roi, 2> rois;
-    std::uint16_t black, white;
+    std::uint16_t darkest, brightest;
   };
-  const imaging::Roi first{0, 0, 1, 1}, last{3, 1, 1, 1}, middle{1, 0, 2, 2};
   const Case cases[] = {
-      {Photometric::Monochrome2, 1, {first, last}, 10, 80},
-      {Photometric::Monochrome2, 1, {middle, middle}, 20, 70},
-      {Photometric::Monochrome1, 1, {first, last}, 80, 10},
-      {Photometric::Monochrome2, -1, {first, last}, 80, 10},
+      {Photometric::Monochrome2, 1, 10, 80},
+      {Photometric::Monochrome1, 1, 80, 10},
+      {Photometric::Monochrome2, -1, 80, 10},
   };
+  constexpr double EndGrey = 255 * 0.25 / 1.5;
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "black " << c.black << ", white " << c.white);
+    SCOPED_TRACE(testing::Message() << "darkest " << c.darkest << ", brightest " << c.brightest);
     TestImage input(4, 2, {10, 20, 30, 40, 50, 60, 70, 80});
     input.photometric = c.photometric;
     input.slope = c.slope;
     const imaging::DicomImage image = input.make();
-    const auto table = measure::GreyTable(image, measure::ChooseDisplayWindow(image, c.rois));
-    EXPECT_EQ(table[c.black], 0);
-    EXPECT_EQ(table[c.white], 255);
-    // Beyond the range on either side.
-    const int outward = c.black < c.white ? -1 : 1;
-    EXPECT_EQ(table[c.black + outward], 0);
-    EXPECT_EQ(table[c.white - outward], 255);
-    // Half-way up the range by the linear function's half-pixel convention.
-    EXPECT_NEAR(table[(c.black + c.white) / 2], 128, 2);
+    const auto table = measure::MakeGreyTable(image, measure::AutomaticDisplayWindow(image));
+    EXPECT_NEAR(table.greys[c.darkest], EndGrey, 3);
+    EXPECT_NEAR(table.greys[c.brightest], 255 - EndGrey, 3);
+    EXPECT_NEAR(table.greys[(c.darkest + c.brightest) / 2], 128, 2);
   }
+}
+
+// Uniform noise from 1000 to 1255 with a brighter square, 1200 × 900, spoilt in each way that
+// must not move the automatic window: the window stays within 2 % of its width of the clean one.
+TEST(GreyMapping, AutomaticWindowIgnoresOutliersDeadLinesBordersAndMarkers) {
+  constexpr int Width = 1200;
+  constexpr int Height = 900;
+  TestImage clean(Width, Height);
+  std::uint32_t state = 4711;
+  for (int y = 0; y < Height; ++y) {
+    for (int x = 0; x < Width; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const bool object = x >= 450 && x < 750 && y >= 300 && y < 600;
+      clean.values.push_back(static_cast<std::uint16_t>(1000 + (state >> 24) + (object ? 200 : 0)));
+    }
+  }
+  // A rectangle of one value, or unexposed: the dark level with a little noise of its own.
+  struct Patch {
+    imaging::Roi area;
+    int value;
+  };
+  constexpr int Unexposed = -1;
+  const std::pair<const char*, std::vector<Patch>> cases[] = {
+      {"outlier pixels in the object", {{{600, 450, 1, 1}, 0}, {{601, 450, 1, 1}, 65535}}},
+      {"dead column", {{{123, 0, 1, Height}, 0}}},
+      {"dead row", {{{0, 77, Width, 1}, 4095}}},
+      {"collimated left and top",
+       {{{0, 0, 120, Height}, Unexposed}, {{0, 0, Width, 60}, Unexposed}}},
+      {"lead marker", {{{1050, 100, 40, 30}, Unexposed}}},
+      {"all of them",
+       {{{0, 0, Width, 60}, Unexposed},
+        {{1050, 100, 40, 30}, Unexposed},
+        {{0, 777, Width, 1}, 4095},
+        {{123, 0, 1, Height}, 0}}},
+  };
+  const imaging::DisplayWindow expected = measure::AutomaticDisplayWindow(clean.make());
+  for (const auto& [name, patches] : cases) {
+    SCOPED_TRACE(name);
+    TestImage spoilt = clean;
+    for (const auto& [area, value] : patches) {
+      for (int y = area.y; y < area.bottom(); ++y) {
+        for (int x = area.x; x < area.right(); ++x) {
+          spoilt.values[static_cast<std::size_t>(y) * Width + x] =
+              static_cast<std::uint16_t>(value == Unexposed ? 20 + (x * 7 + y * 3) % 16 : value);
+        }
+      }
+    }
+    const imaging::DisplayWindow window = measure::AutomaticDisplayWindow(spoilt.make());
+    EXPECT_NEAR(window.center, expected.center, 0.02 * expected.width);
+    EXPECT_NEAR(window.width, expected.width, 0.02 * expected.width);
+  }
+  // In modality values.
+  TestImage rescaled = clean;
+  rescaled.slope = 2;
+  rescaled.intercept = -100;
+  const imaging::DisplayWindow modality = measure::AutomaticDisplayWindow(rescaled.make());
+  EXPECT_DOUBLE_EQ(modality.center, 2 * expected.center - 100);
+  EXPECT_DOUBLE_EQ(modality.width, 2 * expected.width);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // The measuring window driven through mouse and keyboard on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "imaging/roi_statistics.h"
 #include "measure/measure_window.h"
@@ -150,7 +152,7 @@ TEST_F(MeasureWindowTest, ArrowKeysMoveTheSelectedRoiAndStopAtTheBorder) {
 TEST_F(MeasureWindowTest, SizeFieldSetsBothSquaresAboutTheirCentres) {
   auto* size = window_.findChild<QSpinBox*>();
   ASSERT_NE(size, nullptr);
-  for (const int side : {50, 51, ImageHeight, 1, 200}) {
+  for (const int side : {50, 51, ImageHeight, imaging::SmallestRoiSide, 200}) {
     SCOPED_TRACE(side);
     const auto before = window_.rois();
     size->selectAll();
@@ -235,15 +237,126 @@ TEST_P(PlacementTest, PlacesOnOpeningAndSaysWhenNoObjectIsFound) {
     EXPECT_FALSE(Object.overlaps(rois[1]));
   }
   const QString note = QStringLiteral("Kein Aluminiumobjekt gefunden: ROIs bitte von Hand setzen.");
-  bool noteShown = false;
-  for (const auto* label : window_.findChildren<QLabel*>()) {
-    noteShown = noteShown || (label->text() == note && label->isVisible());
-  }
-  EXPECT_EQ(noteShown, !withObject);
+  const auto* strip = window_.findChild<QLabel*>(QStringLiteral("warnings"));
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(strip->isVisible() && strip->text().contains(note), !withObject);
   expectFiguresOfCurrentRois();
+}
+
+class ObjectWindowTest : public MeasureWindowTest {
+ protected:
+  ObjectWindowTest() : MeasureWindowTest(true) {}
+};
+
+// "BG" dragged onto "Al": the strip says so, also to screen readers, and "Übernehmen" still takes
+// the values over.
+TEST_F(ObjectWindowTest, WarningsFollowTheRoisAndLeaveTheChoiceToThePhysicist) {
+  const auto placed = window_.rois();
+  const auto* strip = window_.findChild<QLabel*>(QStringLiteral("warnings"));
+  ASSERT_NE(strip, nullptr);
+  const QString overlap = QStringLiteral("Die ROIs „Al“ und „BG“ überlappen sich.");
+  EXPECT_FALSE(strip->text().contains(overlap));
+  const QPointF from = Centre(placed[1]);
+  const QPointF to = Centre(placed[0]) + QPointF(7, 5);
+  QTest::mousePress(view(), Qt::LeftButton, {}, on(from));
+  QTest::mouseMove(view(), on(to));
+  QTest::mouseRelease(view(), Qt::LeftButton, {}, on(to));
+  ASSERT_TRUE(window_.rois()[1].overlaps(window_.rois()[0]));
+  EXPECT_TRUE(strip->isVisible());
+  EXPECT_TRUE(strip->text().contains(overlap)) << strip->text().toStdString();
+  EXPECT_EQ(strip->accessibleDescription(), strip->text());
+  const auto texts = window_.fieldTexts();
+  QTest::mouseClick(button(QStringLiteral("Übernehmen")), Qt::LeftButton);
+  EXPECT_EQ(window_.result(), QDialog::Accepted);
+  EXPECT_EQ(window_.fieldTexts(), texts);
 }
 
 INSTANTIATE_TEST_SUITE_P(Phantom, PlacementTest, testing::Bool(),
                          [](const auto& info) { return info.param ? "WithObject" : "Flat"; });
+
+// 2400 × 1800 at fit zoom, four or more image pixels to a screen pixel: dead columns of 0 and
+// outlier pixels in the aluminium leave the image mid-grey, and the columns show black, where
+// their footprints' means would not; a right-drag sets the window without moving a ROI or the
+// image, and the reset button goes back to the window chosen, automatic or the file's.
+TEST(MeasureWindowDisplay, ShowsFaultsAtFitZoomAndDragsTheWindow) {
+  constexpr int Width = 2400;
+  constexpr int Height = 1800;
+  const Roi object{800, 600, 600, 600};
+  const int deadColumns[] = {401, 1002, 1603, 2204};
+  TestImage input(Width, Height);
+  std::uint32_t state = 2024;
+  for (int y = 0; y < Height; ++y) {
+    for (int x = 0; x < Width; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const bool inObject = object.contains(Roi{x, y, 1, 1});
+      input.values.push_back(
+          static_cast<std::uint16_t>(1000 + (state >> 24) + (inObject ? 600 : 0)));
+    }
+  }
+  for (const int x : deadColumns)
+    for (int y = 0; y < Height; ++y) input.values[static_cast<std::size_t>(y) * Width + x] = 0;
+  input.values[static_cast<std::size_t>(900) * Width + 1100] = 0;
+  input.values[static_cast<std::size_t>(901) * Width + 1100] = 65535;
+  const imaging::DisplayWindow fileWindow{1500, 800};
+  input.window = fileWindow;
+  MeasureWindow window(input.make(), QStringLiteral("faults.dcm"));
+  window.resize(800, 600);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.placementPending(); }));
+  measure::ImageView* view = window.view();
+  ASSERT_LT(view->scale(), 0.25);
+
+  const QImage shown = view->grab().toImage();
+  const auto grey = [&](QPointF imagePoint) {
+    return qGray(shown.pixel(view->widgetPoint(imagePoint).toPoint()));
+  };
+  const int background = grey({200, 1500});
+  const int aluminium = grey({850, 650});
+  EXPECT_GT(background, 40);
+  EXPECT_LT(aluminium, 215);
+  EXPECT_GT(aluminium, background + 40);
+  for (const int x : deadColumns) {
+    for (const int y : {100, 1700}) EXPECT_EQ(grey({x + 0.5, y + 0.5}), 0) << x << ", " << y;
+  }
+
+  auto* source = window.findChild<QComboBox*>();
+  ASSERT_NE(source, nullptr);
+  QPushButton* reset = nullptr;
+  for (auto* candidate : window.findChildren<QPushButton*>()) {
+    if (candidate->text() == QStringLiteral("Fenster &zurücksetzen")) reset = candidate;
+  }
+  ASSERT_NE(reset, nullptr);
+  EXPECT_EQ(source->currentText(), QStringLiteral("Automatisch (belichtetes Feld)"));
+
+  for (const bool fromFile : {false, true}) {
+    SCOPED_TRACE(fromFile ? "file's window" : "automatic window");
+    if (fromFile) {
+      // The next entry by keyboard, as a user without a mouse chooses it.
+      QTest::keyClick(source, Qt::Key_Down);
+      EXPECT_EQ(view->displayWindow().center, fileWindow.center);
+      EXPECT_EQ(view->displayWindow().width, fileWindow.width);
+    }
+    const imaging::DisplayWindow chosen = view->displayWindow();
+    const QString chosenText = source->currentText();
+    const auto rois = window.rois();
+    const QPointF corner = view->imagePoint({0, 0});
+    // On the aluminium ROI, which a left drag would move.
+    const QPoint grab = view->widgetPoint(Centre(rois[0])).toPoint();
+    QTest::mousePress(view, Qt::RightButton, {}, grab);
+    QTest::mouseMove(view, grab + QPoint(60, 40));
+    QTest::mouseRelease(view, Qt::RightButton, {}, grab + QPoint(60, 40));
+    EXPECT_NEAR(view->displayWindow().center, chosen.center + 40 * 0.005 * chosen.width, 1e-9);
+    EXPECT_NEAR(view->displayWindow().width, chosen.width * std::exp(60 * 0.005), 1e-9);
+    EXPECT_EQ(source->currentText(), QStringLiteral("Manuell"));
+    EXPECT_EQ(window.rois(), rois);
+    EXPECT_EQ(view->imagePoint({0, 0}), corner);
+
+    QTest::mouseClick(reset, Qt::LeftButton);
+    EXPECT_EQ(view->displayWindow().center, chosen.center);
+    EXPECT_EQ(view->displayWindow().width, chosen.width);
+    EXPECT_EQ(source->currentText(), chosenText);
+  }
+}
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <random>
 #include <string>
 
+#include "imaging/exposure_survey.h"
+#include "imaging/measurement_checks.h"
 #include "imaging/roi_statistics.h"
 #include "report.h"
 #include "tests/imaging/dicom_test_writer.h"
@@ -75,11 +77,20 @@ TEST_F(SdnrTool, PrintsTheLibrarysMeasurementAndGoesOnAfterAFailure) {
   const ToolRun run =
       this->run("--al 60,70,80,80 --bg 170,70,80,80 " + good + " " + bad + " " + good);
   const imaging::DicomImage image = imaging::ReadDicomImage(good);
-  const imaging::Measurement expected =
-      imaging::Measure(image, {60, 70, 80, 80}, {170, 70, 80, 80});
-  const std::string line = sdnr_cli::TsvLine(good, expected, image.facts());
+  const imaging::Roi al{60, 70, 80, 80}, bg{170, 70, 80, 80};
+  const imaging::Measurement expected = imaging::Measure(image, al, bg);
+  const sdnr_cli::FileReport report{
+      good, expected, image.facts(),
+      imaging::CheckMeasurement(imaging::SurveyExposure(image), image.context(), al, bg)};
+  const std::string line = sdnr_cli::TsvLine(report);
   EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n" + line + "\n" + line + "\n");
-  EXPECT_EQ(run.err, "quantelo-sdnr: " + bad + ": Die Datei ist keine DICOM-Datei.\n");
+  // 6400 pixels: fewer than a reliable standard deviation needs, said on both channels.
+  ASSERT_EQ(report.warnings.size(), 1u);
+  const std::string warning =
+      "quantelo-sdnr: " + good + ": Warnung: " + report.warnings[0].text + "\n";
+  EXPECT_TRUE(line.ends_with("\t" + report.warnings[0].text)) << line;
+  EXPECT_EQ(run.err,
+            warning + "quantelo-sdnr: " + bad + ": Die Datei ist keine DICOM-Datei.\n" + warning);
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(line.starts_with(good + "\t" + expected.aluminium.mean + "\t")) << line;
   EXPECT_NE(line.find("\t6400\t60,70,80,80\t170,70,80,80\tBeispiel Med\t"), std::string::npos);
@@ -93,6 +104,7 @@ TEST_F(SdnrTool, AutomaticPlacementAndJson) {
       << run.out;
   EXPECT_NE(run.out.find("\"n\": "), std::string::npos);
   EXPECT_NE(run.out.find("\"manufacturer\": \"Beispiel Med\""), std::string::npos);
+  EXPECT_NE(run.out.find("\"warnings\": [\"Die ROIs sind mit "), std::string::npos) << run.out;
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
 }
 
@@ -105,6 +117,11 @@ TEST_F(SdnrTool, ExitStatusOfEveryCall) {
   } cases[] = {
       {"--help", 0, "Aufruf: quantelo-sdnr"},
       {"--version", 0, "quantelo-sdnr 1."},
+      {"-v", 0, "quantelo-sdnr 1."},
+      {"--size 60 " + good, 0, "file\t"},
+      {"--strict --size 60 " + good, 1, "file\t"},  // its ROIs are too small: a warning
+      {"--size 1 " + good, 2, ""},
+      {"--size 60 --al 1,2,3,4 --bg 5,6,3,4 " + good, 2, ""},
       {good + " --bogus --help", 0, "Aufruf: quantelo-sdnr"},
       {"", 2, ""},
       {"--bogus " + good, 2, ""},

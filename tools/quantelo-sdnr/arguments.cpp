@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <charconv>
 
+#include "imaging/dicom_image.h"
+
 namespace sdnr_cli {
 namespace {
+
+const std::string SmallestRoiText = std::to_string(imaging::SmallestRoiSide) + " × " +
+                                    std::to_string(imaging::SmallestRoiSide) + " Pixel";
 
 imaging::Roi parseRoi(const std::string& option, const std::string& text) {
   int parts[4];
@@ -19,10 +24,24 @@ imaging::Roi parseRoi(const std::string& option, const std::string& text) {
     position = next + 1;
   }
   const imaging::Roi roi{parts[0], parts[1], parts[2], parts[3]};
-  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1 || roi.count() < 2) {
-    throw UsageError(option + " " + text + ": die ROI braucht X, Y ≥ 0 und mindestens 2 Pixel");
+  if (roi.x < 0 || roi.y < 0 || roi.width < imaging::SmallestRoiSide ||
+      roi.height < imaging::SmallestRoiSide) {
+    throw UsageError(option + " " + text + ": die ROI braucht X, Y ≥ 0 und mindestens " +
+                     SmallestRoiText);
   }
   return roi;
+}
+
+int parseSize(const std::string& text) {
+  int size = 0;
+  const char* end = text.data() + text.size();
+  const auto [next, error] = std::from_chars(text.data(), end, size);
+  if (error != std::errc() || next != end || text.empty() || size < imaging::SmallestRoiSide ||
+      size > imaging::MaxImageSide) {
+    throw UsageError("--size erwartet die Seitenlänge der ROIs in Pixeln (ganze Zahl, mindestens " +
+                     SmallestRoiText + "), nicht „" + text + "“");
+  }
+  return size;
 }
 
 Arguments answerOnly(Arguments::Action action) {
@@ -34,7 +53,8 @@ Arguments answerOnly(Arguments::Action action) {
 }  // namespace
 
 const char* const UsageText =
-    "Aufruf: quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto] [--json] DATEI...\n"
+    "Aufruf: quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto [--size N]] [--json] [--strict]\n"
+    "                      DATEI...\n"
     "\n"
     "Misst in jeder DICOM-Datei Mittelwert und Standardabweichung (mit n − 1) einer ROI über\n"
     "dem Aluminiumobjekt (Al) und einer gleich großen ROI im Hintergrund (BG) und berechnet\n"
@@ -43,14 +63,18 @@ const char* const UsageText =
     "  --al X,Y,W,H  ROI über dem Aluminium: linke Spalte, oberste Zeile (ab 0), Breite, Höhe\n"
     "  --bg X,Y,W,H  ROI im Hintergrund, so groß wie die Al-ROI\n"
     "  --auto        beide ROIs automatisch setzen (Vorgabe)\n"
+    "  --size N      Seitenlänge der automatisch gesetzten ROIs (Vorgabe 200)\n"
     "  --json        je Datei ein JSON-Objekt statt tabulatorgetrennter Zeilen\n"
-    "  --help        diesen Text zeigen\n"
-    "  --version     die Version zeigen\n"
+    "  --strict      eine Datei mit Warnungen gilt als nicht gemessen\n"
+    "  -h, --help    diesen Text zeigen\n"
+    "  -v, --version die Version zeigen\n"
     "\n"
     "Ausgabe: eine Kopfzeile, dann je Datei eine Zeile mit file, mAl, sAl, mBG, sBG, SDNR, n,\n"
-    "al_roi, bg_roi und den Angaben aus dem Dateikopf. Eine Datei, die sich nicht messen lässt,\n"
-    "wird auf der Standardfehlerausgabe gemeldet. Rückgabewert: 0 alles gemessen, 1 mindestens\n"
-    "eine Datei nicht, 2 falscher Aufruf.\n";
+    "al_roi, bg_roi, den Angaben aus dem Dateikopf und zuletzt warnings: den Warnungen der\n"
+    "Plausibilitätsprüfung, durch „; “ getrennt. Jede Warnung und jede Datei, die sich nicht\n"
+    "messen lässt, wird auch auf der Standardfehlerausgabe gemeldet. Rückgabewert: 0 alles\n"
+    "gemessen, 1 mindestens eine Datei nicht (mit --strict auch: mit Warnungen), 2 falscher\n"
+    "Aufruf.\n";
 
 Arguments ParseArguments(const std::vector<std::string>& arguments) {
   const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
@@ -58,12 +82,14 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
                    [](const std::string& a) { return a == "--help" || a == "-h"; }) != optionsEnd) {
     return answerOnly(Arguments::Action::Help);
   }
-  if (std::find(arguments.begin(), optionsEnd, "--version") != optionsEnd) {
+  if (std::find_if(arguments.begin(), optionsEnd, [](const std::string& a) {
+        return a == "--version" || a == "-v";
+      }) != optionsEnd) {
     return answerOnly(Arguments::Action::Version);
   }
 
   Arguments parsed;
-  bool automatic = false, optionsEnded = false;
+  bool automatic = false, sized = false, optionsEnded = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
@@ -74,6 +100,12 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
       parsed.json = true;
     } else if (argument == "--auto") {
       automatic = true;
+    } else if (argument == "--strict") {
+      parsed.strict = true;
+    } else if (argument == "--size") {
+      if (i + 1 == arguments.size()) throw UsageError("--size erwartet eine Seitenlänge");
+      parsed.size = parseSize(arguments[++i]);
+      sized = true;
     } else if (argument == "--al" || argument == "--bg") {
       if (i + 1 == arguments.size()) throw UsageError(argument + " erwartet X,Y,W,H");
       (argument == "--al" ? parsed.aluminium : parsed.background) =
@@ -86,6 +118,7 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     throw UsageError("--al und --bg gehören zusammen");
   }
   if (automatic && parsed.aluminium) throw UsageError("--auto oder --al/--bg, nicht beides");
+  if (sized && parsed.aluminium) throw UsageError("--size gilt nur für --auto, nicht für --al/--bg");
   if (parsed.aluminium && (parsed.aluminium->width != parsed.background->width ||
                            parsed.aluminium->height != parsed.background->height)) {
     throw UsageError("die ROIs --al und --bg müssen gleich groß sein");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/roi.h"
+#include "imaging/roi_placement.h"
 
 namespace sdnr_cli {
 
@@ -14,7 +15,9 @@ struct Arguments {
   enum class Action { Measure, Help, Version } action = Action::Measure;
   std::optional<imaging::Roi> aluminium;  // both given, or both empty for automatic placement
   std::optional<imaging::Roi> background;
+  int size = imaging::DefaultRoiSize;  // of the automatically placed ROIs
   bool json = false;
+  bool strict = false;  // a file with warnings counts as not measured
   std::vector<std::string> files;
 };
 
@@ -24,8 +27,8 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto] [--json] FILE...; "--" ends the options.
-// --help and --version win over everything else.
+// quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto [--size N]] [--json] [--strict] FILE...;
+// "--" ends the options. --help (-h) and --version (-v) win over everything else.
 Arguments ParseArguments(const std::vector<std::string>& arguments);
 
 extern const char* const UsageText;

@@ -6,6 +6,8 @@
 
 #include "arguments.h"
 #include "imaging/dicom_image.h"
+#include "imaging/exposure_survey.h"
+#include "imaging/measurement_checks.h"
 #include "imaging/roi_placement.h"
 #include "imaging/roi_statistics.h"
 #include "report.h"
@@ -16,10 +18,10 @@ constexpr int UsageFailure = 2;
 
 // The ROIs asked for, or those the automatic placement finds; raises ImageError when it finds no
 // object. (Measuring raises it for a ROI that leaves the image.)
-std::pair<imaging::Roi, imaging::Roi> roisFor(const imaging::DicomImage& image,
+std::pair<imaging::Roi, imaging::Roi> roisFor(const imaging::ExposureSurvey& survey,
                                               const sdnr_cli::Arguments& arguments) {
   if (arguments.aluminium) return {*arguments.aluminium, *arguments.background};
-  const imaging::RoiPlacement placement = imaging::PlaceRoisAutomatically(image.pixels());
+  const imaging::RoiPlacement placement = imaging::PlaceRois(survey, arguments.size);
   if (!placement.object) {
     throw imaging::ImageError("kein Aluminiumobjekt gefunden; die ROIs mit --al und --bg angeben.");
   }
@@ -51,11 +53,16 @@ int main(int argc, char* argv[]) {
   for (const std::string& file : arguments.files) {
     try {
       const imaging::DicomImage image = imaging::ReadDicomImage(file);
-      const auto [aluminium, background] = roisFor(image, arguments);
-      const imaging::Measurement measurement = imaging::Measure(image, aluminium, background);
-      std::cout << (arguments.json ? sdnr_cli::JsonLine(file, measurement, image.facts())
-                                   : sdnr_cli::TsvLine(file, measurement, image.facts()))
+      const imaging::ExposureSurvey survey = imaging::SurveyExposure(image);
+      const auto [aluminium, background] = roisFor(survey, arguments);
+      const sdnr_cli::FileReport report{
+          file, imaging::Measure(image, aluminium, background), image.facts(),
+          imaging::CheckMeasurement(survey, image.context(), aluminium, background)};
+      std::cout << (arguments.json ? sdnr_cli::JsonLine(report) : sdnr_cli::TsvLine(report))
                 << std::endl;
+      for (const imaging::MeasurementWarning& warning : report.warnings)
+        std::cerr << "quantelo-sdnr: " << file << ": Warnung: " << warning.text << std::endl;
+      if (arguments.strict && !report.warnings.empty()) status = 1;
     } catch (const imaging::ImageError& error) {
       std::cout.flush();
       std::cerr << "quantelo-sdnr: " << file << ": " << error.what() << std::endl;

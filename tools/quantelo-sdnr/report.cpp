@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -9,9 +10,15 @@ namespace sdnr_cli {
 namespace {
 
 struct Column {
+  enum class Kind : std::uint8_t { Text, Number, TextList };
+  Column(std::string name, std::string text, Kind kind = Kind::Text,
+         std::vector<std::string> items = {})
+      : name(std::move(name)), text(std::move(text)), kind(kind), items(std::move(items)) {}
+
   std::string name;
   std::string text;
-  bool isNumber = false;
+  Kind kind;
+  std::vector<std::string> items;  // a list's texts; text holds them joined
 };
 
 std::string roiText(const imaging::Roi& roi) {
@@ -19,20 +26,26 @@ std::string roiText(const imaging::Roi& roi) {
          ',' + std::to_string(roi.height);
 }
 
-std::vector<Column> columns(const std::string& file, const imaging::Measurement& m,
-                            const std::vector<imaging::HeaderFact>& facts) {
+std::vector<Column> columns(const FileReport& report) {
+  const imaging::Measurement& m = report.measurement;
   std::vector<Column> row{
-      {"file", file},
+      {"file", report.file},
       {"mAl", m.aluminium.mean},
       {"sAl", m.aluminium.standardDeviation},
       {"mBG", m.background.mean},
       {"sBG", m.background.standardDeviation},
       {"SDNR", m.sdnr},
-      {"n", std::to_string(m.aluminium.count), true},
+      {"n", std::to_string(m.aluminium.count), Column::Kind::Number},
       {"al_roi", roiText(m.aluminium.roi)},
       {"bg_roi", roiText(m.background.roi)},
   };
-  for (const imaging::HeaderFact& fact : facts) row.push_back({std::string(fact.key), fact.value});
+  for (const imaging::HeaderFact& fact : report.facts)
+    row.push_back({std::string(fact.key), fact.value});
+  std::vector<std::string> warnings;
+  for (const imaging::MeasurementWarning& warning : report.warnings)
+    warnings.push_back(warning.text);
+  row.emplace_back("warnings", imaging::JoinedWarnings(report.warnings), Column::Kind::TextList,
+                   std::move(warnings));
   return row;
 }
 
@@ -61,6 +74,24 @@ std::string jsonString(const std::string& text) {
   return quoted + '"';
 }
 
+std::string jsonValue(const Column& column) {
+  switch (column.kind) {
+    case Column::Kind::Number:
+      return column.text;
+    case Column::Kind::TextList: {
+      std::string list = "[";
+      for (const std::string& item : column.items) {
+        if (list.size() > 1) list += ", ";
+        list += jsonString(item);
+      }
+      return list + "]";
+    }
+    case Column::Kind::Text:
+      break;
+  }
+  return jsonString(column.text);
+}
+
 }  // namespace
 
 std::string TsvHeader() {
@@ -69,26 +100,23 @@ std::string TsvHeader() {
     line += '\t';
     line += source.key;
   }
-  return line;
+  return line + "\twarnings";
 }
 
-std::string TsvLine(const std::string& file, const imaging::Measurement& measurement,
-                    const std::vector<imaging::HeaderFact>& facts) {
+std::string TsvLine(const FileReport& report) {
   std::string line;
-  for (const Column& column : columns(file, measurement, facts)) {
+  for (const Column& column : columns(report)) {
     if (column.name != "file") line += '\t';
     line += tsvField(column.text);
   }
   return line;
 }
 
-std::string JsonLine(const std::string& file, const imaging::Measurement& measurement,
-                     const std::vector<imaging::HeaderFact>& facts) {
+std::string JsonLine(const FileReport& report) {
   std::string line = "{";
-  for (const Column& column : columns(file, measurement, facts)) {
+  for (const Column& column : columns(report)) {
     if (line.size() > 1) line += ", ";
-    line +=
-        jsonString(column.name) + ": " + (column.isNumber ? column.text : jsonString(column.text));
+    line += jsonString(column.name) + ": " + jsonValue(column);
   }
   return line + "}";
 }

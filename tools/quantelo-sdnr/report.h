@@ -5,16 +5,25 @@
 #include <vector>
 
 #include "imaging/dicom_image.h"
+#include "imaging/measurement_checks.h"
 #include "imaging/roi_statistics.h"
 
 namespace sdnr_cli {
 
-// file, mAl, sAl, mBG, sBG, SDNR, n, al_roi, bg_roi, then the header facts' keys.
+// What one line reports of a file.
+struct FileReport {
+  std::string file;
+  imaging::Measurement measurement;
+  std::vector<imaging::HeaderFact> facts;
+  std::vector<imaging::MeasurementWarning> warnings;
+};
+
+// file, mAl, sAl, mBG, sBG, SDNR, n, al_roi, bg_roi, the header facts' keys, then warnings (the
+// texts joined by "; ", empty when none).
 std::string TsvHeader();
-std::string TsvLine(const std::string& file, const imaging::Measurement& measurement,
-                    const std::vector<imaging::HeaderFact>& facts);
-// The same names and texts as one JSON object; n is a number, everything else a string.
-std::string JsonLine(const std::string& file, const imaging::Measurement& measurement,
-                     const std::vector<imaging::HeaderFact>& facts);
+std::string TsvLine(const FileReport& report);
+// The same names and texts as one JSON object; n is a number, warnings an array of strings,
+// everything else a string.
+std::string JsonLine(const FileReport& report);
 
 }  // namespace sdnr_cli

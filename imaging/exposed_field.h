@@ -1,0 +1,40 @@
+// The part of an exposure that the X-ray field reached, found from the image alone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "pixel_view.h"
+#include "roi.h"
+
+namespace imaging {
+
+// The part of an exposure that the X-ray field reached: the image less the unexposed (collimated)
+// strips along its edges. In mammography the field reaches the chest-wall edge and is usually
+// collimated short of the others, so the borders also tell where the chest wall is.
+enum class ImageEdge : std::uint8_t { Left, Top, Right, Bottom };
+struct ExposedField {
+  Roi field;                          // the exposed rectangle, the penumbra of each border left out; the whole image when there is no border
+  std::array<bool, 4> border{};       // indexed by ImageEdge: an unexposed strip lies along that edge
+  std::optional<double> borderLevel;  // mean stored (offset-binary) value of the unexposed strips, when there are any
+};
+
+// A border is a strip along a whole edge, at least 2 pixels wide, flat out to the edge and
+// beyond a sharp step from the field: at most 32 pixels of penumbra, at least 10 pixel noise
+// deviations high and at least half the field's distance from the end of the value range on the
+// strip's side, so that the strip holds at most half the field's signal. That end is 0 (or a
+// signed image's zero) below, and the top of the smallest 2^k range that holds the image above,
+// so that inverted (MONOCHROME1) values are found as well as the usual ones. The levels are
+// robust profiles (the median across the middle half of the other direction), so an object, a
+// marker or a dead line does not count; a heel slope makes no sharp step, and a paddle edge of a
+// few per cent, or an object of less than twice the field's signal, stays below half. Strips
+// wider than a third of the side, or in images under 16 pixels a side, are not looked for.
+// borderLevel is the mean of the strips' levels (from the profiles, so a dead line through a
+// strip does not move it), weighted by their areas.
+// Example: a 600 × 480 exposure at 1550 with the left 40 columns at 50 and a 4-pixel penumbra
+// gives the field {44, 0, 556, 480}, border[Left] and a borderLevel near 50.
+// Cost: the profiles read about a twelfth of the pixels; about 8 ms for 4096 × 3328.
+ExposedField FindExposedField(const PixelView& image);
+
+}  // namespace imaging

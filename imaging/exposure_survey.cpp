@@ -1,0 +1,158 @@
+#include "exposure_survey.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace imaging {
+
+namespace {
+
+constexpr double HeelStripShare = 0.1;  // of the exposed field, at each end, for the heel
+constexpr double StructureBeyondBlockNoise = 5;
+constexpr double LargestStepInNoise = 0.25;
+
+// The block range [first, last) whose blocks lie wholly inside [start, end) pixels.
+std::pair<int, int> BlocksWithin(int start, int end, int blockSize, int count) {
+  return {std::clamp((start + blockSize - 1) / blockSize, 0, count),
+          std::clamp(end / blockSize, 0, count)};
+}
+
+// +1 when stored values rise with dose.
+int DoseDirection(const ExposureSurvey& survey, Photometric photometric) {
+  if (survey.field.borderLevel && !survey.background.residuals.empty()) {
+    double level = 0;
+    for (std::size_t i = 0; i < survey.blocks.means.size(); ++i)
+      level += survey.blocks.means[i] - survey.background.residuals[i];
+    level /= static_cast<double>(survey.blocks.means.size());
+    return level > *survey.field.borderLevel ? 1 : -1;
+  }
+  if (!survey.objects.empty()) return survey.objects.front().contrast < 0 ? 1 : -1;
+  return photometric == Photometric::Monochrome1 ? -1 : 1;
+}
+
+// The fitted background's relative change across the exposed field along each axis, from the
+// mean of a strip at each end.
+HeelSlope MeasureHeel(const ExposureSurvey& survey) {
+  const BlockMeans& blocks = survey.blocks;
+  if (survey.background.residuals.empty()) return {};
+  const Roi& field = survey.field.field;
+  const auto [left, right] = BlocksWithin(field.x, field.right(), blocks.blockSize, blocks.columns);
+  const auto [top, bottom] = BlocksWithin(field.y, field.bottom(), blocks.blockSize, blocks.rows);
+  if (right - left < 3 || bottom - top < 3) return {};
+  const auto surface = [&](int column, int row) {
+    const std::size_t i = blocks.index(column, row);
+    return blocks.means[i] - survey.background.residuals[i];
+  };
+  const auto meanOver = [&](int columnFrom, int columnTo, int rowFrom, int rowTo) {
+    double sum = 0;
+    for (int row = rowFrom; row < rowTo; ++row)
+      for (int column = columnFrom; column < columnTo; ++column) sum += surface(column, row);
+    return sum / ((columnTo - columnFrom) * (rowTo - rowFrom));
+  };
+  const int stripColumns = std::max(1, static_cast<int>((right - left) * HeelStripShare));
+  const int stripRows = std::max(1, static_cast<int>((bottom - top) * HeelStripShare));
+  const double signal = meanOver(left, right, top, bottom) - survey.zeroLevel;
+  if (signal == 0) return {};
+  return {(meanOver(right - stripColumns, right, top, bottom) -
+           meanOver(left, left + stripColumns, top, bottom)) / signal,
+          (meanOver(left, right, bottom - stripRows, bottom) -
+           meanOver(left, right, top, top + stripRows)) / signal};
+}
+
+}  // namespace
+
+double ExposureSurvey::relativeContrast(const FoundObject& object) const {
+  const double signal = std::abs(object.level - zeroLevel);
+  return signal > 0 ? std::abs(object.contrast) / signal : 0;
+}
+
+bool ExposureSurvey::overlapsObject(const Roi& roi) const {
+  return std::any_of(objects.begin(), objects.end(),
+                     [&](const FoundObject& object) { return roi.overlaps(object.reach); });
+}
+
+bool ExposureSurvey::showsStructure(const Roi& roi, double pixelNoise) const {
+  const int size = blocks.blockSize;
+  if (size == 0 || roi.count() == 0) return false;
+  const int left = std::max(roi.x / size - 1, 0);
+  const int top = std::max(roi.y / size - 1, 0);
+  const int right = std::min((roi.right() - 1) / size + 2, blocks.columns);
+  const int bottom = std::min((roi.bottom() - 1) / size + 2, blocks.rows);
+  const int columns = right - left;
+  const int rows = bottom - top;
+  if (columns < 2 || rows < 2) return false;
+  // The plane in coordinates centred on the grid, where its three terms do not interact.
+  const double centreColumn = left + (columns - 1) / 2.0;
+  const double centreRow = top + (rows - 1) / 2.0;
+  double sum = 0, alongColumns = 0, alongRows = 0;
+  for (int row = top; row < bottom; ++row) {
+    for (int column = left; column < right; ++column) {
+      const double mean = blocks.means[blocks.index(column, row)];
+      sum += mean;
+      alongColumns += (column - centreColumn) * mean;
+      alongRows += (row - centreRow) * mean;
+    }
+  }
+  const double count = static_cast<double>(columns) * rows;
+  const double level = sum / count;
+  const double slopeColumns = alongColumns / (rows * columns * (columns * columns - 1.0) / 12);
+  const double slopeRows = alongRows / (columns * rows * (rows * rows - 1.0) / 12);
+  const double noise = std::max(pixelNoise, 1.0);
+  const double blockLimit = StructureBeyondBlockNoise * noise / size;
+  std::vector<double> columnOffsets(static_cast<std::size_t>(columns), 0);
+  std::vector<double> rowOffsets(static_cast<std::size_t>(rows), 0);
+  for (int row = top; row < bottom; ++row) {
+    for (int column = left; column < right; ++column) {
+      const double offset = blocks.means[blocks.index(column, row)] -
+                            (level + slopeColumns * (column - centreColumn) +
+                             slopeRows * (row - centreRow));
+      if (std::abs(offset) > blockLimit) return true;
+      columnOffsets[static_cast<std::size_t>(column - left)] += offset / rows;
+      rowOffsets[static_cast<std::size_t>(row - top)] += offset / columns;
+    }
+  }
+  const auto lineLimit = [&](int blocksAlong) {
+    return std::max(LargestStepInNoise * noise,
+                    StructureBeyondBlockNoise * noise / size / std::sqrt(blocksAlong));
+  };
+  const auto strays = [](const std::vector<double>& offsets, double limit) {
+    return std::any_of(offsets.begin(), offsets.end(),
+                       [&](double offset) { return std::abs(offset) > limit; });
+  };
+  return strays(columnOffsets, lineLimit(rows)) || strays(rowOffsets, lineLimit(columns));
+}
+
+ExposureSurvey SurveyExposure(const PixelView& image, int bitsStored, Photometric photometric,
+                              const ImageContext& context) {
+  ExposureSurvey survey;
+  survey.pixels = image;
+  survey.blocks = ComputeBlockMeans(image, ChooseBlockSize(image.width, image.height));
+  survey.field = FindExposedField(image);
+  if (auto background = FitBackground(survey.blocks)) {
+    survey.background = std::move(*background);
+    survey.objects =
+        FindObjects(survey.blocks, survey.background, MarkBlocks(survey.background));
+  }
+  const int dose = DoseDirection(survey, photometric);
+  survey.zeroLevel = survey.field.borderLevel.value_or(
+      dose > 0 ? 0.0 : std::ldexp(1.0, std::clamp(bitsStored, 1, 16)) - 1);
+  survey.chestWall =
+      FindChestWall(MeasureHeel(survey), survey.field.border, context, image.width, image.height);
+  const auto plausible = std::find_if(survey.objects.begin(), survey.objects.end(),
+                                      [&](const FoundObject& object) {
+                                        return survey.relativeContrast(object) <=
+                                               HighestAluminiumContrast;
+                                      });
+  if (plausible != survey.objects.end()) {
+    survey.aluminium = *plausible;
+  } else if (!survey.objects.empty()) {
+    survey.aluminium = survey.objects.front();
+  }
+  return survey;
+}
+
+ExposureSurvey SurveyExposure(const DicomImage& image) {
+  return SurveyExposure(image.pixels(), image.bitsStored(), image.photometric(), image.context());
+}
+
+}  // namespace imaging

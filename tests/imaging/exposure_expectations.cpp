@@ -1,0 +1,71 @@
+// What the noiseless model expects of a pixel and of a ROI.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "exposure_model.h"
+
+namespace exposure_test {
+namespace {
+
+struct PixelExpectation {
+  double value = 0;
+  double sigma = 0;
+};
+
+PixelExpectation ExpectPixel(const ExposureSpec& spec, int x, int y) {
+  if (const std::optional<int> dead = model::DeadValue(spec, x, y))
+    return {static_cast<double>(*dead), 0};
+  double signalPart =
+      spec.signal * model::AxisDose(spec, true, x) * model::AxisDose(spec, false, y);
+  model::ForEachFeature(spec, [&](const imaging::Roi& box, double transmission) {
+    signalPart *= model::FeatureTransmission(box, transmission, spec.objectEdgeBlur, x, y);
+  });
+  const double maximum = model::MaximumValue(spec);
+  const double value = std::clamp(spec.darkLevel + signalPart, 0.0, maximum);
+  const double variance = model::Noise(spec).variance(signalPart);
+  // Rounding to whole stored values adds the variance of a uniform step (Sheppard).
+  return {spec.monochrome1 ? maximum - value : value,
+          variance > 0 ? std::sqrt(variance + 1.0 / 12) : 0};
+}
+
+}  // namespace
+
+double ExpectedValue(const ExposureSpec& spec, int x, int y) {
+  return ExpectPixel(spec, x, y).value;
+}
+
+double ExpectedNoise(const ExposureSpec& spec, int x, int y) {
+  return ExpectPixel(spec, x, y).sigma;
+}
+
+ExpectedRoi Expected(const ExposureSpec& spec, const imaging::Roi& roi) {
+  if (roi.count() == 0) return {};
+  std::vector<double> values;
+  values.reserve(static_cast<std::size_t>(roi.count()));
+  double sum = 0;
+  double noiseVariance = 0;
+  for (int y = roi.y; y < roi.bottom(); ++y) {
+    for (int x = roi.x; x < roi.right(); ++x) {
+      const PixelExpectation pixel = ExpectPixel(spec, x, y);
+      values.push_back(pixel.value);
+      sum += pixel.value;
+      noiseVariance += pixel.sigma * pixel.sigma;
+    }
+  }
+  const double n = static_cast<double>(values.size());
+  const double mean = sum / n;
+  double squares = 0;
+  for (const double value : values) squares += (value - mean) * (value - mean);
+  const double spread = values.size() > 1 ? squares / (n - 1) : 0;
+  return {mean, std::sqrt(noiseVariance / n + spread)};
+}
+
+double ExpectedSdnr(const ExposureSpec& spec, const imaging::Roi& aluminium,
+                    const imaging::Roi& background) {
+  const ExpectedRoi al = Expected(spec, aluminium);
+  const ExpectedRoi bg = Expected(spec, background);
+  return std::abs(bg.mean - al.mean) / std::sqrt((bg.sd * bg.sd + al.sd * al.sd) / 2);
+}
+
+}  // namespace exposure_test

@@ -1,0 +1,75 @@
+// The noiseless model of a realistic exposure, piece by piece: the renderer tabulates these
+// pieces and the expectations evaluate them pixel by pixel, so both describe the same image.
+#pragma once
+
+#include <optional>
+
+#include "realistic_exposure.h"
+
+namespace exposure_test::model {
+
+inline constexpr double LeadTransmission = 0.03;
+// The paddle lies far above the detector, so the focal spot blurs its edge more than an object's.
+inline constexpr double PaddleEdgeWidth = 4;    // pixels
+inline constexpr double Penumbra = 3;           // pixels of the collimator's half shadow
+inline constexpr double ElectronicShare = 0.1;  // of the variance at the chest wall
+inline constexpr int DeadPixelValue = 0;
+
+// The image's axes in the physicist's terms: distance is the number of pixels between a pixel and
+// the chest-wall edge (0 for the row or column at it), along the index parallel to that edge.
+// A rectangle in these terms: its pixels nearest the chest wall and its first along it, its size
+// across (perpendicular to the chest wall) and along.
+struct FramedRoi {
+  int distance = 0;
+  int along = 0;
+  int acrossSize = 0;
+  int alongSize = 0;
+};
+struct ChestWallFrame {
+  explicit ChestWallFrame(const ExposureSpec& spec)
+      : edge(spec.chestWall), width(spec.width), height(spec.height) {}
+  bool acrossIsX() const { return edge == Edge::Left || edge == Edge::Right; }
+  int length() const { return acrossIsX() ? height : width; }  // of the chest-wall edge
+  FramedRoi framed(const imaging::Roi& roi) const;
+  imaging::Roi image(const FramedRoi& roi) const;
+
+  Edge edge;
+  int width;
+  int height;
+};
+
+// The open field's relative dose is a factor per column times a factor per row: heel effect and
+// paddle across the chest wall, lateral fall-off along it, collimation on every side.
+double AxisDose(const ExposureSpec& spec, bool column, int index);
+double Collimation(int fromEdge, int strip);
+// How far into the paddle's edge a distance lies: 0 before it, 1 beyond it.
+double PaddleRamp(const ExposureSpec& spec, int distance);
+
+// The aluminium objects and then the markers, with their transmission.
+template <typename Visit>
+void ForEachFeature(const ExposureSpec& spec, Visit&& visit) {
+  for (const imaging::Roi& box : spec.aluminium) visit(box, spec.aluminiumTransmission);
+  for (const imaging::Roi& box : spec.markers) visit(box, LeadTransmission);
+}
+double FeatureTransmission(const imaging::Roi& box, double transmission, double blur, int x, int y);
+// The pixels whose transmission the feature changes, its blurred edges included (not clipped).
+imaging::Roi FeatureReach(const imaging::Roi& box, double blur);
+
+imaging::Roi ClipToImage(const ExposureSpec& spec, const imaging::Roi& roi);
+
+// The pixels a dead line covers (clipped to the image) and the value it reads.
+imaging::Roi DeadLineArea(const ExposureSpec& spec, const DeadLine& line);
+int DeadLineValue(const ExposureSpec& spec, const DeadLine& line);
+std::optional<int> DeadValue(const ExposureSpec& spec, int x, int y);
+
+int MaximumValue(const ExposureSpec& spec);
+
+// The noise variance of a pixel with signal part s is electronic + gain · s.
+struct NoiseLevels {
+  double electronic = 0;
+  double gain = 0;
+  double variance(double signalPart) const { return electronic + gain * signalPart; }
+};
+NoiseLevels Noise(const ExposureSpec& spec);
+
+}  // namespace exposure_test::model

@@ -1,0 +1,169 @@
+// Automatic placement and plausibility checks on realistic exposures, judged by the SDNR the
+// noiseless model expects, so that noise cannot hide a bias: a clean exposure must come within
+// 2 % of "BG" at the same distance from the chest wall and give no warning; a disturbed one must
+// come out right or be warned about, never silently wrong.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "imaging/exposure_survey.h"
+#include "imaging/measurement_checks.h"
+#include "imaging/roi_placement.h"
+#include "realistic_exposure.h"
+
+namespace {
+
+using exposure_test::Edge;
+using exposure_test::ExposureSpec;
+using exposure_test::RectangleAt;
+using exposure_test::SquareAt;
+using imaging::Roi;
+
+constexpr double LargestClean = 0.02;
+
+struct Case {
+  const char* name;
+  bool clean;  // no warning expected, and the SDNR within 2 % of the reference
+  std::function<void(ExposureSpec&)> change;
+};
+
+// The chest wall's side as the file would name it, so that the header agrees with the image.
+imaging::ImageContext ContextOf(const ExposureSpec& spec) {
+  static constexpr const char* Orientation[] = {"A\\R", "R\\A", "P\\L", "L\\P"};
+  static constexpr const char* Laterality[] = {"L", "R", "R", "L"};
+  const auto edge = static_cast<int>(spec.chestWall);
+  return {"MG", "FOR PROCESSING", false, Laterality[edge], Orientation[edge]};
+}
+
+std::string Text(const Roi& roi) {
+  return std::to_string(roi.x) + "," + std::to_string(roi.y) + " " + std::to_string(roi.width);
+}
+
+const Case Cases[] = {
+    {"clean, chest wall left", true, [](ExposureSpec&) {}},
+    {"heel 25 %, chest wall right, off-centre", true,
+     [](ExposureSpec& s) {
+       s.chestWall = Edge::Right;
+       s.heel = 0.25;
+       s.lateralFalloff = 0.05;
+       s.aluminium = {SquareAt(s, 55, -40, 18)};
+     }},
+    {"chest wall top, 12 bit, heel 10 %", true,
+     [](ExposureSpec& s) {
+       s.chestWall = Edge::Top;
+       s.width = 1800;
+       s.height = 2400;
+       s.bitsStored = 12;
+       s.signal = 2500;
+       s.heel = 0.10;
+       s.aluminium = {SquareAt(s, 45, 30, 20)};
+     }},
+    {"chest wall bottom, no heel", true,
+     [](ExposureSpec& s) {
+       s.chestWall = Edge::Bottom;
+       s.heel = 0;
+       s.aluminium = {SquareAt(s, 60, -20, 20)};
+     }},
+    {"MONOCHROME1, 16 bit, heel 20 %", true,
+     [](ExposureSpec& s) {
+       s.monochrome1 = true;
+       s.bitsStored = 16;
+       s.signal = 20000;
+       s.noise = 90;
+       s.heel = 0.2;
+       s.aluminium = {SquareAt(s, 40, 10, 20)};
+     }},
+    {"near the lateral edge, collimated", true,
+     [](ExposureSpec& s) {
+       s.chestWall = Edge::Right;
+       s.collimation = {60, 40, 0, 50};
+       s.aluminium = {SquareAt(s, 70, 62, 20)};
+     }},
+    {"0.05 mm, 10 mm square", true,
+     [](ExposureSpec& s) {
+       s.width = 3328;
+       s.height = 2560;
+       s.pixelSpacingMm = 0.05;
+       s.bitsStored = 16;
+       s.signal = 12000;
+       s.noise = 200;
+       s.objectEdgeBlur = 2.5;
+       s.aluminium = {SquareAt(s, 60, 0, 12)};
+     }},
+    {"lead marker where BG would go", false,
+     [](ExposureSpec& s) { s.markers = {RectangleAt(s, 60, -18, 12, 8)}; }},
+    {"lead marker touching the square", false,
+     [](ExposureSpec& s) { s.markers = {RectangleAt(s, 64, 12, 10, 8)}; }},
+    {"dead row beside, dead column through both", false,
+     [](ExposureSpec& s) {
+       s.deadLines = {{false, 760, 2, 0}, {true, 620, 1, (1 << s.bitsStored) - 1}};
+     }},
+    {"dead pixels scattered", false,
+     [](ExposureSpec& s) {
+       for (int i = 0; i < 400; ++i)
+         s.deadPixels.push_back({(i * 7919 + 300) % s.width, (i * 104729 + 500) % s.height});
+     }},
+    {"paddle edge across the square", false,
+     [](ExposureSpec& s) { s.paddle = exposure_test::PaddleEdge{63, 0.96}; }},
+    {"paddle edge beside the square", false,
+     [](ExposureSpec& s) { s.paddle = exposure_test::PaddleEdge{75, 0.95}; }},
+    {"second square where BG would go", false,
+     [](ExposureSpec& s) { s.aluminium.push_back(SquareAt(s, 60, -30, 15)); }},
+    {"a lead marker and no aluminium", false,
+     [](ExposureSpec& s) {
+       s.aluminium.clear();
+       s.markers = {RectangleAt(s, 60, 0, 14, 14)};
+     }},
+    {"no aluminium", false, [](ExposureSpec& s) { s.aluminium.clear(); }},
+};
+
+TEST(RealisticPlacement, CleanExposuresAreRightAndDisturbedOnesRightOrWarned) {
+  std::uint64_t seed = 1;
+  for (const Case& test : Cases) {
+    ExposureSpec spec;
+    spec.objectEdgeBlur = 1.5;
+    spec.aluminium = {SquareAt(spec, 60, 0, 20)};
+    test.change(spec);
+    SCOPED_TRACE(test.name);
+    const exposure_test::Exposure exposure = exposure_test::Render(spec, ++seed);
+    const imaging::ExposureSurvey survey = imaging::SurveyExposure(
+        exposure.pixels(), spec.bitsStored,
+        spec.monochrome1 ? imaging::Photometric::Monochrome1 : imaging::Photometric::Monochrome2,
+        ContextOf(spec));
+    const imaging::RoiPlacement placed = imaging::PlaceRois(survey);
+    const auto warnings = imaging::CheckMeasurement(survey, ContextOf(spec), placed.aluminium,
+                                                    placed.background);
+    // The reference: "BG" beside the object at the same distance from the chest wall, on a
+    // detector without faults, which are no part of what the test object shows.
+    ExposureSpec faultless = spec;
+    faultless.deadLines.clear();
+    faultless.deadPixels.clear();
+    const std::optional<Roi> reference =
+        exposure_test::ReferenceBackground(faultless, placed.aluminium);
+    const double sdnr = exposure_test::ExpectedSdnr(spec, placed.aluminium, placed.background);
+    const double expected =
+        reference ? exposure_test::ExpectedSdnr(faultless, placed.aluminium, *reference) : NAN;
+    const double error = sdnr / expected - 1;
+    const bool onAluminium = !spec.aluminium.empty() && spec.aluminium[0].contains(placed.aluminium);
+    const bool right = onAluminium && std::abs(error) <= LargestClean;
+    std::printf("%-45s wall %d/%d  Al %-14s BG %-14s SDNR %6.2f ref %6.2f (%+5.1f %%)  %s\n",
+                test.name, static_cast<int>(survey.chestWall.edge),
+                static_cast<int>(survey.chestWall.evidence), Text(placed.aluminium).c_str(),
+                Text(placed.background).c_str(), sdnr, expected, 100 * error,
+                imaging::JoinedWarnings(warnings).c_str());
+    if (test.clean) {
+      EXPECT_EQ(static_cast<int>(survey.chestWall.edge), static_cast<int>(spec.chestWall));
+      EXPECT_TRUE(onAluminium);
+      EXPECT_LE(std::abs(error), LargestClean);
+      EXPECT_EQ(imaging::JoinedWarnings(warnings), "");
+    } else {
+      EXPECT_TRUE(right || !warnings.empty()) << "silently wrong";
+    }
+  }
+}
+
+}  // namespace
