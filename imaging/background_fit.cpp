@@ -26,6 +26,8 @@ constexpr int ClippedSteps = 2;
 constexpr double KeepWithinNoise = 3;      // residuals kept for the next fit, in noise units
 constexpr double MadToDeviation = 1.4826;  // median |residual| to standard deviation, normal noise
 constexpr double NoiseFloor = 0.25;        // stored values
+constexpr int StepProfileWindow = 7;        // blocks: wider than any dead line of a few columns
+constexpr double ObjectBeyondNoise = 5;     // what does not count for the profiles
 
 std::vector<Powers> ScaledCentrePowers(int count) {
   std::vector<Powers> powers(static_cast<std::size_t>(count));
@@ -63,11 +65,13 @@ std::optional<Terms> Solve(std::array<Terms, TermCount> matrix, Terms right) {
   return solution;
 }
 
-// The upper median; values must not be empty.
+// The median, of an even count the mean of the middle two, so that negated values give the
+// negated median and an inverted image the same placement; values must not be empty.
 double Median(std::vector<double> values) {
   const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
   std::nth_element(values.begin(), middle, values.end());
-  return *middle;
+  if (values.size() % 2 != 0) return *middle;
+  return (*middle + *std::max_element(values.begin(), middle)) / 2;
 }
 
 double MedianAbsolute(const std::vector<double>& residuals, const std::vector<std::uint8_t>& kept) {
@@ -159,31 +163,69 @@ class SurfaceFitter {
   std::vector<Powers> vs_;
 };
 
-// The start's residuals less the median of their column, then less the median of what that
-// leaves in their row: curvature along either axis is taken out, and as long as the object spans
-// less than half of each column and row, the medians are background.
-void SubtractColumnAndRowMedians(const BlockMeans& blocks, std::vector<double>& residuals) {
+// Each value of a profile replaced by the median of the `window` values about it (fewer at the
+// ends); a window of 1 leaves it as it is.
+std::vector<double> MedianFiltered(const std::vector<double>& profile, int window) {
+  if (window <= 1) return profile;
+  const auto n = static_cast<std::ptrdiff_t>(profile.size());
+  std::vector<double> filtered(profile.size());
+  for (std::ptrdiff_t i = 0; i < n; ++i) {
+    const auto first = profile.begin() + std::max<std::ptrdiff_t>(i - window / 2, 0);
+    const auto last = profile.begin() + std::min<std::ptrdiff_t>(i + window / 2 + 1, n);
+    filtered[static_cast<std::size_t>(i)] = Median(std::vector<double>(first, last));
+  }
+  return filtered;
+}
+
+// The median of the values that count, where at least a fifth do; else of them all.
+double MedianOfCounted(const std::vector<double>& values, const std::vector<std::uint8_t>& counts) {
+  std::vector<double> counted;
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (counts[i]) counted.push_back(values[i]);
+  return 5 * counted.size() >= values.size() ? Median(std::move(counted)) : Median(values);
+}
+
+// The residuals less the median of their column, then less the median of what that leaves in
+// their row, each profile median-filtered over `window` blocks. Only blocks that `counts` enter
+// the medians, as long as they are at least a fifth of a column or row: so an object that spans
+// more than half of one, but is left out of what counts, does not become its median.
+void SubtractColumnAndRowMedians(const BlockMeans& blocks, std::vector<double>& residuals,
+                                 const std::vector<std::uint8_t>& counts, int window) {
   std::vector<double> values;
+  std::vector<std::uint8_t> counted;
+  std::vector<double> profile;
   for (int column = 0; column < blocks.columns; ++column) {
     values.clear();
-    for (int row = 0; row < blocks.rows; ++row)
+    counted.clear();
+    for (int row = 0; row < blocks.rows; ++row) {
       values.push_back(residuals[blocks.index(column, row)]);
-    const double median = Median(values);
-    for (int row = 0; row < blocks.rows; ++row) residuals[blocks.index(column, row)] -= median;
+      counted.push_back(counts[blocks.index(column, row)]);
+    }
+    profile.push_back(MedianOfCounted(values, counted));
   }
+  profile = MedianFiltered(profile, window);
+  for (int column = 0; column < blocks.columns; ++column)
+    for (int row = 0; row < blocks.rows; ++row)
+      residuals[blocks.index(column, row)] -= profile[static_cast<std::size_t>(column)];
+  profile.clear();
   for (int row = 0; row < blocks.rows; ++row) {
-    const auto first = residuals.begin() + static_cast<std::ptrdiff_t>(blocks.index(0, row));
+    const auto first = static_cast<std::ptrdiff_t>(blocks.index(0, row));
     const auto last = first + blocks.columns;
-    const double median = Median(std::vector<double>(first, last));
-    for (auto it = first; it != last; ++it) *it -= median;
+    profile.push_back(
+        MedianOfCounted(std::vector<double>(residuals.begin() + first, residuals.begin() + last),
+                        std::vector<std::uint8_t>(counts.begin() + first, counts.begin() + last)));
   }
+  profile = MedianFiltered(profile, window);
+  for (int row = 0; row < blocks.rows; ++row)
+    for (int column = 0; column < blocks.columns; ++column)
+      residuals[blocks.index(column, row)] -= profile[static_cast<std::size_t>(row)];
 }
 
 // Least-squares fits from a start's residuals: twice to the better-fitting half of the blocks,
 // which is background while the start is not far off, then twice to the blocks within a band
 // of noise, generous first because the noise of all blocks still counts the object.
 BackgroundFit Refine(const SurfaceFitter& fitter, std::vector<double> startResiduals) {
-  BackgroundFit fit{std::move(startResiduals), 0};
+  BackgroundFit fit{std::move(startResiduals), {}, 0};
   const std::vector<std::uint8_t> everything(fit.residuals.size(), 1);
   std::vector<std::uint8_t> kept = everything;
   // A singular kept set leaves the previous fit.
@@ -224,10 +266,24 @@ std::optional<BackgroundFit> FitBackground(const BlockMeans& blocks) {
   std::vector<double> planeStart(blocks.means.size());
   fitter.residuals(fitter.medianPlane(), planeStart);
   std::vector<double> profileStart = planeStart;
-  SubtractColumnAndRowMedians(blocks, profileStart);
+  const std::vector<std::uint8_t> everything(blocks.means.size(), 1);
+  SubtractColumnAndRowMedians(blocks, profileStart, everything, 1);
   BackgroundFit fromPlane = Refine(fitter, std::move(planeStart));
   BackgroundFit fromProfiles = Refine(fitter, std::move(profileStart));
-  return fromPlane.noise <= fromProfiles.noise ? std::move(fromPlane) : std::move(fromProfiles);
+  BackgroundFit fit =
+      fromPlane.noise <= fromProfiles.noise ? std::move(fromPlane) : std::move(fromProfiles);
+  // A step straight across the image (a compression paddle's edge, parallel to the chest wall)
+  // and whatever of the heel effect's shape a quadratic misses are background too: the column
+  // and row profiles of what the surface leaves are taken out as well, of the blocks the surface
+  // fits (an object does not count), smoothed so that a dead line, a spike in its profile,
+  // still stands out.
+  fit.surfaceResiduals = fit.residuals;
+  std::vector<std::uint8_t> fitting(fit.residuals.size());
+  for (std::size_t i = 0; i < fitting.size(); ++i)
+    fitting[i] = std::abs(fit.residuals[i]) <= ObjectBeyondNoise * fit.noise;
+  SubtractColumnAndRowMedians(blocks, fit.residuals, fitting, StepProfileWindow);
+  fit.noise = std::max(MadToDeviation * MedianAbsolute(fit.residuals, everything), NoiseFloor);
+  return fit;
 }
 
 }  // namespace imaging

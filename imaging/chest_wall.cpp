@@ -1,5 +1,6 @@
 #include "chest_wall.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -11,10 +12,6 @@ namespace {
 constexpr double SmallestHeel = 0.02;
 constexpr double HeelDominance = 2;
 
-constexpr ImageEdge Opposite(ImageEdge edge) {
-  return static_cast<ImageEdge>((static_cast<int>(edge) + 2) % 4);
-}
-
 std::optional<ImageEdge> FromHeel(const HeelSlope& heel) {
   const double across = std::abs(heel.leftToRight);
   const double down = std::abs(heel.topToBottom);
@@ -25,17 +22,11 @@ std::optional<ImageEdge> FromHeel(const HeelSlope& heel) {
   return std::nullopt;
 }
 
+// A field narrower than the detector is set against the chest wall and collimated on the other
+// three sides; one or two collimated edges may be lateral ones and say nothing.
 std::optional<ImageEdge> FromBorders(const std::array<bool, 4>& borders) {
-  std::optional<ImageEdge> found;
-  for (int i = 0; i < 4; ++i) {
-    const auto edge = static_cast<ImageEdge>(i);
-    if (borders[static_cast<std::size_t>(i)] ||
-        !borders[static_cast<std::size_t>(Opposite(edge))])
-      continue;
-    if (found) return std::nullopt;  // two candidates: no verdict
-    found = edge;
-  }
-  return found;
+  if (std::count(borders.begin(), borders.end(), true) != 3) return std::nullopt;
+  return static_cast<ImageEdge>(std::find(borders.begin(), borders.end(), false) - borders.begin());
 }
 
 std::optional<ImageEdge> FromOrientation(std::string_view orientation) {

@@ -13,7 +13,7 @@ namespace imaging {
 
 enum class ChestWallEvidence : std::uint8_t {
   Heel,                // the background's dose falls away from the edge
-  Borders,             // the edge is exposed while the one opposite it is collimated
+  Borders,             // the only edge of the four that is not collimated
   PatientOrientation,  // the file's Patient Orientation names the posterior side
   Laterality,          // the file's laterality, as images of a breast are hung
   ImageShape,          // a long side of the detector, for want of anything better
@@ -38,7 +38,8 @@ struct HeelSlope {
 // The first evidence that speaks, in the order of ChestWallEvidence. What biases a background ROI
 // is the heel in the image, so the exposure wins over the file's word: a heel counts when the
 // dose changes by at least 2 % along one axis and at least twice as much as along the other, and
-// then the edge with more dose (the cathode side) is the chest wall. Patient Orientation names
+// then the edge with more dose (the cathode side) is the chest wall. Where exactly three edges
+// are collimated, the fourth is the chest wall. Patient Orientation names
 // the posterior direction of the rows ("P…" as its first value: the chest wall is at the right)
 // or of the columns; laterality "R" puts it at the right edge and "L" at the left. Last, the
 // chest wall is taken to lie along a long side: the left edge of an upright image, else the top.

@@ -58,7 +58,7 @@ Region GrowRegion(const BlockMeans& blocks, const BackgroundFit& background,
   const auto join = [&](std::size_t i) {
     labels[i] = label;
     pending.push_back(i);
-    sum += background.residuals[i];
+    sum += background.surfaceResiduals[i];
     ++region.count;
     region.level = sum / static_cast<double>(region.count);
   };
@@ -80,7 +80,7 @@ Region GrowRegion(const BlockMeans& blocks, const BackgroundFit& background,
       const std::size_t neighbour = blocks.index(neighbourColumn, neighbourRow);
       if (marks[neighbour] != marks[seed] || labels[neighbour] != 0) return;
       const double tolerance = std::max(JoinWithinShare * std::abs(region.level), noiseBand);
-      if (std::abs(background.residuals[neighbour] - region.level) > tolerance) return;
+      if (std::abs(background.surfaceResiduals[neighbour] - region.level) > tolerance) return;
       join(neighbour);
     };
     visit(column - 1, row);
@@ -99,8 +99,8 @@ BlockBox CoreOf(const BlockMeans& blocks, const BackgroundFit& background,
   const auto inCore = [&](int column, int row) {
     const std::size_t i = blocks.index(column, row);
     if (labels[i] == region.label) return true;
-    return labels[i] == 0 && std::abs(background.residuals[i] - region.level) <
-                                 std::abs(background.residuals[i]);
+    return labels[i] == 0 && std::abs(background.surfaceResiduals[i] - region.level) <
+                                 std::abs(background.surfaceResiduals[i]);
   };
   // Row by row, the height of the run of core blocks ending there in each column; the largest
   // rectangle under that histogram by the usual stack of rising heights.

@@ -26,8 +26,8 @@ struct FoundObject {
 };
 
 // Marked blocks grouped into 4-connected regions of one sign and one level: a block joins a
-// region when its residual lies within a fifth of the region's mean residual (or 4 noise
-// deviations) of it, so that a lead marker touching the aluminium, a dead line across it or a
+// region when its residual from the quadratic surface alone lies within a fifth of the region's
+// mean (or 4 noise deviations) of it, so that a lead marker touching the aluminium, a dead line across it or a
 // paddle edge over it splits it instead of merging with it. An object is a region that keeps off
 // the grid border, whose core (the largest rectangle of its blocks, holes at its level and not
 // another region's blocks counted in) spans at least 3 × 3 blocks and half of the region, and

@@ -1,7 +1,6 @@
 #include "roi_placement.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <vector>
 
@@ -19,10 +18,12 @@ Roi Transposed(const Roi& roi) {
   return {roi.y, roi.x, roi.height, roi.width};
 }
 
-// "Al" moved parallel to the chest wall, on both sides of the object: nearest first, one step
-// further out each time, as long as it stays inside the exposed field. Of two places equally
-// near, the one towards the middle of the field comes first: the dose falls off symmetrically
-// towards the field's sides, least steeply near its middle.
+// "Al" moved parallel to the chest wall, on both sides of the object, from one block beyond
+// where the object may reach (so that no block around the place holds the object's blurred
+// edge) out to a ROI side beyond, one step at a time, as long as it stays inside the exposed
+// field; nearest first. The dose falls off from the middle of the chest-wall edge towards both
+// sides of the field, more steeply farther out, so where "Al" lies off the middle a place on its
+// outer side counts as farther by as much, up to a ROI side.
 std::vector<Roi> PlacesBesideObject(const ExposureSurvey& survey, const Roi& aluminium,
                                     const FoundObject& object) {
   // Worked out as if the chest wall were the left or right edge; otherwise transposed.
@@ -31,21 +32,32 @@ std::vector<Roi> PlacesBesideObject(const ExposureSurvey& survey, const Roi& alu
   const Roi al = frame(aluminium);
   const Roi field = frame(survey.field.field);
   const Roi reach = frame(object.reach);
-  const int margin = FieldMarginBlocks * object.blockSize;
-  const int step = std::max(object.blockSize, al.height / 8);
-  const int lowest = field.y + margin;
-  const int highest = field.bottom() - margin - al.height;
-  std::vector<Roi> places;
-  if (al.x < field.x || al.right() > field.right()) return places;
-  const bool belowFirst = 2 * (al.y + al.height / 2) < field.y + field.bottom();
-  for (int distance = 0;; distance += step) {
-    const int above = reach.y - al.height - distance;
-    const int below = reach.bottom() + distance;
-    if (above < lowest && below > highest) break;
-    for (const int y : belowFirst ? std::array{below, above} : std::array{above, below})
-      if (y >= lowest && y <= highest) places.push_back(frame(Roi{al.x, y, al.width, al.height}));
+  if (al.x < field.x || al.right() > field.right()) return {};
+  const int block = object.blockSize;
+  const int step = std::max(block, al.height / 8);
+  const int lowest = field.y + FieldMarginBlocks * block;
+  const int highest = field.bottom() - FieldMarginBlocks * block - al.height;
+  const int offMiddle =
+      al.y + al.height / 2 - (transposed ? survey.pixels.width : survey.pixels.height) / 2;
+  const int outerPenalty = std::min(al.height, std::abs(offMiddle));
+  struct Place {
+    int cost;
+    Roi roi;
+  };
+  std::vector<Place> places;
+  for (int distance = block; distance <= block + al.height; distance += step) {
+    for (const int y : {reach.y - al.height - distance, reach.bottom() + distance}) {
+      if (y < lowest || y > highest) continue;
+      const bool outer = (y > al.y) == (offMiddle > 0);
+      places.push_back(
+          {distance + (outer ? outerPenalty : 0), frame(Roi{al.x, y, al.width, al.height})});
+    }
   }
-  return places;
+  std::stable_sort(places.begin(), places.end(),
+                   [](const Place& a, const Place& b) { return a.cost < b.cost; });
+  std::vector<Roi> rois;
+  for (const Place& place : places) rois.push_back(place.roi);
+  return rois;
 }
 
 double Median(std::vector<double> values) {

@@ -95,12 +95,12 @@ const Case Cases[] = {
        s.aluminium = {SquareAt(s, 60, 0, 12)};
      }},
     {"lead marker where BG would go", false,
-     [](ExposureSpec& s) { s.markers = {RectangleAt(s, 60, -18, 12, 8)}; }},
+     [](ExposureSpec& s) { s.markers = {RectangleAt(s, 60, 18, 12, 8)}; }},
     {"lead marker touching the square", false,
      [](ExposureSpec& s) { s.markers = {RectangleAt(s, 64, 12, 10, 8)}; }},
     {"dead row beside, dead column through both", false,
      [](ExposureSpec& s) {
-       s.deadLines = {{false, 760, 2, 0}, {true, 620, 1, (1 << s.bitsStored) - 1}};
+       s.deadLines = {{false, 1040, 2, 0}, {true, 620, 1, (1 << s.bitsStored) - 1}};
      }},
     {"dead pixels scattered", false,
      [](ExposureSpec& s) {
@@ -112,7 +112,7 @@ const Case Cases[] = {
     {"paddle edge beside the square", false,
      [](ExposureSpec& s) { s.paddle = exposure_test::PaddleEdge{75, 0.95}; }},
     {"second square where BG would go", false,
-     [](ExposureSpec& s) { s.aluminium.push_back(SquareAt(s, 60, -30, 15)); }},
+     [](ExposureSpec& s) { s.aluminium.push_back(SquareAt(s, 60, 30, 15)); }},
     {"a lead marker and no aluminium", false,
      [](ExposureSpec& s) {
        s.aluminium.clear();
