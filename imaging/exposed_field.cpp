@@ -10,10 +10,10 @@ namespace imaging {
 
 namespace {
 
-// Each profile value is the median of up to 64 groups of 8 neighbouring lines, spread over the
+// Each profile value is the median of up to 32 groups of 8 neighbouring lines, spread over the
 // middle half of the other direction: the groups average the noise down, the median ignores an
 // object, a marker or a dead line that crosses a few of them.
-constexpr int ProfileGroups = 64;
+constexpr int ProfileGroups = 32;
 constexpr int GroupLines = 8;
 constexpr int SmallestSide = 16;
 constexpr int SmallestStrip = 2;

@@ -14,6 +14,7 @@ namespace {
 constexpr double White = 255;
 constexpr double OutsideShare = 0.005;  // of the field, beyond each end of the window's span
 constexpr double Margin = 0.25;         // of the span, added on either side
+constexpr int HistogramRows = 1024;  // at least, where the field has them
 
 enum class Place : std::uint8_t { Below, Inside, Above };
 
@@ -42,15 +43,19 @@ double WindowGrey(double value, const imaging::DisplayWindow& window) {
 imaging::DisplayWindow AutomaticDisplayWindow(const imaging::DicomImage& image) {
   const imaging::PixelView pixels = image.pixels();
   const imaging::Roi field = imaging::FindExposedField(pixels).field;
+  // A thousand rows give the percentiles as well as all of them, in a fraction of the time the
+  // first picture waits for.
+  const int rowStep = std::max(1, field.height / HistogramRows);
   std::vector<std::uint32_t> histogram(std::size_t{1} << 16);
-  for (int y = field.y; y < field.bottom(); ++y) {
+  std::uint64_t counted = 0;
+  for (int y = field.y; y < field.bottom(); y += rowStep) {
     for (const std::uint16_t value : pixels.row(y).subspan(static_cast<std::size_t>(field.x),
                                                            static_cast<std::size_t>(field.width)))
       ++histogram[value];
+    counted += static_cast<std::uint64_t>(field.width);
   }
   // From either end, the first value with more than the outside share of the field up to it.
-  const auto outside =
-      static_cast<std::uint64_t>(OutsideShare * static_cast<double>(field.count()));
+  const auto outside = static_cast<std::uint64_t>(OutsideShare * static_cast<double>(counted));
   std::uint64_t seen = 0;
   std::size_t low = 0;
   while ((seen += histogram[low]) <= outside) ++low;

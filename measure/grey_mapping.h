@@ -11,7 +11,8 @@
 namespace measure {
 
 // The window for a first look at the whole exposure, made once per image: the 0.5 % and 99.5 %
-// points of the stored values inside the exposed field (imaging::FindExposedField), so that
+// points of the stored values inside the exposed field (imaging::FindExposedField; of every
+// n-th row where it has more than 2047, so that a thousand or more count), so that
 // neither the collimated border nor an outlier, a dead line or a marker moves it, as modality
 // values, widened by a quarter of their span on either side so that the noise of the field stays
 // inside it and only what lies well beyond shows black or white. Width at least 1.
