@@ -8,6 +8,9 @@
 #include <string>
 
 #include "imaging/dicom_image.h"
+#include "imaging/exposure_survey.h"
+#include "imaging/measurement_checks.h"
+#include "imaging/roi_placement.h"
 #include "imaging/roi_statistics.h"
 
 namespace {
@@ -35,6 +38,13 @@ void checkImage(const imaging::DicomImage& image) {
   const imaging::Measurement measurement = imaging::Measure(image, whole, corner);
   require(!measurement.aluminium.mean.empty() && !measurement.sdnr.empty());
   require(measurement.background.standardDeviation == "NAN");
+
+  // Whatever the pixels hold, the survey, the placement and the checks come back with ROIs in
+  // the image.
+  const imaging::ExposureSurvey survey = imaging::SurveyExposure(image);
+  const imaging::RoiPlacement placement = imaging::PlaceRois(survey);
+  require(placement.aluminium.fitsIn(width, height) && placement.background.fitsIn(width, height));
+  imaging::CheckMeasurement(survey, image.context(), placement.aluminium, placement.background);
 }
 
 }  // namespace
