@@ -13,7 +13,7 @@ namespace {
 constexpr double LargestDeviationRatio = 2;
 constexpr std::array<const char*, 2> RoiNames = {"„Al“", "„BG“"};
 using Concerns = std::array<bool, 2>;  // "Al", "BG"
-constexpr Concerns Image{false, false};
+constexpr Concerns NoRoi{false, false};
 constexpr Concerns Aluminium{true, false};
 constexpr Concerns Background{false, true};
 constexpr Concerns Both{true, true};
@@ -140,7 +140,7 @@ class Checker {
   }
 
  private:
-  void say(std::string text, Concerns rois = Image) {
+  void say(std::string text, Concerns rois = NoRoi) {
     warnings_.push_back({std::move(text), rois});
   }
 

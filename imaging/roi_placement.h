@@ -32,8 +32,11 @@ int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize = DefaultRo
 // Where no place is clean at any size, the nearest one that fits; where none fits, both shrink.
 // - Without an object, or with one that leaves no room for "BG", both are placed as by
 //   PlaceRoisAtCentre and object is empty.
-// Example: a 2400 × 1800 exposure with the chest wall at the left edge and a 200 × 200 object at
-// (550, 800) gives "Al" at (558, 808) with side 184 and "BG" at (558, 558) above the object.
+// Example: a 2400 × 1800 exposure at 0.1 mm (blocks of 5 pixels) with the chest wall at the left
+// edge and a 200 × 200 square at (500, 800), its middle 60 mm from the chest wall, gives "Al" the
+// 180 × 180 square at (510, 810) and "BG" the one at (510, 610), above it: the same columns, so
+// the same distance from the chest wall. The image's middle row runs through "Al", so neither
+// side is the outer one, and of the two equally near places the one above comes first.
 RoiPlacement PlaceRois(const ExposureSurvey& survey, int preferredSize = DefaultRoiSize);
 
 // Two squares of the given size (reduced until both fit) side by side about the image centre,
