@@ -9,7 +9,8 @@ CTEST := ctest --output-on-failure -j$(JOBS) --no-tests=error
 MAIN_BUILD := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
-# The core alone, cross-built for 64-bit ARM and tested under user-mode QEMU: same digits there.
+# The core and the measurement in images, cross-built for 64-bit ARM and tested under user-mode
+# QEMU: same digits and places there.
 ARM_BUILD := build-aarch64
 MAIN_CONFIGURE := CC=gcc CXX=g++ $(CONFIGURE) -B $(MAIN_BUILD) -DCMAKE_BUILD_TYPE=Release
 

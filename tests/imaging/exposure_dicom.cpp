@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "exposure_dicom.h"
 #include "exposure_model.h"
 
 namespace exposure_test {

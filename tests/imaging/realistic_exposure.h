@@ -24,7 +24,6 @@
 #include <optional>
 #include <vector>
 
-#include "dicom_test_writer.h"
 #include "imaging/pixel_view.h"
 #include "imaging/roi.h"
 
@@ -104,12 +103,5 @@ double ExpectedSdnr(const ExposureSpec&, const imaging::Roi& aluminium,
 // the other if that one is not wholly in the exposed field (penumbra excluded), or touches a
 // marker, an object, a dead line or pixel, or the paddle's edge; nullopt if neither side is clear.
 std::optional<imaging::Roi> ReferenceBackground(const ExposureSpec&, const imaging::Roi& aluminium);
-
-// The exposure as a DICOM file's contents: MG, FOR PROCESSING, the digital mammography
-// for-processing SOP class, Imager Pixel Spacing, and Patient Orientation and Image Laterality
-// that put the chest wall where the spec has it (left edge: "A\R", L; right: "P\L", R; top:
-// "R\A", R; bottom: "L\P", L), acquisition facts and a display window; extra elements last, so
-// they override.
-dicom_test::TestImage AsDicom(const Exposure&, std::vector<dicom_test::Element> extra = {});
 
 }  // namespace exposure_test

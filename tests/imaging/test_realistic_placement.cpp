@@ -165,4 +165,17 @@ TEST(RealisticPlacement, RightWhereAPlaceIsCleanAndWarnedWhereNot) {
   }
 }
 
+// The worked example of PlaceRois, to the pixel: the cross build runs it on another processor.
+TEST(RealisticPlacement, TheWorkedExampleToThePixel) {
+  ExposureSpec spec;
+  spec.objectEdgeBlur = 1.5;
+  spec.aluminium = {SquareAt(spec, 60, 0, 20)};
+  const exposure_test::Exposure exposure = exposure_test::Render(spec, 1);
+  const imaging::RoiPlacement placed = imaging::PlaceRois(imaging::SurveyExposure(
+      exposure.pixels(), spec.bitsStored, imaging::Photometric::Monochrome2, ContextOf(spec)));
+  EXPECT_EQ(spec.aluminium[0], (Roi{500, 800, 200, 200}));
+  EXPECT_EQ(placed.aluminium, (Roi{510, 810, 180, 180}));
+  EXPECT_EQ(placed.background, (Roi{510, 610, 180, 180}));
+}
+
 }  // namespace

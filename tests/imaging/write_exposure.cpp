@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "exposure_dicom.h"
 #include "exposure_scenarios.h"
-#include "realistic_exposure.h"
 
 namespace {
 
