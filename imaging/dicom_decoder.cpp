@@ -132,7 +132,8 @@ bool canDecode(const gdcm::TransferSyntax& syntax) {
 }
 
 // Bits Stored, High Bit and Pixel Representation as the file gives them: the library takes
-// them from a JPEG 2000 code stream instead, which need not agree.
+// them from a JPEG 2000 code stream instead, which need not agree. Raises ImageError for a Pixel
+// Representation other than 0 (unsigned) and 1 (signed).
 gdcm::PixelFormat fileFormat(const gdcm::Image& image, const gdcm::DataSet& dataSet) {
   gdcm::PixelFormat format = image.GetPixelFormat();
   gdcm::Attribute<0x0028, 0x0101> stored{format.GetBitsStored()};
@@ -143,6 +144,11 @@ gdcm::PixelFormat fileFormat(const gdcm::Image& image, const gdcm::DataSet& data
   representation.SetFromDataSet(dataSet);
   format.SetBitsStored(stored.GetValue());
   format.SetHighBit(highBit.GetValue());
+  // Any other value would be taken for signed, and the image measured as what it is not.
+  if (representation.GetValue() > 1) {
+    throw ImageError("Die Datei ist beschädigt: Pixel Representation ist " +
+                     std::to_string(representation.GetValue()) + ", erlaubt sind 0 und 1.");
+  }
   format.SetPixelRepresentation(representation.GetValue());
   return format;
 }

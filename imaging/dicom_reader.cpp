@@ -193,7 +193,8 @@ class SharedMemory {
       : size_(AnswerSpace + MaxPixelBytes),
         base_(mmap(nullptr, size_, PROT_READ | PROT_WRITE,
                    MAP_SHARED | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0)) {
-    if (base_ == MAP_FAILED) throw std::bad_alloc();
+    if (base_ == MAP_FAILED)
+      throw ImageError("Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei.");
   }
   ~SharedMemory() {
     if (base_ != nullptr) munmap(base_, size_);

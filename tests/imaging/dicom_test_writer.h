@@ -74,6 +74,7 @@ inline constexpr Tag Rows{0x0028, 0x0010};
 inline constexpr Tag Columns{0x0028, 0x0011};
 inline constexpr Tag BitsAllocated{0x0028, 0x0100};
 inline constexpr Tag BitsStored{0x0028, 0x0101};
+inline constexpr Tag PixelRepresentation{0x0028, 0x0103};
 inline constexpr Tag PixelData{0x7FE0, 0x0010};
 }  // namespace tags
 

@@ -115,6 +115,7 @@ std::vector<DamagedCase> DamagedCases() {
       {"bits allocated 32", {{tags::BitsAllocated, "32"}}},
       {"bits stored 17", {{tags::BitsStored, "17"}}},
       {"bits stored 0", {{tags::BitsStored, "0"}}},
+      {"pixel representation 32769", {{tags::PixelRepresentation, "32769"}}},
       {"samples per pixel 3", {{tags::SamplesPerPixel, "3"}}},
       {"number of frames 2", {{tags::NumberOfFrames, "2"}}},
       {"no pixel data", {{tags::PixelData, std::nullopt}}},

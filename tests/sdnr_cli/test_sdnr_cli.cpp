@@ -56,8 +56,9 @@ class SdnrTool : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  ToolRun run(const std::string& arguments) const {
-    const std::string command = std::string(SDNR_TOOL) + " " + arguments + " >" +
+  // prefix: what the tool runs under, such as a resource limit.
+  ToolRun run(const std::string& arguments, const std::string& prefix = "") const {
+    const std::string command = prefix + SDNR_TOOL + " " + arguments + " >" +
                                 (dir_ / "out").string() + " 2>" + (dir_ / "err").string();
     ToolRun result;
     result.status = WEXITSTATUS(std::system(command.c_str()));
@@ -145,5 +146,20 @@ TEST_F(SdnrTool, ExitStatusOfEveryCall) {
     }
   }
 }
+
+#ifndef QUANTELO_SANITIZED
+// Too little address space to read: each file fails with a message of its own, and the tool
+// ends as it does for any file it cannot measure. (The sanitizers' shadow memory needs more
+// address space than any limit leaves, so their build does not run this.)
+TEST_F(SdnrTool, LackOfMemoryFailsTheFileNotTheTool) {
+  const std::string good = file("good.dcm");
+  const ToolRun run = this->run(good + " " + good, "prlimit --as=600000000 ");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n");
+  const std::string message =
+      ": Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei.\n";
+  EXPECT_EQ(run.err, "quantelo-sdnr: " + good + message + "quantelo-sdnr: " + good + message);
+}
+#endif
 
 }  // namespace

@@ -1,6 +1,8 @@
 // quantelo-sdnr: measures DICOM test exposures and prints the four values and the SDNR.
 #include <cstdio>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,14 @@ std::pair<imaging::Roi, imaging::Roi> roisFor(const imaging::ExposureSurvey& sur
     throw imaging::ImageError("kein Aluminiumobjekt gefunden; die ROIs mit --al und --bg angeben.");
   }
   return {placement.aluminium, placement.background};
+}
+
+// The user's message: an ImageError's own, else what went wrong in general words.
+std::string FailureText(const std::exception& error) {
+  if (dynamic_cast<const imaging::ImageError*>(&error) != nullptr) return error.what();
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+    return "Die Datei ließ sich nicht messen: nicht genug Arbeitsspeicher frei.";
+  return std::string("Die Datei ließ sich nicht messen: ") + error.what();
 }
 
 }  // namespace
@@ -63,9 +73,10 @@ int main(int argc, char* argv[]) {
       for (const imaging::MeasurementWarning& warning : report.warnings)
         std::cerr << "quantelo-sdnr: " << file << ": Warnung: " << warning.text << std::endl;
       if (arguments.strict && !report.warnings.empty()) status = 1;
-    } catch (const imaging::ImageError& error) {
+    } catch (const std::exception& error) {
+      // Whatever fails costs this file its line, never the others theirs.
       std::cout.flush();
-      std::cerr << "quantelo-sdnr: " << file << ": " << error.what() << std::endl;
+      std::cerr << "quantelo-sdnr: " << file << ": " << FailureText(error) << std::endl;
       status = 1;
     }
   }
