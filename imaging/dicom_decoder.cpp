@@ -236,6 +236,10 @@ gdcm::Image& checkedImage(gdcm::ImageReader& reader, bool readOk, bool marked) {
   if (width > MaxImageSide || height > MaxImageSide) {
     throw ImageError("Das Bild ist zu groß: höchstens 32768 Pixel je Seite.");
   }
+  if (std::uint64_t{width} * height > MaxImagePixels) {
+    throw ImageError("Das Bild ist zu groß: höchstens " + std::to_string(MaxImagePixels) +
+                     " Pixel (512 MiB Pixeldaten).");
+  }
   const unsigned allocated = format.GetBitsAllocated(), stored = format.GetBitsStored();
   if ((allocated != 8 && allocated != 16) || stored < 1 || stored > allocated ||
       format.GetHighBit() + 1u < stored || format.GetHighBit() >= allocated) {

@@ -20,6 +20,9 @@ namespace imaging {
 
 // Images larger than this per side are refused.
 inline constexpr int MaxImageSide = 32768;
+// And images of more pixels than this: 512 MiB of 16-bit values, about 16 times the largest
+// mammography detector, so that a lying header cannot make the reader take the machine's memory.
+inline constexpr std::uint64_t MaxImagePixels = std::uint64_t{1} << 28;
 
 enum class Photometric : std::uint8_t {
   Monochrome1,  // the smallest value is shown white
@@ -115,8 +118,9 @@ class DicomImage {
 // German message for anything else: not a DICOM file, a DICOM file of a kind without any image
 // (a structure set, a plan, a report), damaged or truncated data, no pixel data, colour, several
 // frames, another pixel layout (such as 1 or 32 bits allocated), an encoding that cannot be
-// decoded, more than MaxImageSide pixels on a side. The library runs in a child process where the
-// system has them, so that a file that makes it fail cannot end the program.
+// decoded, more than MaxImageSide pixels on a side or MaxImagePixels in all. The library runs
+// in a child process where the system has them, so that a file that makes it fail cannot end
+// the program.
 DicomImage ReadDicomImage(const std::filesystem::path& file);
 DicomImage ReadDicomImage(std::istream& stream);
 

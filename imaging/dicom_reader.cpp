@@ -118,7 +118,7 @@ detail::DecodedHeader decodeInModule(std::istream& stream, const detail::PixelMe
 }
 
 constexpr std::size_t AnswerSpace = std::size_t{1} << 20;
-constexpr std::size_t MaxPixelBytes = std::size_t{MaxImageSide} * MaxImageSide * 2;
+constexpr std::size_t MaxPixelBytes = MaxImagePixels * 2;
 
 std::string answerFor(std::istream& stream, std::uint16_t* pixels) {
   AnswerWriter answer;

@@ -23,7 +23,8 @@ void checkImage(const imaging::DicomImage& image) {
   const int width = image.width();
   const int height = image.height();
   require(width >= 1 && height >= 1 && width <= imaging::MaxImageSide &&
-          height <= imaging::MaxImageSide);
+          height <= imaging::MaxImageSide &&
+          std::uint64_t(width) * std::uint64_t(height) <= imaging::MaxImagePixels);
   require(image.bitsStored() >= 1 && image.bitsStored() <= 16);
   const imaging::PixelView pixels = image.pixels();
   require(pixels.values.size() ==

@@ -151,6 +151,17 @@ std::vector<DamagedCase> DamagedCases() {
                      width > imaging::MaxImageSide ? Expect::Refused : Expect::Read});
   }
 
+  // The pixel budget, by headers that claim more than the file holds: just within it the file is
+  // incomplete, just beyond it too big, before anything is allocated for it.
+  cases.push_back({"16384 x 16384 with little data",
+                   Valid(TransferSyntax::ExplicitLittleEndian,
+                         {{tags::Rows, "16384"}, {tags::Columns, "16384"}}),
+                   Expect::Refused, "Die Bilddaten sind unvollständig."});
+  cases.push_back({"16385 x 16384 with little data",
+                   Valid(TransferSyntax::ExplicitLittleEndian,
+                         {{tags::Rows, "16385"}, {tags::Columns, "16384"}}),
+                   Expect::Refused, "Das Bild ist zu groß: höchstens 268435456 Pixel"});
+
   // Transfer syntaxes the reader cannot decode: an unknown one, and a JPEG-LS stream declared
   // as baseline JPEG (same length, so the file stays well-formed).
   cases.push_back({"unknown transfer syntax",

@@ -153,7 +153,7 @@ TEST_F(SdnrTool, ExitStatusOfEveryCall) {
 // address space than any limit leaves, so their build does not run this.)
 TEST_F(SdnrTool, LackOfMemoryFailsTheFileNotTheTool) {
   const std::string good = file("good.dcm");
-  const ToolRun run = this->run(good + " " + good, "prlimit --as=600000000 ");
+  const ToolRun run = this->run(good + " " + good, "prlimit --as=300000000 ");
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n");
   const std::string message =
