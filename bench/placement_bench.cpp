@@ -14,14 +14,14 @@ using exposure_test::Exposure;
 
 const Exposure& Fine(bool disturbed) {
   static const auto render = [](bool withDisturbances) {
-    exposure_test::ExposureSpec spec = *exposure_test::ScenarioSpec("fine");
+    exposure_test::ExposurePlan plan = *exposure_test::ScenarioPlan("fine");
     if (withDisturbances) {
       // A marker where "BG" would go first, a dead row beyond it and a paddle edge.
-      spec.markers = {exposure_test::RectangleAt(spec, 60, -25, 12, 8)};
-      spec.deadLines = {{false, 1300, 2, 0}};
-      spec.paddle = exposure_test::PaddleEdge{85, 0.96};
+      plan.markers = {exposure_test::RectangleAt(plan, 60, -25, 12, 8)};
+      plan.deadLines = {{false, 1300, 2, 0}};
+      plan.paddle = exposure_test::PaddleEdge{85, 0.96};
     }
-    return exposure_test::Render(spec, 1);
+    return exposure_test::Render(plan, 1);
   };
   static const Exposure clean = render(false);
   static const Exposure withDisturbances = render(true);
@@ -29,7 +29,7 @@ const Exposure& Fine(bool disturbed) {
 }
 
 imaging::ExposureSurvey Survey(const Exposure& exposure) {
-  return imaging::SurveyExposure(exposure.pixels(), exposure.spec.bitsStored,
+  return imaging::SurveyExposure(exposure.pixels(), exposure.plan.bitsStored,
                                  imaging::Photometric::Monochrome2, {});
 }
 

@@ -48,18 +48,18 @@ std::string Decimal(double value) {
 }  // namespace
 
 dicom_test::TestImage AsDicom(const Exposure& exposure, std::vector<dicom_test::Element> extra) {
-  const ExposureSpec& spec = exposure.spec;
+  const ExposurePlan& plan = exposure.plan;
   dicom_test::TestImage image;
-  image.width = spec.width;
-  image.height = spec.height;
+  image.width = plan.width;
+  image.height = plan.height;
   image.bitsAllocated = 16;
-  image.bitsStored = spec.bitsStored;
-  image.photometric = spec.monochrome1 ? "MONOCHROME1" : "MONOCHROME2";
+  image.bitsStored = plan.bitsStored;
+  image.photometric = plan.monochrome1 ? "MONOCHROME1" : "MONOCHROME2";
   image.stored.assign(exposure.stored.begin(), exposure.stored.end());
-  const Orientation& orientation = Orientations[static_cast<std::size_t>(spec.chestWall)];
-  const std::string spacing = Decimal(spec.pixelSpacingMm);
-  const double centre = ExpectedValue(spec, spec.width / 2, spec.height / 2);
-  const double window = 40 * spec.noise + spec.signal * spec.heel;
+  const Orientation& orientation = Orientations[static_cast<std::size_t>(plan.chestWall)];
+  const std::string spacing = Decimal(plan.pixelSpacingMm);
+  const double centre = ExpectedValue(plan, plan.width / 2, plan.height / 2);
+  const double window = 40 * plan.noise + plan.signal * plan.heel;
   image.elements = {
       {tags::SopClassUid, MammographyForProcessing},
       {tags::Modality, "MG"},

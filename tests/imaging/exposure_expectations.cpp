@@ -13,33 +13,33 @@ struct PixelExpectation {
   double sigma = 0;
 };
 
-PixelExpectation ExpectPixel(const ExposureSpec& spec, int x, int y) {
-  if (const std::optional<int> dead = model::DeadValue(spec, x, y))
+PixelExpectation ExpectPixel(const ExposurePlan& plan, int x, int y) {
+  if (const std::optional<int> dead = model::DeadValue(plan, x, y))
     return {static_cast<double>(*dead), 0};
   double signalPart =
-      spec.signal * model::AxisDose(spec, true, x) * model::AxisDose(spec, false, y);
-  model::ForEachFeature(spec, [&](const imaging::Roi& box, double transmission) {
-    signalPart *= model::FeatureTransmission(box, transmission, spec.objectEdgeBlur, x, y);
+      plan.signal * model::AxisDose(plan, true, x) * model::AxisDose(plan, false, y);
+  model::ForEachFeature(plan, [&](const imaging::Roi& box, double transmission) {
+    signalPart *= model::FeatureTransmission(box, transmission, plan.objectEdgeBlur, x, y);
   });
-  const double maximum = model::MaximumValue(spec);
-  const double value = std::clamp(spec.darkLevel + signalPart, 0.0, maximum);
-  const double variance = model::Noise(spec).variance(signalPart);
+  const double maximum = model::MaximumValue(plan);
+  const double value = std::clamp(plan.darkLevel + signalPart, 0.0, maximum);
+  const double variance = model::Noise(plan).variance(signalPart);
   // Rounding to whole stored values adds the variance of a uniform step (Sheppard).
-  return {spec.monochrome1 ? maximum - value : value,
+  return {plan.monochrome1 ? maximum - value : value,
           variance > 0 ? std::sqrt(variance + 1.0 / 12) : 0};
 }
 
 }  // namespace
 
-double ExpectedValue(const ExposureSpec& spec, int x, int y) {
-  return ExpectPixel(spec, x, y).value;
+double ExpectedValue(const ExposurePlan& plan, int x, int y) {
+  return ExpectPixel(plan, x, y).value;
 }
 
-double ExpectedNoise(const ExposureSpec& spec, int x, int y) {
-  return ExpectPixel(spec, x, y).sigma;
+double ExpectedNoise(const ExposurePlan& plan, int x, int y) {
+  return ExpectPixel(plan, x, y).sigma;
 }
 
-ExpectedRoi Expected(const ExposureSpec& spec, const imaging::Roi& roi) {
+ExpectedRoi Expected(const ExposurePlan& plan, const imaging::Roi& roi) {
   if (roi.count() == 0) return {};
   std::vector<double> values;
   values.reserve(static_cast<std::size_t>(roi.count()));
@@ -47,7 +47,7 @@ ExpectedRoi Expected(const ExposureSpec& spec, const imaging::Roi& roi) {
   double noiseVariance = 0;
   for (int y = roi.y; y < roi.bottom(); ++y) {
     for (int x = roi.x; x < roi.right(); ++x) {
-      const PixelExpectation pixel = ExpectPixel(spec, x, y);
+      const PixelExpectation pixel = ExpectPixel(plan, x, y);
       values.push_back(pixel.value);
       sum += pixel.value;
       noiseVariance += pixel.sigma * pixel.sigma;
@@ -61,10 +61,10 @@ ExpectedRoi Expected(const ExposureSpec& spec, const imaging::Roi& roi) {
   return {mean, std::sqrt(noiseVariance / n + spread)};
 }
 
-double ExpectedSdnr(const ExposureSpec& spec, const imaging::Roi& aluminium,
+double ExpectedSdnr(const ExposurePlan& plan, const imaging::Roi& aluminium,
                     const imaging::Roi& background) {
-  const ExpectedRoi al = Expected(spec, aluminium);
-  const ExpectedRoi bg = Expected(spec, background);
+  const ExpectedRoi al = Expected(plan, aluminium);
+  const ExpectedRoi bg = Expected(plan, background);
   return std::abs(bg.mean - al.mean) / std::sqrt((bg.sd * bg.sd + al.sd * al.sd) / 2);
 }
 

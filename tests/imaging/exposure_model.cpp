@@ -7,8 +7,8 @@
 namespace exposure_test::model {
 namespace {
 
-int StripAt(const ExposureSpec& spec, Edge edge) {
-  return spec.collimation[static_cast<std::size_t>(edge)];
+int StripAt(const ExposurePlan& plan, Edge edge) {
+  return plan.collimation[static_cast<std::size_t>(edge)];
 }
 
 // A linear ramp of the given width centred on each edge of [begin, end), sampled at pixel centres.
@@ -48,22 +48,22 @@ imaging::Roi ChestWallFrame::image(const FramedRoi& roi) const {
   return {roi.along, height - roi.distance - roi.acrossSize, roi.alongSize, roi.acrossSize};
 }
 
-double AxisDose(const ExposureSpec& spec, bool column, int index) {
-  const int size = column ? spec.width : spec.height;
+double AxisDose(const ExposurePlan& plan, bool column, int index) {
+  const int size = column ? plan.width : plan.height;
   const Edge low = column ? Edge::Left : Edge::Top;
   const Edge high = column ? Edge::Right : Edge::Bottom;
   const double collimation =
-      Collimation(index, StripAt(spec, low)) * Collimation(size - 1 - index, StripAt(spec, high));
-  if (spec.chestWall == low || spec.chestWall == high) {
-    const int distance = spec.chestWall == low ? index : size - 1 - index;
+      Collimation(index, StripAt(plan, low)) * Collimation(size - 1 - index, StripAt(plan, high));
+  if (plan.chestWall == low || plan.chestWall == high) {
+    const int distance = plan.chestWall == low ? index : size - 1 - index;
     const double t = (distance + 0.5) / size;
-    const double heel = 1 - spec.heel * (0.7 * t + 0.3 * t * t);
+    const double heel = 1 - plan.heel * (0.7 * t + 0.3 * t * t);
     const double paddle =
-        spec.paddle ? 1 - (1 - spec.paddle->transmission) * PaddleRamp(spec, distance) : 1;
+        plan.paddle ? 1 - (1 - plan.paddle->transmission) * PaddleRamp(plan, distance) : 1;
     return collimation * heel * paddle;
   }
   const double u = 2 * (index + 0.5) / size - 1;
-  return collimation * (1 - spec.lateralFalloff * u * u);
+  return collimation * (1 - plan.lateralFalloff * u * u);
 }
 
 double Collimation(int fromEdge, int strip) {
@@ -71,9 +71,9 @@ double Collimation(int fromEdge, int strip) {
   return std::clamp((fromEdge + 0.5 - strip) / Penumbra, 0.0, 1.0);
 }
 
-double PaddleRamp(const ExposureSpec& spec, int distance) {
-  if (!spec.paddle) return 0;
-  const double edge = spec.paddle->distanceMm / spec.pixelSpacingMm;
+double PaddleRamp(const ExposurePlan& plan, int distance) {
+  if (!plan.paddle) return 0;
+  const double edge = plan.paddle->distanceMm / plan.pixelSpacingMm;
   return std::clamp((distance + 0.5 - edge) / PaddleEdgeWidth + 0.5, 0.0, 1.0);
 }
 
@@ -89,46 +89,46 @@ imaging::Roi FeatureReach(const imaging::Roi& box, double blur) {
   return {box.x - pad, box.y - pad, box.width + 2 * pad, box.height + 2 * pad};
 }
 
-imaging::Roi ClipToImage(const ExposureSpec& spec, const imaging::Roi& roi) {
+imaging::Roi ClipToImage(const ExposurePlan& plan, const imaging::Roi& roi) {
   const int left = std::max(roi.x, 0);
   const int top = std::max(roi.y, 0);
-  const int right = std::min(roi.right(), spec.width);
-  const int bottom = std::min(roi.bottom(), spec.height);
+  const int right = std::min(roi.right(), plan.width);
+  const int bottom = std::min(roi.bottom(), plan.height);
   if (right <= left || bottom <= top) return {};
   return {left, top, right - left, bottom - top};
 }
 
-imaging::Roi DeadLineArea(const ExposureSpec& spec, const DeadLine& line) {
-  const imaging::Roi area = line.column ? imaging::Roi{line.index, 0, line.width, spec.height}
-                                        : imaging::Roi{0, line.index, spec.width, line.width};
-  return ClipToImage(spec, area);
+imaging::Roi DeadLineArea(const ExposurePlan& plan, const DeadLine& line) {
+  const imaging::Roi area = line.column ? imaging::Roi{line.index, 0, line.width, plan.height}
+                                        : imaging::Roi{0, line.index, plan.width, line.width};
+  return ClipToImage(plan, area);
 }
 
-int DeadLineValue(const ExposureSpec& spec, const DeadLine& line) {
-  return std::clamp(line.value, 0, MaximumValue(spec));
+int DeadLineValue(const ExposurePlan& plan, const DeadLine& line) {
+  return std::clamp(line.value, 0, MaximumValue(plan));
 }
 
-std::optional<int> DeadValue(const ExposureSpec& spec, int x, int y) {
-  for (const std::array<int, 2>& pixel : spec.deadPixels) {
+std::optional<int> DeadValue(const ExposurePlan& plan, int x, int y) {
+  for (const std::array<int, 2>& pixel : plan.deadPixels) {
     if (pixel[0] == x && pixel[1] == y) return DeadPixelValue;
   }
   // The renderer writes the lines in order, so the last one covering the pixel shows.
-  for (auto line = spec.deadLines.rbegin(); line != spec.deadLines.rend(); ++line) {
-    if (DeadLineArea(spec, *line).contains(imaging::Roi{x, y, 1, 1})) {
-      return DeadLineValue(spec, *line);
+  for (auto line = plan.deadLines.rbegin(); line != plan.deadLines.rend(); ++line) {
+    if (DeadLineArea(plan, *line).contains(imaging::Roi{x, y, 1, 1})) {
+      return DeadLineValue(plan, *line);
     }
   }
   return std::nullopt;
 }
 
-int MaximumValue(const ExposureSpec& spec) {
-  return (1 << spec.bitsStored) - 1;
+int MaximumValue(const ExposurePlan& plan) {
+  return (1 << plan.bitsStored) - 1;
 }
 
-NoiseLevels Noise(const ExposureSpec& spec) {
-  const double variance = spec.noise * spec.noise;
-  if (spec.signal <= 0) return {variance, 0};
-  return {ElectronicShare * variance, (1 - ElectronicShare) * variance / spec.signal};
+NoiseLevels Noise(const ExposurePlan& plan) {
+  const double variance = plan.noise * plan.noise;
+  if (plan.signal <= 0) return {variance, 0};
+  return {ElectronicShare * variance, (1 - ElectronicShare) * variance / plan.signal};
 }
 
 }  // namespace exposure_test::model

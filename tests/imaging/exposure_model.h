@@ -26,8 +26,8 @@ struct FramedRoi {
   int alongSize = 0;
 };
 struct ChestWallFrame {
-  explicit ChestWallFrame(const ExposureSpec& spec)
-      : edge(spec.chestWall), width(spec.width), height(spec.height) {}
+  explicit ChestWallFrame(const ExposurePlan& plan)
+      : edge(plan.chestWall), width(plan.width), height(plan.height) {}
   bool acrossIsX() const { return edge == Edge::Left || edge == Edge::Right; }
   int length() const { return acrossIsX() ? height : width; }  // of the chest-wall edge
   FramedRoi framed(const imaging::Roi& roi) const;
@@ -40,29 +40,29 @@ struct ChestWallFrame {
 
 // The open field's relative dose is a factor per column times a factor per row: heel effect and
 // paddle across the chest wall, lateral fall-off along it, collimation on every side.
-double AxisDose(const ExposureSpec& spec, bool column, int index);
+double AxisDose(const ExposurePlan& plan, bool column, int index);
 double Collimation(int fromEdge, int strip);
 // How far into the paddle's edge a distance lies: 0 before it, 1 beyond it.
-double PaddleRamp(const ExposureSpec& spec, int distance);
+double PaddleRamp(const ExposurePlan& plan, int distance);
 
 // The aluminium objects and then the markers, with their transmission.
 template <typename Visit>
-void ForEachFeature(const ExposureSpec& spec, Visit&& visit) {
-  for (const imaging::Roi& box : spec.aluminium) visit(box, spec.aluminiumTransmission);
-  for (const imaging::Roi& box : spec.markers) visit(box, LeadTransmission);
+void ForEachFeature(const ExposurePlan& plan, Visit&& visit) {
+  for (const imaging::Roi& box : plan.aluminium) visit(box, plan.aluminiumTransmission);
+  for (const imaging::Roi& box : plan.markers) visit(box, LeadTransmission);
 }
 double FeatureTransmission(const imaging::Roi& box, double transmission, double blur, int x, int y);
 // The pixels whose transmission the feature changes, its blurred edges included (not clipped).
 imaging::Roi FeatureReach(const imaging::Roi& box, double blur);
 
-imaging::Roi ClipToImage(const ExposureSpec& spec, const imaging::Roi& roi);
+imaging::Roi ClipToImage(const ExposurePlan& plan, const imaging::Roi& roi);
 
 // The pixels a dead line covers (clipped to the image) and the value it reads.
-imaging::Roi DeadLineArea(const ExposureSpec& spec, const DeadLine& line);
-int DeadLineValue(const ExposureSpec& spec, const DeadLine& line);
-std::optional<int> DeadValue(const ExposureSpec& spec, int x, int y);
+imaging::Roi DeadLineArea(const ExposurePlan& plan, const DeadLine& line);
+int DeadLineValue(const ExposurePlan& plan, const DeadLine& line);
+std::optional<int> DeadValue(const ExposurePlan& plan, int x, int y);
 
-int MaximumValue(const ExposureSpec& spec);
+int MaximumValue(const ExposurePlan& plan);
 
 // The noise variance of a pixel with signal part s is electronic + gain · s.
 struct NoiseLevels {
@@ -70,6 +70,6 @@ struct NoiseLevels {
   double gain = 0;
   double variance(double signalPart) const { return electronic + gain * signalPart; }
 };
-NoiseLevels Noise(const ExposureSpec& spec);
+NoiseLevels Noise(const ExposurePlan& plan);
 
 }  // namespace exposure_test::model

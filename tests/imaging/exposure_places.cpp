@@ -16,27 +16,27 @@ int Whole(double value) {
 }
 
 // Wholly in the exposed field, clear of every object, marker, fault and of the paddle's edge.
-bool IsClearBackground(const ExposureSpec& spec, const imaging::Roi& roi) {
-  if (!roi.fitsIn(spec.width, spec.height)) return false;
-  const auto strip = [&](Edge edge) { return spec.collimation[static_cast<std::size_t>(edge)]; };
+bool IsClearBackground(const ExposurePlan& plan, const imaging::Roi& roi) {
+  if (!roi.fitsIn(plan.width, plan.height)) return false;
+  const auto strip = [&](Edge edge) { return plan.collimation[static_cast<std::size_t>(edge)]; };
   const bool exposed = model::Collimation(roi.x, strip(Edge::Left)) == 1 &&
                        model::Collimation(roi.y, strip(Edge::Top)) == 1 &&
-                       model::Collimation(spec.width - roi.right(), strip(Edge::Right)) == 1 &&
-                       model::Collimation(spec.height - roi.bottom(), strip(Edge::Bottom)) == 1;
+                       model::Collimation(plan.width - roi.right(), strip(Edge::Right)) == 1 &&
+                       model::Collimation(plan.height - roi.bottom(), strip(Edge::Bottom)) == 1;
   if (!exposed) return false;
-  const model::FramedRoi framed = model::ChestWallFrame(spec).framed(roi);
+  const model::FramedRoi framed = model::ChestWallFrame(plan).framed(roi);
   for (int distance = framed.distance; distance < framed.distance + framed.acrossSize; ++distance) {
-    const double ramp = model::PaddleRamp(spec, distance);
+    const double ramp = model::PaddleRamp(plan, distance);
     if (ramp != 0 && ramp != 1) return false;
   }
   bool touches = false;
-  model::ForEachFeature(spec, [&](const imaging::Roi& box, double) {
-    touches = touches || model::FeatureReach(box, spec.objectEdgeBlur).overlaps(roi);
+  model::ForEachFeature(plan, [&](const imaging::Roi& box, double) {
+    touches = touches || model::FeatureReach(box, plan.objectEdgeBlur).overlaps(roi);
   });
-  for (const DeadLine& line : spec.deadLines) {
-    touches = touches || model::DeadLineArea(spec, line).overlaps(roi);
+  for (const DeadLine& line : plan.deadLines) {
+    touches = touches || model::DeadLineArea(plan, line).overlaps(roi);
   }
-  for (const std::array<int, 2>& pixel : spec.deadPixels) {
+  for (const std::array<int, 2>& pixel : plan.deadPixels) {
     touches = touches || roi.contains(imaging::Roi{pixel[0], pixel[1], 1, 1});
   }
   return !touches;
@@ -44,10 +44,10 @@ bool IsClearBackground(const ExposureSpec& spec, const imaging::Roi& roi) {
 
 }  // namespace
 
-imaging::Roi RectangleAt(const ExposureSpec& spec, double fromChestWallMm, double alongMm,
+imaging::Roi RectangleAt(const ExposurePlan& plan, double fromChestWallMm, double alongMm,
                          double acrossMm, double alongSizeMm) {
-  const model::ChestWallFrame frame(spec);
-  const double spacing = spec.pixelSpacingMm;
+  const model::ChestWallFrame frame(plan);
+  const double spacing = plan.pixelSpacingMm;
   model::FramedRoi roi;
   roi.acrossSize = std::max(1, Whole(acrossMm / spacing));
   roi.alongSize = std::max(1, Whole(alongSizeMm / spacing));
@@ -56,17 +56,17 @@ imaging::Roi RectangleAt(const ExposureSpec& spec, double fromChestWallMm, doubl
   return frame.image(roi);
 }
 
-imaging::Roi SquareAt(const ExposureSpec& spec, double fromChestWallMm, double alongMm,
+imaging::Roi SquareAt(const ExposurePlan& plan, double fromChestWallMm, double alongMm,
                       double sideMm) {
-  return RectangleAt(spec, fromChestWallMm, alongMm, sideMm, sideMm);
+  return RectangleAt(plan, fromChestWallMm, alongMm, sideMm, sideMm);
 }
 
-std::optional<imaging::Roi> ReferenceBackground(const ExposureSpec& spec,
+std::optional<imaging::Roi> ReferenceBackground(const ExposurePlan& plan,
                                                 const imaging::Roi& aluminium) {
-  const model::ChestWallFrame frame(spec);
+  const model::ChestWallFrame frame(plan);
   const model::FramedRoi al = frame.framed(aluminium);
   const model::FramedRoi object =
-      frame.framed(spec.aluminium.empty() ? aluminium : spec.aluminium.front());
+      frame.framed(plan.aluminium.empty() ? aluminium : plan.aluminium.front());
   const int gap = Whole(al.alongSize / 4.0);
   model::FramedRoi after = al;
   after.along = object.along + object.alongSize + gap;
@@ -79,7 +79,7 @@ std::optional<imaging::Roi> ReferenceBackground(const ExposureSpec& spec,
   if (offMiddle(before) < offMiddle(after)) std::swap(before, after);
   for (const model::FramedRoi& candidate : {after, before}) {
     const imaging::Roi roi = frame.image(candidate);
-    if (IsClearBackground(spec, roi)) return roi;
+    if (IsClearBackground(plan, roi)) return roi;
   }
   return std::nullopt;
 }

@@ -7,83 +7,83 @@ namespace {
 
 // A 24 × 18 cm field at 0.1 mm with the chest wall at the left and a 20 mm aluminium square
 // centred 60 mm out, as the test object is usually laid.
-ExposureSpec Clean() {
-  ExposureSpec spec;
-  spec.objectEdgeBlur = 1.5;
-  spec.aluminium = {SquareAt(spec, 60, 0, 20)};
-  return spec;
+ExposurePlan Clean() {
+  ExposurePlan plan;
+  plan.objectEdgeBlur = 1.5;
+  plan.aluminium = {SquareAt(plan, 60, 0, 20)};
+  return plan;
 }
 
-ExposureSpec Heel25() {
-  ExposureSpec spec = Clean();
-  spec.chestWall = Edge::Right;
-  spec.heel = 0.25;
-  spec.lateralFalloff = 0.05;
-  spec.aluminium = {SquareAt(spec, 55, -40, 15)};
-  return spec;
+ExposurePlan Heel25() {
+  ExposurePlan plan = Clean();
+  plan.chestWall = Edge::Right;
+  plan.heel = 0.25;
+  plan.lateralFalloff = 0.05;
+  plan.aluminium = {SquareAt(plan, 55, -40, 15)};
+  return plan;
 }
 
-ExposureSpec Marker() {
-  ExposureSpec spec = Clean();
-  spec.markers = {RectangleAt(spec, 60, 25, 12, 8), RectangleAt(spec, 200, 75, 12, 8)};
-  return spec;
+ExposurePlan Marker() {
+  ExposurePlan plan = Clean();
+  plan.markers = {RectangleAt(plan, 60, 25, 12, 8), RectangleAt(plan, 200, 75, 12, 8)};
+  return plan;
 }
 
-ExposureSpec DeadLines() {
-  ExposureSpec spec = Clean();
-  const int maximum = (1 << spec.bitsStored) - 1;
-  spec.deadLines = {{false, 1100, 2, 0}, {true, 1800, 1, maximum}};
+ExposurePlan DeadLines() {
+  ExposurePlan plan = Clean();
+  const int maximum = (1 << plan.bitsStored) - 1;
+  plan.deadLines = {{false, 1100, 2, 0}, {true, 1800, 1, maximum}};
   for (int i = 0; i < 24; ++i)
-    spec.deadPixels.push_back({(i * 7919 + 300) % spec.width, (i * 104729 + 500) % spec.height});
-  return spec;
+    plan.deadPixels.push_back({(i * 7919 + 300) % plan.width, (i * 104729 + 500) % plan.height});
+  return plan;
 }
 
-ExposureSpec Paddle() {
-  ExposureSpec spec = Clean();
-  spec.paddle = PaddleEdge{80, 0.96};
-  return spec;
+ExposurePlan Paddle() {
+  ExposurePlan plan = Clean();
+  plan.paddle = PaddleEdge{80, 0.96};
+  return plan;
 }
 
-ExposureSpec SecondObject() {
-  ExposureSpec spec = Clean();
-  spec.aluminium.push_back(SquareAt(spec, 50, -45, 15));
-  return spec;
+ExposurePlan SecondObject() {
+  ExposurePlan plan = Clean();
+  plan.aluminium.push_back(SquareAt(plan, 50, -45, 15));
+  return plan;
 }
 
-ExposureSpec NoAluminium() {
-  ExposureSpec spec = Clean();
-  spec.aluminium.clear();
-  return spec;
+ExposurePlan NoAluminium() {
+  ExposurePlan plan = Clean();
+  plan.aluminium.clear();
+  return plan;
 }
 
-ExposureSpec Border() {
-  ExposureSpec spec = Clean();
-  spec.collimation = {0, 60, 100, 40};  // left, top, right, bottom
-  spec.aluminium = {SquareAt(spec, 55, -50, 20)};
-  return spec;
+ExposurePlan Border() {
+  ExposurePlan plan = Clean();
+  plan.collimation = {0, 60, 100, 40};  // left, top, right, bottom
+  plan.aluminium = {SquareAt(plan, 55, -50, 20)};
+  return plan;
 }
 
-ExposureSpec Monochrome1() {
-  ExposureSpec spec = Clean();
-  spec.monochrome1 = true;
-  spec.bitsStored = 12;
-  spec.chestWall = Edge::Right;
-  spec.aluminium = {SquareAt(spec, 60, 0, 20)};
-  return spec;
+ExposurePlan Monochrome1() {
+  ExposurePlan plan = Clean();
+  plan.monochrome1 = true;
+  plan.bitsStored = 12;
+  plan.chestWall = Edge::Right;
+  plan.aluminium = {SquareAt(plan, 60, 0, 20)};
+  return plan;
 }
 
-ExposureSpec Fine() {
-  ExposureSpec spec = Clean();
-  spec.width = 4096;
-  spec.height = 3328;
-  spec.pixelSpacingMm = 0.05;
-  spec.bitsStored = 16;
-  spec.signal = 12000;
-  spec.darkLevel = 240;
-  spec.noise = 200;
-  spec.objectEdgeBlur = 2.5;
-  spec.aluminium = {SquareAt(spec, 60, 0, 20)};
-  return spec;
+ExposurePlan Fine() {
+  ExposurePlan plan = Clean();
+  plan.width = 4096;
+  plan.height = 3328;
+  plan.pixelSpacingMm = 0.05;
+  plan.bitsStored = 16;
+  plan.signal = 12000;
+  plan.darkLevel = 240;
+  plan.noise = 200;
+  plan.objectEdgeBlur = 2.5;
+  plan.aluminium = {SquareAt(plan, 60, 0, 20)};
+  return plan;
 }
 
 constexpr std::array<Scenario, 10> All = {{
@@ -122,7 +122,7 @@ std::span<const Scenario> Scenarios() {
   return All;
 }
 
-std::optional<ExposureSpec> ScenarioSpec(std::string_view name) {
+std::optional<ExposurePlan> ScenarioPlan(std::string_view name) {
   for (const Scenario& scenario : All) {
     if (scenario.name == name) return scenario.make();
   }

@@ -12,10 +12,10 @@ namespace exposure_test {
 struct Scenario {
   std::string_view name;
   std::string_view description;
-  ExposureSpec (*make)();
+  ExposurePlan (*make)();
 };
 
 std::span<const Scenario> Scenarios();
-std::optional<ExposureSpec> ScenarioSpec(std::string_view name);
+std::optional<ExposurePlan> ScenarioPlan(std::string_view name);
 
 }  // namespace exposure_test

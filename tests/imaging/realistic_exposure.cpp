@@ -92,59 +92,59 @@ struct PlacedFeature {
 }  // namespace
 
 imaging::PixelView Exposure::pixels() const {
-  return {spec.width, spec.height, stored, 0};
+  return {plan.width, plan.height, stored, 0};
 }
 
-Exposure Render(const ExposureSpec& spec, std::uint64_t seed) {
-  const auto width = static_cast<std::size_t>(spec.width);
-  Exposure exposure{spec,
-                    std::vector<std::uint16_t>(width * static_cast<std::size_t>(spec.height))};
+Exposure Render(const ExposurePlan& plan, std::uint64_t seed) {
+  const auto width = static_cast<std::size_t>(plan.width);
+  Exposure exposure{plan,
+                    std::vector<std::uint16_t>(width * static_cast<std::size_t>(plan.height))};
   std::vector<double> columnSignal(width);
-  for (int x = 0; x < spec.width; ++x) {
-    columnSignal[static_cast<std::size_t>(x)] = spec.signal * model::AxisDose(spec, true, x);
+  for (int x = 0; x < plan.width; ++x) {
+    columnSignal[static_cast<std::size_t>(x)] = plan.signal * model::AxisDose(plan, true, x);
   }
   std::vector<PlacedFeature> features;
-  model::ForEachFeature(spec, [&](const imaging::Roi& box, double transmission) {
+  model::ForEachFeature(plan, [&](const imaging::Roi& box, double transmission) {
     const imaging::Roi reach =
-        model::ClipToImage(spec, model::FeatureReach(box, spec.objectEdgeBlur));
+        model::ClipToImage(plan, model::FeatureReach(box, plan.objectEdgeBlur));
     if (reach.count() > 0) features.push_back({box, transmission, reach});
   });
-  const model::NoiseLevels noise = model::Noise(spec);
-  const int maximum = model::MaximumValue(spec);
+  const model::NoiseLevels noise = model::Noise(plan);
+  const int maximum = model::MaximumValue(plan);
   const double highest = maximum;
-  const int flip = spec.monochrome1 ? maximum : 0;  // maximum − v, as v ≤ maximum = 2^bits − 1
+  const int flip = plan.monochrome1 ? maximum : 0;  // maximum − v, as v ≤ maximum = 2^bits − 1
   const auto rowOf = [&](int y) {
     return exposure.stored.data() + static_cast<std::size_t>(y) * width;
   };
   NoiseSource source(seed);
   std::vector<double> signal(width);
-  for (int y = 0; y < spec.height; ++y) {
-    const double rowDose = model::AxisDose(spec, false, y);
+  for (int y = 0; y < plan.height; ++y) {
+    const double rowDose = model::AxisDose(plan, false, y);
     for (std::size_t x = 0; x < width; ++x) signal[x] = columnSignal[x] * rowDose;
     for (const PlacedFeature& feature : features) {
       if (y < feature.reach.y || y >= feature.reach.bottom()) continue;
       for (int x = feature.reach.x; x < feature.reach.right(); ++x) {
         signal[static_cast<std::size_t>(x)] *= model::FeatureTransmission(
-            feature.box, feature.transmission, spec.objectEdgeBlur, x, y);
+            feature.box, feature.transmission, plan.objectEdgeBlur, x, y);
       }
     }
     std::uint16_t* out = rowOf(y);
     for (std::size_t x = 0; x < width; ++x) {
       const double s = signal[x];
-      const double value = spec.darkLevel + s + std::sqrt(noise.variance(s)) * source.next();
+      const double value = plan.darkLevel + s + std::sqrt(noise.variance(s)) * source.next();
       const int rounded = static_cast<int>(std::clamp(value, 0.0, highest) + 0.5);
       out[x] = static_cast<std::uint16_t>(rounded ^ flip);
     }
   }
-  for (const DeadLine& line : spec.deadLines) {
-    const imaging::Roi area = model::DeadLineArea(spec, line);
-    const auto value = static_cast<std::uint16_t>(model::DeadLineValue(spec, line));
+  for (const DeadLine& line : plan.deadLines) {
+    const imaging::Roi area = model::DeadLineArea(plan, line);
+    const auto value = static_cast<std::uint16_t>(model::DeadLineValue(plan, line));
     for (int y = area.y; y < area.bottom(); ++y) {
       std::fill(rowOf(y) + area.x, rowOf(y) + area.right(), value);
     }
   }
-  for (const std::array<int, 2>& pixel : spec.deadPixels) {
-    if (imaging::Roi{pixel[0], pixel[1], 1, 1}.fitsIn(spec.width, spec.height)) {
+  for (const std::array<int, 2>& pixel : plan.deadPixels) {
+    if (imaging::Roi{pixel[0], pixel[1], 1, 1}.fitsIn(plan.width, plan.height)) {
       rowOf(pixel[1])[pixel[0]] = model::DeadPixelValue;
     }
   }

@@ -45,7 +45,7 @@ struct PaddleEdge {
   double transmission = 0.96;
 };
 
-struct ExposureSpec {
+struct ExposurePlan {
   int width = 2400, height = 1800;  // columns, rows
   double pixelSpacingMm = 0.1;
   int bitsStored = 14;
@@ -66,25 +66,25 @@ struct ExposureSpec {
 // Places in the physicist's terms. The rectangle centred fromChestWallMm from the chest-wall edge
 // and alongMm from the middle of that edge (positive towards higher column or row numbers),
 // acrossMm deep (perpendicular to the chest wall) and alongSizeMm long, in whole pixels.
-// Example: 2400 × 1800 at 0.1 mm, chest wall left: RectangleAt(spec, 60, 0, 12, 8) is the
-// 120 × 80 block at (540, 860); SquareAt(spec, 60, 0, 20) the 200 × 200 square at (500, 800).
-imaging::Roi RectangleAt(const ExposureSpec&, double fromChestWallMm, double alongMm,
+// Example: 2400 × 1800 at 0.1 mm, chest wall left: RectangleAt(plan, 60, 0, 12, 8) is the
+// 120 × 80 block at (540, 860); SquareAt(plan, 60, 0, 20) the 200 × 200 square at (500, 800).
+imaging::Roi RectangleAt(const ExposurePlan&, double fromChestWallMm, double alongMm,
                          double acrossMm, double alongSizeMm);
-imaging::Roi SquareAt(const ExposureSpec&, double fromChestWallMm, double alongMm, double sideMm);
+imaging::Roi SquareAt(const ExposurePlan&, double fromChestWallMm, double alongMm, double sideMm);
 
 struct Exposure {
-  ExposureSpec spec;
+  ExposurePlan plan;
   std::vector<std::uint16_t> stored;  // row-major, unsigned
   imaging::PixelView pixels() const;
 };
 
 // The same seed gives the same image on every machine; about 15 ms for 2400 × 1800.
-Exposure Render(const ExposureSpec& spec, std::uint64_t seed);
+Exposure Render(const ExposurePlan& plan, std::uint64_t seed);
 
 // The noiseless model in stored values (inverted for MONOCHROME1, faults included), and the
 // standard deviation of the pixel's noise in the rendered image (0 on dead pixels and lines).
-double ExpectedValue(const ExposureSpec&, int x, int y);
-double ExpectedNoise(const ExposureSpec&, int x, int y);
+double ExpectedValue(const ExposurePlan&, int x, int y);
+double ExpectedNoise(const ExposurePlan&, int x, int y);
 
 // What the sample statistics of a rendered ROI come to on average: the mean of the expected
 // values, and sd² = the mean of σ² + Σ (value − mean)² / (n − 1), the n − 1 as the measurement
@@ -93,8 +93,8 @@ struct ExpectedRoi {
   double mean = 0;
   double sd = 0;
 };
-ExpectedRoi Expected(const ExposureSpec&, const imaging::Roi&);
-double ExpectedSdnr(const ExposureSpec&, const imaging::Roi& aluminium,
+ExpectedRoi Expected(const ExposurePlan&, const imaging::Roi&);
+double ExpectedSdnr(const ExposurePlan&, const imaging::Roi& aluminium,
                     const imaging::Roi& background);
 
 // "BG" as a careful physicist places it: the size of the given "Al", at the same distance from the
@@ -102,6 +102,6 @@ double ExpectedSdnr(const ExposureSpec&, const imaging::Roi& aluminium,
 // the ROI's length away from it. The side nearer the middle of the chest-wall edge comes first,
 // the other if that one is not wholly in the exposed field (penumbra excluded), or touches a
 // marker, an object, a dead line or pixel, or the paddle's edge; nullopt if neither side is clear.
-std::optional<imaging::Roi> ReferenceBackground(const ExposureSpec&, const imaging::Roi& aluminium);
+std::optional<imaging::Roi> ReferenceBackground(const ExposurePlan&, const imaging::Roi& aluminium);
 
 }  // namespace exposure_test

@@ -12,7 +12,7 @@
 namespace {
 
 using exposure_test::Edge;
-using exposure_test::ExposureSpec;
+using exposure_test::ExposurePlan;
 using imaging::Roi;
 
 struct Measured {
@@ -35,25 +35,25 @@ Measured Measure(const exposure_test::Exposure& exposure, const Roi& roi) {
 }
 
 // 2400 × 1800 at 0.1 mm, chest wall right: every kind of feature in one exposure.
-ExposureSpec EverythingAtOnce() {
-  ExposureSpec spec;
-  spec.chestWall = Edge::Right;
-  spec.objectEdgeBlur = 1.5;
-  spec.aluminium = {exposure_test::SquareAt(spec, 60, 0, 20)};       // x 1700…1899, y 800…999
-  spec.markers = {exposure_test::RectangleAt(spec, 60, 40, 12, 8)};  // x 1740…1859, y 1260…1339
-  spec.collimation[static_cast<int>(Edge::Top)] = 50;
-  spec.deadLines = {{false, 1400, 3, 0}};
-  spec.deadPixels = {{1350, 1350}};
-  spec.paddle = exposure_test::PaddleEdge{150, 0.96};  // x 900 is 150 mm out
-  return spec;
+ExposurePlan EverythingAtOnce() {
+  ExposurePlan plan;
+  plan.chestWall = Edge::Right;
+  plan.objectEdgeBlur = 1.5;
+  plan.aluminium = {exposure_test::SquareAt(plan, 60, 0, 20)};       // x 1700…1899, y 800…999
+  plan.markers = {exposure_test::RectangleAt(plan, 60, 40, 12, 8)};  // x 1740…1859, y 1260…1339
+  plan.collimation[static_cast<int>(Edge::Top)] = 50;
+  plan.deadLines = {{false, 1400, 3, 0}};
+  plan.deadPixels = {{1350, 1350}};
+  plan.paddle = exposure_test::PaddleEdge{150, 0.96};  // x 900 is 150 mm out
+  return plan;
 }
 
 // The model itself, in the physicist's terms: the signal above the dark level at one pixel
 // relative to another.
 TEST(RealisticExposure, ModelAttenuatesAsTheObjectsDo) {
-  const ExposureSpec spec = EverythingAtOnce();
+  const ExposurePlan plan = EverythingAtOnce();
   const auto signal = [&](int x, int y) {
-    return exposure_test::ExpectedValue(spec, x, y) - spec.darkLevel;
+    return exposure_test::ExpectedValue(plan, x, y) - plan.darkLevel;
   };
   struct Row {
     const char* what;
@@ -61,12 +61,12 @@ TEST(RealisticExposure, ModelAttenuatesAsTheObjectsDo) {
     double ratio, tolerance;  // the tolerance covers the heel and lateral fall-off between them
   };
   const Row rows[] = {
-      {"aluminium", 1800, 900, 1800, 700, spec.aluminiumTransmission, 0.002},
+      {"aluminium", 1800, 900, 1800, 700, plan.aluminiumTransmission, 0.002},
       {"lead marker", 1800, 1300, 1800, 500, 0.03, 0.002},
       {"beyond the paddle's edge", 879, 600, 919, 600, 0.96, 0.005},
       {"last unexposed row", 1000, 49, 1000, 60, 0, 0},
       {"first fully exposed row", 1000, 53, 1000, 60, 1, 0.002},
-      {"dead line", 1000, 1401, 1000, 1300, -spec.darkLevel / signal(1000, 1300), 0},
+      {"dead line", 1000, 1401, 1000, 1300, -plan.darkLevel / signal(1000, 1300), 0},
   };
   for (const Row& row : rows) {
     EXPECT_NEAR(signal(row.x, row.y) / signal(row.referenceX, row.referenceY), row.ratio,
@@ -76,29 +76,29 @@ TEST(RealisticExposure, ModelAttenuatesAsTheObjectsDo) {
 }
 
 TEST(RealisticExposure, RoiStatisticsAgreeWithTheModel) {
-  ExposureSpec spec = EverythingAtOnce();
+  ExposurePlan plan = EverythingAtOnce();
   struct Row {
     const char* what;
     Roi roi;
   };
   const Row rows[] = {
-      {"open field near the chest wall", exposure_test::SquareAt(spec, 15, -40, 20)},
-      {"open field far out, beyond the paddle", exposure_test::SquareAt(spec, 200, 40, 20)},
-      {"on the aluminium", exposure_test::SquareAt(spec, 60, 0, 15)},
-      {"across the aluminium's edge", exposure_test::SquareAt(spec, 70, 10, 20)},
-      {"across the paddle's edge", exposure_test::SquareAt(spec, 150, -60, 10)},
-      {"on the marker", exposure_test::RectangleAt(spec, 60, 40, 10, 6)},
-      {"across a dead line", exposure_test::SquareAt(spec, 100, 50, 20)},
+      {"open field near the chest wall", exposure_test::SquareAt(plan, 15, -40, 20)},
+      {"open field far out, beyond the paddle", exposure_test::SquareAt(plan, 200, 40, 20)},
+      {"on the aluminium", exposure_test::SquareAt(plan, 60, 0, 15)},
+      {"across the aluminium's edge", exposure_test::SquareAt(plan, 70, 10, 20)},
+      {"across the paddle's edge", exposure_test::SquareAt(plan, 150, -60, 10)},
+      {"on the marker", exposure_test::RectangleAt(plan, 60, 40, 10, 6)},
+      {"across a dead line", exposure_test::SquareAt(plan, 100, 50, 20)},
       {"around a dead pixel", Roi{1330, 1330, 40, 40}},
       {"unexposed strip", Roi{1000, 0, 200, 45}},
   };
   for (const bool monochrome1 : {false, true}) {
-    spec.monochrome1 = monochrome1;
-    spec.bitsStored = monochrome1 ? 16 : 14;
-    const exposure_test::Exposure exposure = exposure_test::Render(spec, 42);
+    plan.monochrome1 = monochrome1;
+    plan.bitsStored = monochrome1 ? 16 : 14;
+    const exposure_test::Exposure exposure = exposure_test::Render(plan, 42);
     for (const Row& row : rows) {
       SCOPED_TRACE(testing::Message() << row.what << (monochrome1 ? ", MONOCHROME1" : ""));
-      const exposure_test::ExpectedRoi expected = exposure_test::Expected(spec, row.roi);
+      const exposure_test::ExpectedRoi expected = exposure_test::Expected(plan, row.roi);
       const Measured measured = Measure(exposure, row.roi);
       // Five standard errors; the sd's is at most that of the mean.
       const double tolerance = 5 * expected.sd / std::sqrt(static_cast<double>(row.roi.count()));
@@ -106,12 +106,12 @@ TEST(RealisticExposure, RoiStatisticsAgreeWithTheModel) {
       EXPECT_NEAR(measured.sd, expected.sd, tolerance);
     }
   }
-  EXPECT_EQ(exposure_test::Render(spec, 42).stored, exposure_test::Render(spec, 42).stored);
+  EXPECT_EQ(exposure_test::Render(plan, 42).stored, exposure_test::Render(plan, 42).stored);
 }
 
 // The chest wall, the heel effect's direction and the places measured from the chest wall, for
 // every edge and both photometric interpretations.
-TEST(RealisticExposure, ChestWallAndHeelComeOutAsSpecified) {
+TEST(RealisticExposure, ChestWallAndHeelComeOutAsPlanned) {
   struct Row {
     Edge edge;
     Roi nearBlock, farBlock;  // at the middle of the chest wall and opposite
@@ -128,23 +128,23 @@ TEST(RealisticExposure, ChestWallAndHeelComeOutAsSpecified) {
     for (const bool monochrome1 : {false, true}) {
       SCOPED_TRACE(testing::Message() << "edge " << static_cast<int>(row.edge)
                                       << (monochrome1 ? ", MONOCHROME1" : ""));
-      ExposureSpec spec;
-      spec.width = 600;
-      spec.height = 400;
-      spec.chestWall = row.edge;
-      spec.monochrome1 = monochrome1;
-      spec.heel = 0.2;
-      spec.noise = 5;
-      EXPECT_EQ(exposure_test::SquareAt(spec, 10, 5, 4), row.square);
+      ExposurePlan plan;
+      plan.width = 600;
+      plan.height = 400;
+      plan.chestWall = row.edge;
+      plan.monochrome1 = monochrome1;
+      plan.heel = 0.2;
+      plan.noise = 5;
+      EXPECT_EQ(exposure_test::SquareAt(plan, 10, 5, 4), row.square);
 
-      const exposure_test::Exposure exposure = exposure_test::Render(spec, 7);
+      const exposure_test::Exposure exposure = exposure_test::Render(plan, 7);
       // Near the chest wall the dose is highest: brighter, or stored lower in MONOCHROME1.
       const double drop =
           Measure(exposure, row.nearBlock).mean - Measure(exposure, row.farBlock).mean;
-      EXPECT_NEAR(monochrome1 ? -drop : drop, spec.signal * spec.heel,
-                  0.03 * spec.signal * spec.heel);
-      EXPECT_NEAR(exposure_test::ExpectedNoise(spec, row.nearBlock.x + 2, row.nearBlock.y + 2),
-                  spec.noise, 0.01 * spec.noise);
+      EXPECT_NEAR(monochrome1 ? -drop : drop, plan.signal * plan.heel,
+                  0.03 * plan.signal * plan.heel);
+      EXPECT_NEAR(exposure_test::ExpectedNoise(plan, row.nearBlock.x + 2, row.nearBlock.y + 2),
+                  plan.noise, 0.01 * plan.noise);
     }
   }
 }
@@ -166,13 +166,13 @@ TEST(RealisticExposure, ReferenceBackgroundBesideTheObjectClearOfMarkers) {
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message()
                  << "edge " << static_cast<int>(row.edge) << " along " << row.alongMm);
-    ExposureSpec spec;
-    spec.chestWall = row.edge;
-    spec.aluminium = {exposure_test::SquareAt(spec, 60, row.alongMm, 20)};
-    if (row.markerAfter) spec.markers.push_back(exposure_test::RectangleAt(spec, 60, 15, 12, 8));
-    if (row.markerBefore) spec.markers.push_back(exposure_test::RectangleAt(spec, 60, -15, 12, 8));
-    const Roi al = exposure_test::SquareAt(spec, 60, row.alongMm, 10);
-    const std::optional<Roi> bg = exposure_test::ReferenceBackground(spec, al);
+    ExposurePlan plan;
+    plan.chestWall = row.edge;
+    plan.aluminium = {exposure_test::SquareAt(plan, 60, row.alongMm, 20)};
+    if (row.markerAfter) plan.markers.push_back(exposure_test::RectangleAt(plan, 60, 15, 12, 8));
+    if (row.markerBefore) plan.markers.push_back(exposure_test::RectangleAt(plan, 60, -15, 12, 8));
+    const Roi al = exposure_test::SquareAt(plan, 60, row.alongMm, 10);
+    const std::optional<Roi> bg = exposure_test::ReferenceBackground(plan, al);
     if (row.expectedAlong < 0) {
       EXPECT_FALSE(bg.has_value());
       continue;
@@ -183,15 +183,15 @@ TEST(RealisticExposure, ReferenceBackgroundBesideTheObjectClearOfMarkers) {
     EXPECT_EQ(acrossIsX ? bg->y : bg->x, row.expectedAlong);
     EXPECT_EQ(bg->width, al.width);
     EXPECT_EQ(bg->height, al.height);
-    for (const Roi& marker : spec.markers) EXPECT_FALSE(marker.overlaps(*bg));
+    for (const Roi& marker : plan.markers) EXPECT_FALSE(marker.overlaps(*bg));
 
     // What the model expects is what a rendered exposure measures.
-    const exposure_test::Exposure exposure = exposure_test::Render(spec, 11);
+    const exposure_test::Exposure exposure = exposure_test::Render(plan, 11);
     const Measured mAl = Measure(exposure, al);
     const Measured mBg = Measure(exposure, *bg);
     const double sdnr =
         std::abs(mBg.mean - mAl.mean) / std::sqrt((mBg.sd * mBg.sd + mAl.sd * mAl.sd) / 2);
-    EXPECT_NEAR(sdnr, exposure_test::ExpectedSdnr(spec, al, *bg), 0.02 * sdnr);
+    EXPECT_NEAR(sdnr, exposure_test::ExpectedSdnr(plan, al, *bg), 0.02 * sdnr);
   }
 }
 

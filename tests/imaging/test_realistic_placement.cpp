@@ -18,7 +18,7 @@
 namespace {
 
 using exposure_test::Edge;
-using exposure_test::ExposureSpec;
+using exposure_test::ExposurePlan;
 using exposure_test::RectangleAt;
 using exposure_test::SquareAt;
 using imaging::Roi;
@@ -28,14 +28,14 @@ constexpr double LargestClean = 0.02;
 struct Case {
   const char* name;
   bool warned;  // else right: no warning, and the SDNR within 2 % of the reference
-  std::function<void(ExposureSpec&)> change;
+  std::function<void(ExposurePlan&)> change;
 };
 
 // The chest wall's side as the file would name it, so that the header agrees with the image.
-imaging::ImageContext ContextOf(const ExposureSpec& spec) {
+imaging::ImageContext ContextOf(const ExposurePlan& plan) {
   static constexpr const char* Orientation[] = {"A\\R", "R\\A", "P\\L", "L\\P"};
   static constexpr const char* Laterality[] = {"L", "R", "R", "L"};
-  const auto edge = static_cast<int>(spec.chestWall);
+  const auto edge = static_cast<int>(plan.chestWall);
   return {"MG", "FOR PROCESSING", false, Laterality[edge], Orientation[edge]};
 }
 
@@ -44,16 +44,16 @@ std::string Text(const Roi& roi) {
 }
 
 const Case Cases[] = {
-    {"clean, chest wall left", false, [](ExposureSpec&) {}},
+    {"clean, chest wall left", false, [](ExposurePlan&) {}},
     {"heel 25 %, chest wall right, off-centre", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.chestWall = Edge::Right;
        s.heel = 0.25;
        s.lateralFalloff = 0.05;
        s.aluminium = {SquareAt(s, 55, -40, 18)};
      }},
     {"chest wall top, 12 bit, heel 10 %", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.chestWall = Edge::Top;
        s.width = 1800;
        s.height = 2400;
@@ -63,13 +63,13 @@ const Case Cases[] = {
        s.aluminium = {SquareAt(s, 45, 30, 20)};
      }},
     {"chest wall bottom, no heel", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.chestWall = Edge::Bottom;
        s.heel = 0;
        s.aluminium = {SquareAt(s, 60, -20, 20)};
      }},
     {"MONOCHROME1, 16 bit, heel 20 %", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.monochrome1 = true;
        s.bitsStored = 16;
        s.signal = 20000;
@@ -78,13 +78,13 @@ const Case Cases[] = {
        s.aluminium = {SquareAt(s, 40, 10, 20)};
      }},
     {"near the lateral edge, collimated", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.chestWall = Edge::Right;
        s.collimation = {60, 40, 0, 50};
        s.aluminium = {SquareAt(s, 70, 62, 20)};
      }},
     {"0.05 mm, 10 mm square", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.width = 3328;
        s.height = 2560;
        s.pixelSpacingMm = 0.05;
@@ -95,60 +95,60 @@ const Case Cases[] = {
        s.aluminium = {SquareAt(s, 60, 0, 12)};
      }},
     {"lead marker where BG would go", false,
-     [](ExposureSpec& s) { s.markers = {RectangleAt(s, 60, -18, 12, 8)}; }},
+     [](ExposurePlan& s) { s.markers = {RectangleAt(s, 60, -18, 12, 8)}; }},
     {"lead marker touching the square", false,
-     [](ExposureSpec& s) { s.markers = {RectangleAt(s, 64, 12, 10, 8)}; }},
+     [](ExposurePlan& s) { s.markers = {RectangleAt(s, 64, 12, 10, 8)}; }},
     {"dead row beside, dead column through both", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.deadLines = {{false, 760, 2, 0}, {true, 620, 1, (1 << s.bitsStored) - 1}};
      }},
     {"dead pixels scattered", false,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        for (int i = 0; i < 400; ++i)
          s.deadPixels.push_back({(i * 7919 + 300) % s.width, (i * 104729 + 500) % s.height});
      }},
     {"paddle edge across the square", false,
-     [](ExposureSpec& s) { s.paddle = exposure_test::PaddleEdge{63, 0.96}; }},
+     [](ExposurePlan& s) { s.paddle = exposure_test::PaddleEdge{63, 0.96}; }},
     {"paddle edge beside the square", false,
-     [](ExposureSpec& s) { s.paddle = exposure_test::PaddleEdge{75, 0.95}; }},
+     [](ExposurePlan& s) { s.paddle = exposure_test::PaddleEdge{75, 0.95}; }},
     {"second square where BG would go", false,
-     [](ExposureSpec& s) { s.aluminium.push_back(SquareAt(s, 60, -30, 15)); }},
+     [](ExposurePlan& s) { s.aluminium.push_back(SquareAt(s, 60, -30, 15)); }},
     {"a lead marker and no aluminium", true,
-     [](ExposureSpec& s) {
+     [](ExposurePlan& s) {
        s.aluminium.clear();
        s.markers = {RectangleAt(s, 60, 0, 14, 14)};
      }},
-    {"no aluminium", true, [](ExposureSpec& s) { s.aluminium.clear(); }},
+    {"no aluminium", true, [](ExposurePlan& s) { s.aluminium.clear(); }},
 };
 
 TEST(RealisticPlacement, RightWhereAPlaceIsCleanAndWarnedWhereNot) {
   std::uint64_t seed = 1;
   for (const Case& test : Cases) {
-    ExposureSpec spec;
-    spec.objectEdgeBlur = 1.5;
-    spec.aluminium = {SquareAt(spec, 60, 0, 20)};
-    test.change(spec);
+    ExposurePlan plan;
+    plan.objectEdgeBlur = 1.5;
+    plan.aluminium = {SquareAt(plan, 60, 0, 20)};
+    test.change(plan);
     SCOPED_TRACE(test.name);
-    const exposure_test::Exposure exposure = exposure_test::Render(spec, ++seed);
+    const exposure_test::Exposure exposure = exposure_test::Render(plan, ++seed);
     const imaging::ExposureSurvey survey = imaging::SurveyExposure(
-        exposure.pixels(), spec.bitsStored,
-        spec.monochrome1 ? imaging::Photometric::Monochrome1 : imaging::Photometric::Monochrome2,
-        ContextOf(spec));
+        exposure.pixels(), plan.bitsStored,
+        plan.monochrome1 ? imaging::Photometric::Monochrome1 : imaging::Photometric::Monochrome2,
+        ContextOf(plan));
     const imaging::RoiPlacement placed = imaging::PlaceRois(survey);
-    const auto warnings = imaging::CheckMeasurement(survey, ContextOf(spec), placed.aluminium,
+    const auto warnings = imaging::CheckMeasurement(survey, ContextOf(plan), placed.aluminium,
                                                     placed.background);
     // The reference: "BG" beside the object at the same distance from the chest wall, on a
     // detector without faults, which are no part of what the test object shows.
-    ExposureSpec faultless = spec;
+    ExposurePlan faultless = plan;
     faultless.deadLines.clear();
     faultless.deadPixels.clear();
     const std::optional<Roi> reference =
         exposure_test::ReferenceBackground(faultless, placed.aluminium);
-    const double sdnr = exposure_test::ExpectedSdnr(spec, placed.aluminium, placed.background);
+    const double sdnr = exposure_test::ExpectedSdnr(plan, placed.aluminium, placed.background);
     const double expected =
         reference ? exposure_test::ExpectedSdnr(faultless, placed.aluminium, *reference) : NAN;
     const double error = sdnr / expected - 1;
-    const bool onAluminium = !spec.aluminium.empty() && spec.aluminium[0].contains(placed.aluminium);
+    const bool onAluminium = !plan.aluminium.empty() && plan.aluminium[0].contains(placed.aluminium);
     const bool right = onAluminium && std::abs(error) <= LargestClean;
     std::printf("%-45s wall %d/%d  Al %-14s BG %-14s SDNR %6.2f ref %6.2f (%+5.1f %%)  %s\n",
                 test.name, static_cast<int>(survey.chestWall.edge),
@@ -158,7 +158,7 @@ TEST(RealisticPlacement, RightWhereAPlaceIsCleanAndWarnedWhereNot) {
     if (test.warned) {
       EXPECT_FALSE(warnings.empty()) << "silently wrong";
     } else {
-      EXPECT_EQ(static_cast<int>(survey.chestWall.edge), static_cast<int>(spec.chestWall));
+      EXPECT_EQ(static_cast<int>(survey.chestWall.edge), static_cast<int>(plan.chestWall));
       EXPECT_TRUE(right);
       EXPECT_EQ(imaging::JoinedWarnings(warnings), "");
     }
@@ -167,13 +167,13 @@ TEST(RealisticPlacement, RightWhereAPlaceIsCleanAndWarnedWhereNot) {
 
 // The worked example of PlaceRois, to the pixel: the cross build runs it on another processor.
 TEST(RealisticPlacement, TheWorkedExampleToThePixel) {
-  ExposureSpec spec;
-  spec.objectEdgeBlur = 1.5;
-  spec.aluminium = {SquareAt(spec, 60, 0, 20)};
-  const exposure_test::Exposure exposure = exposure_test::Render(spec, 1);
+  ExposurePlan plan;
+  plan.objectEdgeBlur = 1.5;
+  plan.aluminium = {SquareAt(plan, 60, 0, 20)};
+  const exposure_test::Exposure exposure = exposure_test::Render(plan, 1);
   const imaging::RoiPlacement placed = imaging::PlaceRois(imaging::SurveyExposure(
-      exposure.pixels(), spec.bitsStored, imaging::Photometric::Monochrome2, ContextOf(spec)));
-  EXPECT_EQ(spec.aluminium[0], (Roi{500, 800, 200, 200}));
+      exposure.pixels(), plan.bitsStored, imaging::Photometric::Monochrome2, ContextOf(plan)));
+  EXPECT_EQ(plan.aluminium[0], (Roi{500, 800, 200, 200}));
   EXPECT_EQ(placed.aluminium, (Roi{510, 810, 180, 180}));
   EXPECT_EQ(placed.background, (Roi{510, 610, 180, 180}));
 }

@@ -32,7 +32,7 @@ void PrintUsage() {
 
 struct Options {
   std::string output;
-  exposure_test::ExposureSpec spec;
+  exposure_test::ExposurePlan plan;
   std::uint64_t seed = 1;
 };
 
@@ -40,9 +40,9 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   if (argc != 3 && argc != 5) return std::nullopt;
   Options options;
   options.output = argv[1];
-  const std::optional<exposure_test::ExposureSpec> spec = exposure_test::ScenarioSpec(argv[2]);
-  if (!spec) return std::nullopt;
-  options.spec = *spec;
+  const std::optional<exposure_test::ExposurePlan> plan = exposure_test::ScenarioPlan(argv[2]);
+  if (!plan) return std::nullopt;
+  options.plan = *plan;
   if (argc == 3) return options;
   const std::string_view seed = argv[4];
   const char* end = seed.data() + seed.size();
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    const exposure_test::Exposure exposure = exposure_test::Render(options->spec, options->seed);
+    const exposure_test::Exposure exposure = exposure_test::Render(options->plan, options->seed);
     dicom_test::WriteDicomFile(exposure_test::AsDicom(exposure), options->output);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "write_exposure: %s\n", error.what());
