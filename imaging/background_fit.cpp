@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "robust_statistics.h"
+
 namespace imaging {
 
 namespace {
@@ -23,11 +25,10 @@ using Powers = std::array<double, HighestPower + 1>;
 
 constexpr int HalfTrimmedSteps = 2;
 constexpr int ClippedSteps = 2;
-constexpr double KeepWithinNoise = 3;      // residuals kept for the next fit, in noise units
-constexpr double MadToDeviation = 1.4826;  // median |residual| to standard deviation, normal noise
-constexpr double NoiseFloor = 0.25;        // stored values
-constexpr int StepProfileWindow = 7;        // blocks: wider than any dead line of a few columns
-constexpr double ObjectBeyondNoise = 5;     // what does not count for the profiles
+constexpr double KeepWithinNoise = 3;    // residuals kept for the next fit, in noise units
+constexpr double NoiseFloor = 0.25;      // stored values
+constexpr int StepProfileWindow = 7;     // blocks: wider than any dead line of a few columns
+constexpr double ObjectBeyondNoise = 5;  // what does not count for the profiles
 
 std::vector<Powers> ScaledCentrePowers(int count) {
   std::vector<Powers> powers(static_cast<std::size_t>(count));
@@ -63,15 +64,6 @@ std::optional<Terms> Solve(std::array<Terms, TermCount> matrix, Terms right) {
     solution[row] = value / matrix[row][row];
   }
   return solution;
-}
-
-// The median, of an even count the mean of the middle two, so that negated values give the
-// negated median and an inverted image the same placement; values must not be empty.
-double Median(std::vector<double> values) {
-  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-  std::nth_element(values.begin(), middle, values.end());
-  if (values.size() % 2 != 0) return *middle;
-  return (*middle + *std::max_element(values.begin(), middle)) / 2;
 }
 
 double MedianAbsolute(const std::vector<double>& residuals, const std::vector<std::uint8_t>& kept) {

@@ -238,7 +238,7 @@ gdcm::Image& checkedImage(gdcm::ImageReader& reader, bool readOk, bool marked) {
   }
   if (std::uint64_t{width} * height > MaxImagePixels) {
     throw ImageError("Das Bild ist zu groß: höchstens " + std::to_string(MaxImagePixels) +
-                     " Pixel (512 MiB Pixeldaten).");
+                     " Pixel (" + std::to_string(MaxImagePixels * 2 >> 20) + " MiB Pixeldaten).");
   }
   const unsigned allocated = format.GetBitsAllocated(), stored = format.GetBitsStored();
   if ((allocated != 8 && allocated != 16) || stored < 1 || stored > allocated ||

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "robust_statistics.h"
+
 namespace imaging {
 
 namespace {
@@ -23,20 +25,11 @@ constexpr double StepInNoise = 10;
 constexpr double StepShareOfRange = 0.5;
 constexpr double PenumbraTolerance = 0.05;  // of the step: where the strip and the field begin
 constexpr double ToleranceInProfileNoise = 3;
-// The median absolute difference of neighbours, as a standard deviation for normal noise.
-constexpr double NoiseFromNeighbourDifferences = 1.0 / (0.6745 * 1.4142135623730951);
 
 using Profile = std::vector<double>;
 
-// Of at least one value.
-double Median(std::vector<double> values) {
-  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-  std::nth_element(values.begin(), middle, values.end());
-  return *middle;
-}
-
 double MedianOf(const Profile& profile, int from, int to) {
-  return Median(std::vector<double>(profile.begin() + from, profile.begin() + to));
+  return UpperMedian(std::vector<double>(profile.begin() + from, profile.begin() + to));
 }
 
 // The first line of each group, spread evenly over the middle half of [0, extent).
@@ -75,7 +68,7 @@ Profile ColumnProfile(const PixelView& image) {
   Profile profile(width);
   for (std::size_t x = 0; x < width; ++x) {
     const auto first = groupMeans.begin() + static_cast<std::ptrdiff_t>(x * groups.starts.size());
-    profile[x] = Median(
+    profile[x] = UpperMedian(
         std::vector<double>(first, first + static_cast<std::ptrdiff_t>(groups.starts.size())));
   }
   return profile;
@@ -93,7 +86,7 @@ Profile RowProfile(const PixelView& image) {
       for (int x = groups.starts[g]; x < groups.starts[g] + groups.lines; ++x) sum += line[x];
       groupMeans[g] = static_cast<double>(sum) / groups.lines;
     }
-    profile[static_cast<std::size_t>(y)] = Median(groupMeans);
+    profile[static_cast<std::size_t>(y)] = UpperMedian(groupMeans);
   }
   return profile;
 }
@@ -108,7 +101,7 @@ double PixelNoise(const PixelView& image) {
       differences.push_back(std::abs(static_cast<double>(line[x + 1]) - line[x]));
   }
   // Integer values without noise still differ by rounding.
-  return std::max(Median(std::move(differences)) * NoiseFromNeighbourDifferences, 0.5);
+  return std::max(UpperMedian(std::move(differences)) * NeighbourDifferenceToDeviation, 0.5);
 }
 
 double ProfileNoise(const Profile& profile) {
@@ -116,7 +109,7 @@ double ProfileNoise(const Profile& profile) {
   std::vector<double> differences;
   for (int i = n / 4; i + 1 < n - n / 4; ++i)
     differences.push_back(std::abs(profile[i + 1] - profile[i]));
-  return Median(std::move(differences)) * NoiseFromNeighbourDifferences;
+  return UpperMedian(std::move(differences)) * NeighbourDifferenceToDeviation;
 }
 
 // What the strip at the start of a profile must stand out against.

@@ -15,9 +15,11 @@ namespace imaging {
 // collimated short of the others, so the borders also tell where the chest wall is.
 enum class ImageEdge : std::uint8_t { Left, Top, Right, Bottom };
 struct ExposedField {
-  Roi field;                          // the exposed rectangle, the penumbra of each border left out; the whole image when there is no border
-  std::array<bool, 4> border{};       // indexed by ImageEdge: an unexposed strip lies along that edge
-  std::optional<double> borderLevel;  // mean stored (offset-binary) value of the unexposed strips, when there are any
+  Roi field;  // the exposed rectangle, the penumbra of each border left out; the whole image when
+              // there is no border
+  std::array<bool, 4> border{};  // indexed by ImageEdge: an unexposed strip lies along that edge
+  std::optional<double>
+      borderLevel;  // mean stored (offset-binary) value of the unexposed strips, when there are any
 };
 
 // A border is a strip along a whole edge, at least 2 pixels wide, flat out to the edge and

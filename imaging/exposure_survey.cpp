@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
+
+#include "robust_statistics.h"
 
 namespace imaging {
 
@@ -54,9 +57,11 @@ HeelSlope MeasureHeel(const ExposureSurvey& survey) {
   const double signal = meanOver(left, right, top, bottom) - survey.zeroLevel;
   if (signal == 0) return {};
   return {(meanOver(right - stripColumns, right, top, bottom) -
-           meanOver(left, left + stripColumns, top, bottom)) / signal,
+           meanOver(left, left + stripColumns, top, bottom)) /
+              signal,
           (meanOver(left, right, bottom - stripRows, bottom) -
-           meanOver(left, right, top, top + stripRows)) / signal};
+           meanOver(left, right, top, top + stripRows)) /
+              signal};
 }
 
 }  // namespace
@@ -82,30 +87,30 @@ bool ExposureSurvey::showsStructure(const Roi& roi, double pixelNoise) const {
   const int rows = bottom - top;
   if (columns < 2 || rows < 2) return false;
   // The plane in coordinates centred on the grid, where its three terms do not interact.
-  const double centreColumn = left + (columns - 1) / 2.0;
-  const double centreRow = top + (rows - 1) / 2.0;
-  double sum = 0, alongColumns = 0, alongRows = 0;
+  std::vector<double> columnSums(static_cast<std::size_t>(columns), 0);
+  std::vector<double> rowSums(static_cast<std::size_t>(rows), 0);
   for (int row = top; row < bottom; ++row) {
     for (int column = left; column < right; ++column) {
       const double mean = blocks.means[blocks.index(column, row)];
-      sum += mean;
-      alongColumns += (column - centreColumn) * mean;
-      alongRows += (row - centreRow) * mean;
+      columnSums[static_cast<std::size_t>(column - left)] += mean;
+      rowSums[static_cast<std::size_t>(row - top)] += mean;
     }
   }
-  const double count = static_cast<double>(columns) * rows;
-  const double level = sum / count;
-  const double slopeColumns = alongColumns / (rows * columns * (columns * columns - 1.0) / 12);
-  const double slopeRows = alongRows / (columns * rows * (rows * rows - 1.0) / 12);
+  const double level = std::accumulate(columnSums.begin(), columnSums.end(), 0.0) /
+                       (static_cast<double>(columns) * rows);
+  const double slopeColumns = SlopeAlong(columnSums, rows);
+  const double slopeRows = SlopeAlong(rowSums, columns);
+  const double centreColumn = left + (columns - 1) / 2.0;
+  const double centreRow = top + (rows - 1) / 2.0;
   const double noise = std::max(pixelNoise, 1.0);
   const double blockLimit = StructureBeyondBlockNoise * noise / size;
   std::vector<double> columnOffsets(static_cast<std::size_t>(columns), 0);
   std::vector<double> rowOffsets(static_cast<std::size_t>(rows), 0);
   for (int row = top; row < bottom; ++row) {
     for (int column = left; column < right; ++column) {
-      const double offset = blocks.means[blocks.index(column, row)] -
-                            (level + slopeColumns * (column - centreColumn) +
-                             slopeRows * (row - centreRow));
+      const double offset =
+          blocks.means[blocks.index(column, row)] -
+          (level + slopeColumns * (column - centreColumn) + slopeRows * (row - centreRow));
       if (std::abs(offset) > blockLimit) return true;
       columnOffsets[static_cast<std::size_t>(column - left)] += offset / rows;
       rowOffsets[static_cast<std::size_t>(row - top)] += offset / columns;
@@ -130,19 +135,17 @@ ExposureSurvey SurveyExposure(const PixelView& image, int bitsStored, Photometri
   survey.field = FindExposedField(image);
   if (auto background = FitBackground(survey.blocks)) {
     survey.background = std::move(*background);
-    survey.objects =
-        FindObjects(survey.blocks, survey.background, MarkBlocks(survey.background));
+    survey.objects = FindObjects(survey.blocks, survey.background, MarkBlocks(survey.background));
   }
   const int dose = DoseDirection(survey, photometric);
   survey.zeroLevel = survey.field.borderLevel.value_or(
       dose > 0 ? 0.0 : std::ldexp(1.0, std::clamp(bitsStored, 1, 16)) - 1);
   survey.chestWall =
       FindChestWall(MeasureHeel(survey), survey.field.border, context, image.width, image.height);
-  const auto plausible = std::find_if(survey.objects.begin(), survey.objects.end(),
-                                      [&](const FoundObject& object) {
-                                        return survey.relativeContrast(object) <=
-                                               HighestAluminiumContrast;
-                                      });
+  const auto plausible =
+      std::find_if(survey.objects.begin(), survey.objects.end(), [&](const FoundObject& object) {
+        return survey.relativeContrast(object) <= HighestAluminiumContrast;
+      });
   if (plausible != survey.objects.end()) {
     survey.aluminium = *plausible;
   } else if (!survey.objects.empty()) {

@@ -22,12 +22,8 @@ Concerns Only(int index) {
   return index == 0 ? Aluminium : Background;
 }
 
-std::string Number(long long value) {
-  return std::to_string(value);
-}
-
 std::string Lines(long long count) {
-  return count == 1 ? "1 Zeile oder Spalte" : Number(count) + " Zeilen oder Spalten";
+  return count == 1 ? "1 Zeile oder Spalte" : std::to_string(count) + " Zeilen oder Spalten";
 }
 
 // What the size rule gives: the side of "Al" for the object found, or of the pair at the centre.
@@ -67,7 +63,7 @@ class Checker {
     const double contrast = survey_.relativeContrast(*survey_.aluminium);
     if (contrast > HighestAluminiumContrast)
       say("Das gefundene Objekt ist viel zu dunkel oder zu hell für 0,2 mm Aluminium (Kontrast " +
-          Number(std::lround(100 * contrast)) +
+          std::to_string(std::lround(100 * contrast)) +
           " % statt weniger Prozent): wohl eine Bleimarkierung.");
   }
 
@@ -80,7 +76,8 @@ class Checker {
       const RoiInspection& inspection = inspections_[index];
       if (inspection.isDisturbed()) {
         std::string what;
-        if (inspection.outlierPixels > 0) what = Number(inspection.outlierPixels) + " Pixel";
+        if (inspection.outlierPixels > 0)
+          what = std::to_string(inspection.outlierPixels) + " Pixel";
         if (inspection.outlierPixels > 0 && inspection.outlierLines > 0) what += " und ";
         if (inspection.outlierLines > 0) what += Lines(inspection.outlierLines);
         say("Die ROI " + name + " enthält Ausreißer: " + what +
@@ -122,12 +119,12 @@ class Checker {
     const long long allowed = AllowedPixels(survey_);
     const long long least = std::min(aluminium.count(), background.count());
     if (least < SmallestReliableRoiPixels) {
-      say("Die ROIs sind mit " + Number(least) +
+      say("Die ROIs sind mit " + std::to_string(least) +
               " Pixeln zu klein für eine verlässliche Standardabweichung (mindestens 10000).",
           Concerns{aluminium.count() == least, background.count() == least});
     } else if (least < allowed) {
-      say("Die ROIs sind mit " + Number(least) + " Pixeln kleiner, als das Objekt erlaubt (" +
-              Number(allowed) + ").",
+      say("Die ROIs sind mit " + std::to_string(least) +
+              " Pixeln kleiner, als das Objekt erlaubt (" + std::to_string(allowed) + ").",
           Concerns{aluminium.count() == least, background.count() == least});
     }
 
@@ -153,8 +150,8 @@ class Checker {
 }  // namespace
 
 std::vector<MeasurementWarning> CheckMeasurement(const ExposureSurvey& survey,
-                                                 const ImageContext& context,
-                                                 const Roi& aluminium, const Roi& background) {
+                                                 const ImageContext& context, const Roi& aluminium,
+                                                 const Roi& background) {
   Checker checker(survey, aluminium, background);
   checker.image(context);
   checker.object();

@@ -27,8 +27,8 @@ struct MeasurementWarning {
 // survey's image. Cost: InspectRoi of both ROIs and a look at the blocks under them; about
 // 0.5 ms for two 200 × 200 ROIs.
 std::vector<MeasurementWarning> CheckMeasurement(const ExposureSurvey& survey,
-                                                 const ImageContext& context,
-                                                 const Roi& aluminium, const Roi& background);
+                                                 const ImageContext& context, const Roi& aluminium,
+                                                 const Roi& background);
 
 // The texts joined by "; ", as the command line writes them.
 std::string JoinedWarnings(const std::vector<MeasurementWarning>& warnings);

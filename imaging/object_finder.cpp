@@ -11,8 +11,8 @@ namespace {
 constexpr double MarkBeyondNoise = 5;
 constexpr double JoinWithinShare = 0.2;  // of the region's mean residual
 constexpr double JoinWithinNoise = 4;
-constexpr int SmallestSide = 3;             // blocks
-constexpr double SmallestCoreShare = 0.5;   // of the region: a rectangle, not a blotch
+constexpr int SmallestSide = 3;            // blocks
+constexpr double SmallestCoreShare = 0.5;  // of the region: a rectangle, not a blotch
 // The surroundings of an object, in blocks out from its core: clear of the edge's uncertainty.
 constexpr int SurroundingsFrom = 2;
 constexpr int SurroundingsTo = 3;

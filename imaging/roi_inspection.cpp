@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "robust_statistics.h"
+
 namespace imaging {
 
 namespace {
@@ -13,8 +15,6 @@ namespace {
 constexpr double OutlierBeyondNoise = 6;
 constexpr double SmallestLineOffset = 0.5;  // pixel noise deviations: below it a line is harmless
 constexpr double SmallestNoise = 1;
-// Median |difference of two neighbours| / noise deviation for normal noise: sqrt(2) · 0.6745.
-constexpr double MedianDifferenceToNoise = 0.9539;
 constexpr std::size_t DifferenceBins = 4096;
 
 // The median of integer magnitudes from their histogram, read as if each value k were spread
@@ -45,17 +45,6 @@ struct Plane {
   double at(int x, int y) const { return mean + slopeX * (x - centreX) + slopeY * (y - centreY); }
 };
 
-// The plane's slope along one axis, from the sums of the lines across it (each of `across`
-// pixels): positions counted from the axis' centre, where the slope does not depend on the mean.
-double SlopeAlong(const std::vector<double>& lineSums, int across) {
-  const auto n = static_cast<double>(lineSums.size());
-  if (n < 2) return 0;
-  double moment = 0;
-  for (std::size_t i = 0; i < lineSums.size(); ++i)
-    moment += (static_cast<double>(i) - (n - 1) / 2) * lineSums[i];
-  return moment / (n * (n * n - 1) / 12 * across);
-}
-
 // The lines whose mean is off the plane's mean along them by more than 6 of its own noise
 // deviations and half a pixel's.
 int StrayLines(const std::vector<double>& lineSums, int across, double mean, double slope,
@@ -82,8 +71,8 @@ RoiInspection InspectRoi(const PixelView& image, const Roi& roi) {
   double sum = 0;
   double squares = 0;
   for (int y = roi.y; y < roi.bottom(); ++y) {
-    const auto row = image.row(y).subspan(static_cast<std::size_t>(roi.x),
-                                          static_cast<std::size_t>(roi.width));
+    const auto row =
+        image.row(y).subspan(static_cast<std::size_t>(roi.x), static_cast<std::size_t>(roi.width));
     std::uint64_t rowSum = 0;
     std::uint64_t rowSquares = 0;
     for (std::size_t x = 0; x < row.size(); ++x) {
@@ -103,8 +92,10 @@ RoiInspection InspectRoi(const PixelView& image, const Roi& roi) {
   inspection.mean = sum / n;
   inspection.deviation =
       n > 1 ? std::sqrt(std::max(0.0, (squares - sum * inspection.mean) / (n - 1))) : 0;
-  const auto pairs = static_cast<std::uint64_t>(roi.width - 1) * static_cast<std::uint64_t>(roi.height);
-  inspection.noise = pairs > 0 ? InterpolatedMedian(differences, pairs) / MedianDifferenceToNoise : 0;
+  const auto pairs =
+      static_cast<std::uint64_t>(roi.width - 1) * static_cast<std::uint64_t>(roi.height);
+  inspection.noise =
+      pairs > 0 ? InterpolatedMedian(differences, pairs) * NeighbourDifferenceToDeviation : 0;
   const double noise = std::max(inspection.noise, SmallestNoise);
 
   const Plane plane{inspection.mean, SlopeAlong(columnSums, roi.height),
@@ -119,7 +110,8 @@ RoiInspection InspectRoi(const PixelView& image, const Roi& roi) {
     const double start = plane.at(roi.x, y);
     for (int x = roi.x; x < roi.right(); ++x) {
       const double expected = start + plane.slopeX * (x - roi.x);
-      inspection.outlierPixels += std::abs(row[static_cast<std::size_t>(x)] - expected) > pixelLimit;
+      inspection.outlierPixels +=
+          std::abs(row[static_cast<std::size_t>(x)] - expected) > pixelLimit;
     }
   }
   return inspection;

@@ -9,9 +9,9 @@
 namespace imaging {
 
 struct RoiInspection {
-  double mean = 0;       // stored values
-  double deviation = 0;  // the plain standard deviation
-  double noise = 0;      // the pixel noise alone, from differences of neighbours
+  double mean = 0;              // stored values
+  double deviation = 0;         // the plain standard deviation
+  double noise = 0;             // the pixel noise alone, from differences of neighbours
   long long outlierPixels = 0;  // off the ROI's plane by more than 6 noise deviations
   int outlierLines = 0;  // rows and columns whose mean is off the plane by more than 6 of its own
                          // noise deviations and half a pixel's

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "robust_statistics.h"
 #include "roi_inspection.h"
 
 namespace imaging {
@@ -60,12 +61,6 @@ std::vector<Roi> PlacesBesideObject(const ExposureSurvey& survey, const Roi& alu
   return rois;
 }
 
-double Median(std::vector<double> values) {
-  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-  std::nth_element(values.begin(), middle, values.end());
-  return *middle;
-}
-
 // The nearest clean place for "BG" (see PlaceRois), or with cleanOnly false the nearest place.
 std::optional<Roi> FindBackground(const ExposureSurvey& survey, const Roi& aluminium,
                                   const FoundObject& object, bool cleanOnly) {
@@ -88,7 +83,7 @@ std::optional<Roi> FindBackground(const ExposureSurvey& survey, const Roi& alumi
     if (noises.size() == NoiseReferencePlaces) break;
   }
   if (candidates.empty()) return std::nullopt;
-  const double reference = Median(noises);
+  const double reference = UpperMedian(noises);
   for (const Inspected& candidate : candidates) {
     const double noise = candidate.inspection.noise;
     if (noise <= NoiseTolerance * reference && reference <= NoiseTolerance * noise)

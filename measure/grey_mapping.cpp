@@ -14,7 +14,7 @@ namespace {
 constexpr double White = 255;
 constexpr double OutsideShare = 0.005;  // of the field, beyond each end of the window's span
 constexpr double Margin = 0.25;         // of the span, added on either side
-constexpr int HistogramRows = 1024;  // at least, where the field has them
+constexpr int HistogramRows = 1024;     // at least, where the field has them
 
 enum class Place : std::uint8_t { Below, Inside, Above };
 

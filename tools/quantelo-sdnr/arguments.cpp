@@ -118,7 +118,8 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
     throw UsageError("--al und --bg gehören zusammen");
   }
   if (automatic && parsed.aluminium) throw UsageError("--auto oder --al/--bg, nicht beides");
-  if (sized && parsed.aluminium) throw UsageError("--size gilt nur für --auto, nicht für --al/--bg");
+  if (sized && parsed.aluminium)
+    throw UsageError("--size gilt nur für --auto, nicht für --al/--bg");
   if (parsed.aluminium && (parsed.aluminium->width != parsed.background->width ||
                            parsed.aluminium->height != parsed.background->height)) {
     throw UsageError("die ROIs --al und --bg müssen gleich groß sein");
