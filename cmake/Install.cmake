@@ -5,26 +5,14 @@
 include(GNUInstallDirs)
 
 set(QUANTELO_APP_ID de.example.Quantelo)
-if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
-  message(FATAL_ERROR "CMAKE_INSTALL_BINDIR and CMAKE_INSTALL_LIBDIR must be relative: the "
-                      "program finds its module from its own folder.")
-endif()
 
 install(TARGETS quantelo quantelo-sdnr RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The gradient module lives in a folder of the program's own, where no other program's loader
-# looks; the toolkit is told the way there from the executable's folder.
-set(QUANTELO_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/quantelo)
-file(RELATIVE_PATH QUANTELO_MODULE_DIR_FROM_BINDIR
-  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${QUANTELO_MODULE_DIR})
-target_compile_definitions(quantelo_toolkit PRIVATE
-  TOOLKIT_INSTALLED_MODULE_DIR="${QUANTELO_MODULE_DIR_FROM_BINDIR}")
+# The gradient module and the decoding helper live in a folder of the program's own, where no
+# other program's loader or shell looks; modules/ finds them there from the executable's folder.
 install(TARGETS msimg32 LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
-# The DICOM decoder module, where the reader looks for it the same way.
-if(TARGET quantelo_dicom)
-  target_compile_definitions(quantelo_imaging PRIVATE
-    IMAGING_INSTALLED_MODULE_DIR="${QUANTELO_MODULE_DIR_FROM_BINDIR}")
-  install(TARGETS quantelo_dicom LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
+if(TARGET quantelo-decode)
+  install(TARGETS quantelo-decode RUNTIME DESTINATION ${QUANTELO_MODULE_DIR})
 endif()
 
 # Desktop entry and AppStream metainfo, named by the application id.

@@ -2,6 +2,7 @@
 // the header facts of the exposure. Nothing of the DICOM library shows outside this unit.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
@@ -65,7 +66,20 @@ struct ImageContext {
 // A file that cannot be measured; what() is a German message for the user, in UTF-8.
 class ImageError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ImageError(const std::string& message, std::string cause = {})
+      : std::runtime_error(message), cause_(std::move(cause)) {}
+  // What went wrong in technical terms, for a log or a report (a signal, the decoding helper's
+  // error output); empty where the message says it all.
+  const std::string& cause() const { return cause_; }
+
+ private:
+  std::string cause_;
+};
+
+// Opening a file stopped by the user (ReadCancellation::cancel).
+class ReadCancelled : public ImageError {
+ public:
+  ReadCancelled() : ImageError("Das Öffnen wurde abgebrochen.") {}
 };
 
 // The memory that holds an image's values, and who owns it.
@@ -112,16 +126,23 @@ class DicomImage {
   ImageContext context_;
 };
 
+// The longest the decoding of a file may take; a decoder that takes longer is stopped.
+inline constexpr std::chrono::seconds DecodeTimeLimit{60};
+
+class ReadCancellation;
+
 // Reads a single-frame greyscale image (MONOCHROME1 or MONOCHROME2, 1 to 16 bits stored in 8 or
 // 16 bits allocated, signed or unsigned) in any transfer syntax the DICOM library decodes. Bits
-// above Bits Stored are ignored. The file is opened for reading only. Raises ImageError with a
-// German message for anything else: not a DICOM file, a DICOM file of a kind without any image
-// (a structure set, a plan, a report), damaged or truncated data, no pixel data, colour, several
-// frames, another pixel layout (such as 1 or 32 bits allocated), an encoding that cannot be
-// decoded, more than MaxImageSide pixels on a side or MaxImagePixels in all. The library runs
-// in a child process where the system has them, so that a file that makes it fail cannot end
-// the program.
-DicomImage ReadDicomImage(const std::filesystem::path& file);
+// above Bits Stored are ignored. The file is opened for reading only and read once. Raises
+// ImageError with a German message for anything else: not a DICOM file, a DICOM file of a kind
+// without any image (a structure set, a plan, a report), damaged or truncated data, no pixel
+// data, colour, several frames, another pixel layout (such as 1 or 32 bits allocated), an
+// encoding that cannot be decoded, more than MaxImageSide pixels on a side or MaxImagePixels in
+// all, a file that changes while it is read, a decoding that takes longer than DecodeTimeLimit;
+// ReadCancelled when cancellation is cancelled meanwhile. The library runs in a helper process
+// where the system has them, so that a file that makes it fail cannot end the program.
+DicomImage ReadDicomImage(const std::filesystem::path& file,
+                          const ReadCancellation* cancellation = nullptr);
 DicomImage ReadDicomImage(std::istream& stream);
 
 }  // namespace imaging

@@ -8,6 +8,7 @@
 
 #include "calc/format_settings.h"
 #include "gradient_fill.h"
+#include "modules/module_locator.h"
 
 namespace toolkit {
 
@@ -24,8 +25,6 @@ constexpr int UnhandledErrorStatus = 217;
 
 }  // namespace
 
-const char* const InstalledModuleDir = TOOLKIT_INSTALLED_MODULE_DIR;
-
 void ApplyNumberSettings() {
   calc::setDecimalSeparator('.');
 }
@@ -37,8 +36,8 @@ void ToolkitStartup() {
 }
 
 bool ChooseGradientModule(const QString& executableDir) {
-  for (const QString& folder : {executableDir, executableDir + '/' + InstalledModuleDir}) {
-    if (ChooseGradientFill(folder + '/' + GradientModuleName)) return true;
+  for (const std::filesystem::path& folder : modules::ModuleFolders(executableDir.toStdString())) {
+    if (ChooseGradientFill(QString::fromStdString(folder / GradientModuleName))) return true;
   }
   return false;
 }

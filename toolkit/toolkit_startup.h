@@ -1,15 +1,16 @@
 // The toolkit's start-up and finishing actions: process-wide settings made before any window.
 #pragma once
 
+#include "modules/module_locator.h"
+
 class QString;
 
 namespace toolkit {
 
 // The file the gradient module is loaded from, without prefix or suffix.
 inline constexpr const char* GradientModuleName = "msimg32";
-// The folder an installed program keeps the module in, relative to the executable's folder, so
-// that an installation works wherever it is unpacked; the build sets it ("../lib/quantelo").
-extern const char* const InstalledModuleDir;
+// The folder an installed program keeps the module in, relative to the executable's folder.
+using modules::InstalledModuleDir;
 
 // Sets the decimal separator to ".", switches the run-time error box off (a fatal run-time
 // error ends the program with exit status 217 and no dialog) and chooses the gradient routine.

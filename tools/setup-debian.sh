@@ -26,6 +26,7 @@ packages=(
   x11-utils
   # DICOM images: reading and decoding every transfer syntax
   libgdcm-dev
+  libseccomp-dev
   # the start-up timer watches the X server for the first window
   libx11-dev
   # validators of the desktop entry and the AppStream metainfo

@@ -1,9 +1,9 @@
 # Installs the build into a fresh folder, as a package build does with `cmake --install --prefix`,
-# and checks the tree: exactly the program's files, the gradient module where the installed
-# program looks for it, icons of the size their folders promise, desktop files that appstreamcli
+# and checks the tree: exactly the program's files, the gradient module and the decoding helper
+# where the installed program looks for them, icons of the size their folders promise, desktop files that appstreamcli
 # accepts as a whole, and programs that run from there.
-# Takes BUILD_DIR, PREFIX, APP_ID, VERSION, BINDIR, MODULE_DIR_FROM_BINDIR, DATADIR, MANDIR and
-# APPSTREAMCLI.
+# Takes BUILD_DIR, PREFIX, APP_ID, VERSION, BINDIR, MODULE_DIR_FROM_BINDIR, DATADIR, MANDIR,
+# APPSTREAMCLI and DICOM_FILE (an image to measure).
 
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -16,7 +16,7 @@ set(icon_sizes 16 32 48 64 128 256)
 set(icon_dir ${DATADIR}/icons/hicolor)
 # The toolkit looks for the module from the executable's folder, MODULE_DIR_FROM_BINDIR away.
 cmake_path(SET module NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/libmsimg32.so")
-cmake_path(SET decoder NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/libquantelo_dicom.so")
+cmake_path(SET decoder NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/quantelo-decode")
 set(expected
   ${BINDIR}/quantelo
   ${BINDIR}/quantelo-sdnr
@@ -68,7 +68,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "appstreamcli validate-tree ${PREFIX} failed:\n${output}")
 endif()
 
-# The installed programs run with nothing from the build folder.
+# The installed programs run with nothing from the build folder, and the installed command line
+# measures a file through the installed decoding helper.
 foreach(program quantelo quantelo-sdnr)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
                           ${PREFIX}/${BINDIR}/${program} --version
@@ -77,3 +78,8 @@ foreach(program quantelo quantelo-sdnr)
     message(FATAL_ERROR "${program} --version gave ${status}: ${output}${errors}")
   endif()
 endforeach()
+execute_process(COMMAND ${PREFIX}/${BINDIR}/quantelo-sdnr --al 0,0,16,16 --bg 16,16,16,16 ${DICOM_FILE}
+  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+if(NOT status EQUAL 0 OR NOT output MATCHES "\n[^\t]+\t[0-9.]+\t[0-9.]+\t[0-9.]+\t[0-9.]+\t[0-9.]+\t256\t")
+  message(FATAL_ERROR "the installed quantelo-sdnr did not measure ${DICOM_FILE} (${status}):\n${output}${errors}")
+endif()

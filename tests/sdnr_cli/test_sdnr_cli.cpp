@@ -152,13 +152,19 @@ TEST_F(SdnrTool, ExitStatusOfEveryCall) {
 // ends as it does for any file it cannot measure. (The sanitizers' shadow memory needs more
 // address space than any limit leaves, so their build does not run this.)
 TEST_F(SdnrTool, LackOfMemoryFailsTheFileNotTheTool) {
-  const std::string good = file("good.dcm");
-  const ToolRun run = this->run(good + " " + good, "prlimit --as=300000000 ");
+  // A detector-sized image, in less memory than its decoding needs.
+  dicom_test::TestImage large;
+  large.width = 4096;
+  large.height = 3328;
+  large.stored.assign(std::size_t(large.width) * std::size_t(large.height), 1000);
+  const std::string file = this->file("large.dcm");
+  dicom_test::WriteDicomFile(large, file);
+  const ToolRun run = this->run(file + " " + file, "prlimit --as=60000000 ");
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n");
   const std::string message =
       ": Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei.\n";
-  EXPECT_EQ(run.err, "quantelo-sdnr: " + good + message + "quantelo-sdnr: " + good + message);
+  EXPECT_EQ(run.err, "quantelo-sdnr: " + file + message + "quantelo-sdnr: " + file + message);
 }
 #endif
 

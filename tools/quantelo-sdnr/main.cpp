@@ -30,9 +30,13 @@ std::pair<imaging::Roi, imaging::Roi> roisFor(const imaging::ExposureSurvey& sur
   return {placement.aluminium, placement.background};
 }
 
-// The user's message: an ImageError's own, else what went wrong in general words.
+// The user's message: an ImageError's own with its cause, else what went wrong in general words.
 std::string FailureText(const std::exception& error) {
-  if (dynamic_cast<const imaging::ImageError*>(&error) != nullptr) return error.what();
+  if (const auto* refusal = dynamic_cast<const imaging::ImageError*>(&error)) {
+    // The technical cause too, for whoever looks into a failure.
+    return refusal->cause().empty() ? refusal->what()
+                                    : refusal->what() + (" [Ursache: " + refusal->cause() + "]");
+  }
   if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
     return "Die Datei ließ sich nicht messen: nicht genug Arbeitsspeicher frei.";
   return std::string("Die Datei ließ sich nicht messen: ") + error.what();

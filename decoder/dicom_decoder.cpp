@@ -23,13 +23,59 @@
 #include <cstring>
 #include <span>
 #include <sstream>
+#include <streambuf>
 
 #include "calc/extended_ops.h"
 #include "calc/number_text.h"
-#include "header_facts.h"
+#include "imaging/header_facts.h"
 
-namespace imaging::detail {
+namespace decoder {
+
+using imaging::DisplayWindow;
+using imaging::HeaderFact;
+using imaging::HeaderFacts;
+using imaging::ImageContext;
+using imaging::ImageError;
+using imaging::MaxImagePixels;
+using imaging::MaxImageSide;
+using imaging::Photometric;
+using imaging::detail::DecodedHeader;
+using imaging::detail::PixelMemory;
+
 namespace {
+
+// The file's bytes as the stream the library reads, without a copy.
+class MemoryBuffer : public std::streambuf {
+ public:
+  explicit MemoryBuffer(std::string_view bytes) {
+    char* const start = const_cast<char*>(bytes.data());
+    setg(start, start, start + bytes.size());
+  }
+
+ protected:
+  pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
+                   std::ios_base::openmode) override {
+    const off_type base = direction == std::ios_base::beg   ? 0
+                          : direction == std::ios_base::cur ? gptr() - eback()
+                                                            : egptr() - eback();
+    return seekpos(pos_type(base + offset), std::ios_base::in);
+  }
+  pos_type seekpos(pos_type position, std::ios_base::openmode) override {
+    if (position < 0 || position > egptr() - eback()) return pos_type(off_type(-1));
+    setg(eback(), eback() + position, egptr());
+    return position;
+  }
+};
+
+class MemoryStream : public std::istream {
+ public:
+  explicit MemoryStream(std::string_view bytes) : std::istream(nullptr), buffer_(bytes) {
+    rdbuf(&buffer_);
+  }
+
+ private:
+  MemoryBuffer buffer_;
+};
 
 // The library reports on the standard error stream; the command line's errors go there too.
 void silenceLibrary() {
@@ -44,13 +90,8 @@ void silenceLibrary() {
 
 // A file with the "DICM" mark after its 128-byte preamble; files without it may still be
 // DICOM data sets, which the library reads too.
-bool hasDicomMark(std::istream& stream) {
-  std::array<char, 132> start{};
-  stream.read(start.data(), start.size());
-  const bool marked = stream.gcount() == 132 && std::memcmp(start.data() + 128, "DICM", 4) == 0;
-  stream.clear();
-  stream.seekg(0);
-  return marked;
+bool hasDicomMark(std::string_view file) {
+  return file.size() >= 132 && file.substr(128, 4) == "DICM";
 }
 
 // The size the file must have by the lengths its header and elements declare. The library
@@ -64,13 +105,6 @@ std::uint64_t declaredFileSize(const gdcm::File& file) {
   return std::uint64_t{meta.GetFullLength()} +
          (implicit ? dataSet.GetLength<gdcm::ImplicitDataElement>()
                    : dataSet.GetLength<gdcm::ExplicitDataElement>());
-}
-
-std::uint64_t streamSize(std::istream& stream) {
-  stream.seekg(0, std::ios::end);
-  const std::streamoff size = stream.tellg();
-  stream.seekg(0);
-  return size < 0 ? 0 : static_cast<std::uint64_t>(size);
 }
 
 std::string elementText(const gdcm::DataSet& dataSet, std::uint16_t group, std::uint16_t element) {
@@ -370,12 +404,14 @@ void toOffsetBinary(std::span<std::uint16_t> words, const gdcm::PixelFormat& for
   }
 }
 
-}  // namespace
-
-DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor) {
-  silenceLibrary();
-  const bool marked = hasDicomMark(stream);
-  const std::uint64_t fileSize = streamSize(stream);
+DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
+  if (file.size() > MaxFileBytes) {
+    throw ImageError("Die Datei ist zu groß: höchstens " + std::to_string(MaxFileBytes >> 20) +
+                     " MiB.");
+  }
+  const bool marked = hasDicomMark(file);
+  const std::uint64_t fileSize = file.size();
+  MemoryStream stream(file);
   gdcm::ImageReader reader;
   reader.SetStream(stream);
   const bool readOk = reader.Read();
@@ -412,10 +448,19 @@ DecodedHeader DecodeDicom(std::istream& stream, const PixelMemory& pixelsFor) {
   return header;
 }
 
-}  // namespace imaging::detail
+}  // namespace
 
-extern "C" __attribute__((visibility("default"))) void quantelo_decode_dicom(
-    std::istream& stream, const imaging::detail::PixelMemory& pixelsFor,
-    imaging::detail::DecodedHeader& header) {
-  header = imaging::detail::DecodeDicom(stream, pixelsFor);
+DecodedHeader DecodeDicom(std::string_view file, const PixelMemory& pixelsFor) {
+  silenceLibrary();
+  try {
+    return decode(file, pixelsFor);
+  } catch (const ImageError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw ImageError("Die Datei ist beschädigt oder zu groß für den Arbeitsspeicher.");
+  } catch (const std::exception& error) {
+    throw ImageError("Die Datei ist beschädigt oder unvollständig.", error.what());
+  }
 }
+
+}  // namespace decoder

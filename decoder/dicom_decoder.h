@@ -1,0 +1,25 @@
+// Decoding a DICOM file with the DICOM library: the only code that knows it. Its own checks may
+// end the process on a damaged file, so the program runs this in the decoding helper
+// (quantelo-decode); the sanitizer and fuzz builds link it in, so that they see it.
+#pragma once
+
+#include <string_view>
+
+#include "imaging/decoded_header.h"
+
+namespace decoder {
+
+// The largest file read: twice the pixel budget, room for the largest image with whatever else
+// a file carries.
+inline constexpr std::uint64_t MaxFileBytes = imaging::MaxImagePixels * 4;
+
+// Checks the bytes of a file and decodes its pixels as offset-binary values into the memory
+// pixelsFor gives. Raises ImageError with the user's message.
+imaging::detail::DecodedHeader DecodeDicom(std::string_view file,
+                                           const imaging::detail::PixelMemory& pixelsFor);
+
+// Reads the open file descriptor's file once, refusing it when it changes meanwhile, and
+// decodes it with DecodeDicom.
+imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor);
+
+}  // namespace decoder

@@ -1,0 +1,34 @@
+// What decoding a file gives, before it becomes a DicomImage: the header the reader checks and
+// the memory the pixels were decoded into. Shared by the reader and the decoding helper.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dicom_image.h"
+
+namespace imaging::detail {
+
+struct DecodedHeader {
+  int width = 0;
+  int height = 0;
+  std::int32_t offset = 0;
+  Photometric photometric = Photometric::Monochrome2;
+  int bitsStored = 0;
+  Rescale rescale;
+  std::optional<DisplayWindow> window;
+  std::vector<std::string> factValues;  // in the order of HeaderFactSources()
+  ImageContext context;
+};
+
+// Memory for count pixel values, asked for once the header is known to be measurable.
+using PixelMemory = std::function<std::uint16_t*(std::size_t count)>;
+
+// The image from a decoded header and its pixels.
+DicomImage ImageFrom(DecodedHeader header, PixelStorage pixels);
+
+}  // namespace imaging::detail
