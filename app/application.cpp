@@ -7,6 +7,7 @@
 
 #include "calc/errors.h"
 #include "calc/fpu.h"
+#include "imaging/dicom_image.h"
 #include "toolkit/event_dispatch.h"
 
 TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
@@ -34,6 +35,7 @@ QString TApplication::ReportText(const QString& message) {
 
 void TApplication::HandleException(std::exception_ptr error) {
   QString message;
+  QString cause;
   try {
     std::rethrow_exception(error);
   } catch (const calc::EExternal& e) {
@@ -41,12 +43,17 @@ void TApplication::HandleException(std::exception_ptr error) {
     message = QString::fromLatin1(e.message());
   } catch (const calc::Exception& e) {
     message = QString::fromLatin1(e.message());
+  } catch (const imaging::ImageError& e) {
+    // The technical cause behind "Details", for whoever looks into the failure.
+    message = QString::fromUtf8(e.what());
+    cause = QString::fromUtf8(e.cause());
   } catch (const std::exception& e) {
     message = QString::fromLocal8Bit(e.what());
   } catch (...) {
     message = QStringLiteral("Unknown error");
   }
   QMessageBox box(QMessageBox::Critical, Title(), ReportText(message), QMessageBox::Ok);
+  if (!cause.isEmpty()) box.setDetailedText(cause);
   box.exec();
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <array>
 #include <exception>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "calc/number_text.h"
 #include "calc/sdnr.h"
 #include "imaging/dicom_image.h"
+#include "measure/image_opening.h"
 #include "measure/measure_window.h"
 #include "tform2.h"
 #include "toolkit/about_info.h"
@@ -182,13 +184,20 @@ void TForm1::openImageClick() {
 }
 
 void TForm1::openImage(const QString& path) {
+  // One file at a time: the menu waits while one opens (the fields stay usable).
+  if (!openImageAction->isEnabled()) return;
   std::optional<imaging::DicomImage> image;
-  try {
-    image.emplace(imaging::ReadDicomImage(std::filesystem::path(path.toStdU16String())));
-  } catch (const imaging::ImageError& error) {
-    throw imaging::ImageError("„" + QFileInfo(path).fileName().toStdString() +
-                              "“: " + error.what());
+  {
+    openImageAction->setEnabled(false);
+    const auto reenable = qScopeGuard([this] { openImageAction->setEnabled(true); });
+    try {
+      image = measure::OpenImage(path, this);
+    } catch (const imaging::ImageError& error) {
+      throw imaging::ImageError(
+          "„" + QFileInfo(path).fileName().toStdString() + "“: " + error.what(), error.cause());
+    }
   }
+  if (!image) return;
   MeasureWindow window(std::move(*image), path, this);
   if (window.exec() != QDialog::Accepted) return;
   const std::array<QString, 4> texts = window.fieldTexts();

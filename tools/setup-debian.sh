@@ -27,6 +27,8 @@ packages=(
   # DICOM images: reading and decoding every transfer syntax
   libgdcm-dev
   libseccomp-dev
+  # deflated data sets, walked before the DICOM library reads them
+  zlib1g-dev
   # the start-up timer watches the X server for the first window
   libx11-dev
   # validators of the desktop entry and the AppStream metainfo

@@ -1,0 +1,224 @@
+#include "element_scan.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <new>
+#include <string>
+
+#include "dicom_decoder.h"
+#include "imaging/dicom_image.h"
+
+namespace decoder {
+namespace {
+
+constexpr std::uint32_t UndefinedLength = 0xFFFFFFFF;
+constexpr std::uint16_t ItemGroup = 0xFFFE;
+constexpr std::uint16_t Item = 0xE000, ItemEnd = 0xE00D, SequenceEnd = 0xE0DD;
+// Deeper nesting than any real file has; a hostile one would exhaust the stack.
+constexpr int MaxDepth = 32;
+
+// Value representations with a 4-byte length in explicit encoding.
+constexpr std::array<std::string_view, 13> LongRepresentations = {
+    "OB", "OD", "OF", "OL", "OV", "OW", "SQ", "UC", "UN", "UR", "UT", "SV", "UV"};
+constexpr std::array<std::string_view, 21> ShortRepresentations = {
+    "AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL", "IS", "LO",
+    "LT", "PN", "SH", "SL", "SS", "ST", "TM", "UI", "UL", "US"};
+
+template <std::size_t N>
+bool among(const std::array<std::string_view, N>& list, std::string_view value) {
+  for (const std::string_view entry : list) {
+    if (entry == value) return true;
+  }
+  return false;
+}
+
+struct Coding {
+  bool explicitVr = true;
+  bool bigEndian = false;
+};
+
+class Damaged {};
+
+class Walker {
+ public:
+  explicit Walker(std::string_view bytes) : bytes_(bytes) {}
+
+  // The Transfer Syntax UID's value as walked past, padding and all.
+  std::string_view transferSyntax() const { return transferSyntax_; }
+
+  // The elements from at to end (or, when closedByItemEnd, up to and past an item delimiter);
+  // returns where they end.
+  std::size_t elements(std::size_t at, std::size_t end, Coding coding, int depth,
+                       bool closedByItemEnd, std::uint16_t onlyGroup = 0) {
+    if (depth > MaxDepth) throw Damaged();
+    while (at < end) {
+      // Zeros after the data set, as some writers leave them, end it.
+      if (depth == 0 && bytes_.find_first_not_of('\0', at) == std::string_view::npos) return end;
+      const std::uint16_t group = u16(at, coding), element = u16(at + 2, coding);
+      if (onlyGroup != 0 && group != onlyGroup) return at;
+      if (group == ItemGroup) {
+        if (closedByItemEnd && element == ItemEnd) return at + 8;
+        throw Damaged();
+      }
+      std::string_view vr;
+      std::uint32_t length;
+      if (coding.explicitVr) {
+        vr = take(at + 4, 2);
+        if (among(LongRepresentations, vr)) {
+          length = u32(at + 8, coding);
+          at += 12;
+        } else if (among(ShortRepresentations, vr)) {
+          length = u16(at + 6, coding);
+          at += 8;
+        } else {
+          throw Damaged();
+        }
+      } else {
+        length = u32(at + 4, coding);
+        at += 8;
+      }
+      if (length == UndefinedLength) {
+        if (group == 0x7FE0 && element == 0x0010) {
+          at = fragments(at, end, coding);
+        } else if (vr.empty() || vr == "SQ") {
+          at = sequence(at, end, coding, depth);
+        } else if (vr == "UN") {
+          at = sequence(at, end, Coding{false, false}, depth);
+        } else {
+          throw Damaged();
+        }
+        continue;
+      }
+      within(at, length, end);
+      if (vr == "SQ") sequence(at, at + length, coding, depth);
+      if (group == 0x0002 && element == 0x0010) transferSyntax_ = bytes_.substr(at, length);
+      at += length;
+    }
+    if (closedByItemEnd || at != end) throw Damaged();
+    return at;
+  }
+
+ private:
+  // Items up to end, or up to a sequence delimiter.
+  std::size_t sequence(std::size_t at, std::size_t end, Coding coding, int depth) {
+    while (at < end) {
+      const std::uint16_t group = u16(at, coding), element = u16(at + 2, coding);
+      const std::uint32_t length = u32(at + 4, coding);
+      at += 8;
+      if (group != ItemGroup) throw Damaged();
+      if (element == SequenceEnd) return at;
+      if (element != Item) throw Damaged();
+      if (length == UndefinedLength) {
+        at = elements(at, end, coding, depth + 1, true);
+      } else {
+        within(at, length, end);
+        elements(at, at + length, coding, depth + 1, false);
+        at += length;
+      }
+    }
+    if (at != end) throw Damaged();
+    return at;
+  }
+
+  // Encapsulated pixel data: items of defined length up to a sequence delimiter, which the
+  // end of the file may stand for.
+  std::size_t fragments(std::size_t at, std::size_t end, Coding coding) {
+    while (at != bytes_.size()) {
+      const std::uint16_t group = u16(at, coding), element = u16(at + 2, coding);
+      const std::uint32_t length = u32(at + 4, coding);
+      at += 8;
+      if (group != ItemGroup) throw Damaged();
+      if (element == SequenceEnd) return at;
+      if (element != Item || length == UndefinedLength) throw Damaged();
+      within(at, length, end);
+      at += length;
+    }
+    return at;
+  }
+
+  void within(std::size_t at, std::uint32_t length, std::size_t end) {
+    if (at > end || length > end - at) throw Damaged();
+  }
+  std::string_view take(std::size_t at, std::size_t size) {
+    if (at > bytes_.size() || size > bytes_.size() - at) throw Damaged();
+    return bytes_.substr(at, size);
+  }
+  std::uint32_t number(std::size_t at, std::size_t size, Coding coding) {
+    const std::string_view field = take(at, size);
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      const auto byte = static_cast<unsigned char>(field[coding.bigEndian ? i : size - 1 - i]);
+      value = value << 8 | byte;
+    }
+    return value;
+  }
+  std::uint16_t u16(std::size_t at, Coding coding) {
+    return static_cast<std::uint16_t>(number(at, 2, coding));
+  }
+  std::uint32_t u32(std::size_t at, Coding coding) { return number(at, 4, coding); }
+
+  std::string_view bytes_;
+  std::string_view transferSyntax_;
+};
+
+// A deflated data set inflated, as long as it stays within the file budget.
+std::string inflated(std::string_view deflated) {
+  z_stream stream{};
+  if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+  std::string out;
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
+  stream.avail_in = static_cast<uInt>(deflated.size());
+  int result = Z_OK;
+  while (result == Z_OK) {
+    if (out.size() >= MaxFileBytes) break;
+    const std::size_t done = out.size();
+    out.resize(std::min<std::size_t>(MaxFileBytes, std::max<std::size_t>(done * 2, 1 << 16)));
+    stream.next_out = reinterpret_cast<Bytef*>(out.data() + done);
+    stream.avail_out = static_cast<uInt>(out.size() - done);
+    result = inflate(&stream, Z_NO_FLUSH);
+    out.resize(out.size() - stream.avail_out);
+  }
+  inflateEnd(&stream);
+  if (result != Z_STREAM_END) throw Damaged();
+  return out;
+}
+
+}  // namespace
+
+void ScanElements(std::string_view file) {
+  const bool marked = file.size() >= 132 && file.substr(128, 4) == "DICM";
+  try {
+    Walker walker(file);
+    // The file meta information: explicit little endian, group 2 only.
+    const std::size_t metaEnd =
+        walker.elements(marked ? 132 : 0, file.size(), {}, 0, false, 0x0002);
+    std::string_view syntax = walker.transferSyntax();
+    while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' ')) {
+      syntax.remove_suffix(1);
+    }
+    // A file with meta information names its transfer syntax, and an image file has a data set.
+    if ((marked && syntax.empty()) || metaEnd == file.size()) throw Damaged();
+    if (syntax == "1.2.840.10008.1.2.1.99") {
+      // Walked as the library will read it once inflated.
+      const std::string dataSet = inflated(file.substr(metaEnd));
+      Walker(dataSet).elements(0, dataSet.size(), {}, 0, false);
+      return;
+    }
+    // Without meta information, the data set's own start tells its encoding as the library
+    // guesses it: a known value representation after the first tag means explicit.
+    const bool explicitVr = syntax.empty()
+                                ? metaEnd + 6 <= file.size() &&
+                                      (among(LongRepresentations, file.substr(metaEnd + 4, 2)) ||
+                                       among(ShortRepresentations, file.substr(metaEnd + 4, 2)))
+                                : syntax != "1.2.840.10008.1.2";
+    walker.elements(metaEnd, file.size(), {explicitVr, syntax == "1.2.840.10008.1.2.2"}, 0, false);
+  } catch (const Damaged&) {
+    throw imaging::ImageError(marked ? "Die Datei ist beschädigt oder unvollständig."
+                                     : "Die Datei ist keine DICOM-Datei.");
+  }
+}
+
+}  // namespace decoder

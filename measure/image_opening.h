@@ -1,0 +1,24 @@
+// Opening a DICOM image without holding up the window's thread: the file is read on a thread of
+// its own while the windows stay usable; after a moment a small window says so and offers
+// "Abbrechen", which stops the reading at once.
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <optional>
+
+#include "imaging/dicom_image.h"
+
+class QWidget;
+
+namespace measure {
+
+// How long opening may take before the busy window shows.
+inline constexpr std::chrono::milliseconds BusyIndicatorDelay{300};
+
+// The image in the file at path, or nullopt when the user cancelled or the program is ending
+// meanwhile; raises ImageError for a file that cannot be measured. Returns only when the reading
+// has ended, handling the program's events meanwhile; parent owns the busy window.
+std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* parent);
+
+}  // namespace measure
