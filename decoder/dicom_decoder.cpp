@@ -2,8 +2,10 @@
 #include "dicom_decoder.h"
 
 #include <gdcmAttribute.h>
+#include <gdcmDicts.h>
 #include <gdcmExplicitDataElement.h>
 #include <gdcmFileMetaInformation.h>
+#include <gdcmGlobal.h>
 #include <gdcmImage.h>
 #include <gdcmImageReader.h>
 #include <gdcmImplicitDataElement.h>
@@ -14,21 +16,21 @@
 #include <gdcmRAWCodec.h>
 #include <gdcmRLECodec.h>
 #include <gdcmReader.h>
-#include <gdcmSequenceOfFragments.h>
 #include <gdcmTrace.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <span>
-#include <sstream>
 #include <streambuf>
 
 #include "calc/extended_ops.h"
 #include "calc/number_text.h"
 #include "element_scan.h"
 #include "imaging/header_facts.h"
+#include "stream_checks.h"
 
 namespace decoder {
 
@@ -87,6 +89,68 @@ void silenceLibrary() {
     return true;
   }();
   (void)silenced;
+}
+
+std::string hex4(std::uint16_t value) {
+  char text[5];
+  std::snprintf(text, sizeof text, "%04X", value);
+  return text;
+}
+
+// The library's image reading takes the pixel description through typed attributes, which end
+// the process on a value representation other than the dictionary's, a binary value of another
+// size, or a Samples per Pixel it does not know: such a file is refused before.
+void checkPixelDescription(const std::vector<PixelDescriptionElement>& elements) {
+  const gdcm::Dicts& dicts = gdcm::Global::GetInstance().GetDicts();
+  for (const PixelDescriptionElement& element : elements) {
+    const gdcm::DictEntry& entry = dicts.GetDictEntry(gdcm::Tag(0x0028, element.element));
+    const gdcm::VR expected = entry.GetVR();
+    const gdcm::VR written = element.vr.empty() || element.vr == "UN"
+                                 ? expected
+                                 : gdcm::VR(gdcm::VR::GetVRTypeFromFile(element.vr.c_str()));
+    const bool binary = expected == gdcm::VR::US || expected == gdcm::VR::SS ||
+                        expected == gdcm::VR::UL || expected == gdcm::VR::SL;
+    if (!expected.Compatible(written) || (binary && entry.GetVM() == gdcm::VM::VM1 &&
+                                          element.value.size() != expected.GetSizeof())) {
+      throw ImageError("Die Datei ist beschädigt: das Element (0028," + hex4(element.element) +
+                       ") hat nicht die Form, die es haben muss.");
+    }
+    if (element.element == 0x0002) {
+      const auto samples = static_cast<unsigned>(static_cast<unsigned char>(element.value[0]) |
+                                                 static_cast<unsigned char>(element.value[1]) << 8);
+      if (samples != 1 && samples != 3 && samples != 4) {
+        throw ImageError("Die Datei ist beschädigt: Samples per Pixel ist " +
+                         std::to_string(samples) + ".");
+      }
+    }
+  }
+}
+
+// Rows, Columns, Samples per Pixel and Bits Allocated as the checked description gives them.
+DeclaredImage declaredImage(const std::vector<PixelDescriptionElement>& elements) {
+  DeclaredImage image;
+  for (const PixelDescriptionElement& element : elements) {
+    if (element.value.size() != 2) continue;
+    const unsigned value = static_cast<unsigned char>(element.value[0]) |
+                           static_cast<unsigned char>(element.value[1]) << 8;
+    switch (element.element) {
+      case 0x0002:
+        image.samplesPerPixel = value;
+        break;
+      case 0x0010:
+        image.rows = value;
+        break;
+      case 0x0011:
+        image.columns = value;
+        break;
+      case 0x0100:
+        image.bitsAllocated = value;
+        break;
+      default:
+        break;
+    }
+  }
+  return image;
 }
 
 // A file with the "DICM" mark after its 128-byte preamble; files without it may still be
@@ -186,29 +250,6 @@ gdcm::PixelFormat fileFormat(const gdcm::Image& image, const gdcm::DataSet& data
   }
   format.SetPixelRepresentation(representation.GetValue());
   return format;
-}
-
-// A JPEG 2000 code stream of another size than the header's would be decoded into the wrong
-// frame, the rest left as it was.
-void checkCodeStreamSize(const gdcm::Image& image) {
-  const gdcm::TransferSyntax syntax = image.GetTransferSyntax();
-  const gdcm::SequenceOfFragments* fragments = image.GetDataElement().GetSequenceOfFragments();
-  if ((syntax != gdcm::TransferSyntax::JPEG2000Lossless &&
-       syntax != gdcm::TransferSyntax::JPEG2000) ||
-      fragments == nullptr || fragments->GetNumberOfFragments() == 0) {
-    return;
-  }
-  const gdcm::ByteValue* first = fragments->GetFragment(0).GetByteValue();
-  if (first == nullptr) throw ImageError("Die Bilddaten sind beschädigt.");
-  // The main header, with the size, comes first in the code stream.
-  std::istringstream header(
-      std::string(first->GetPointer(), std::min<std::size_t>(first->GetLength(), 1 << 16)));
-  gdcm::JPEG2000Codec codec;
-  gdcm::TransferSyntax found;
-  if (!codec.GetHeaderInfo(header, found) || codec.GetDimensions()[0] != image.GetDimension(0) ||
-      codec.GetDimensions()[1] != image.GetDimension(1)) {
-    throw ImageError("Die Bilddaten sind beschädigt: ihre Größe passt nicht zum Dateikopf.");
-  }
 }
 
 // "16 Bits", "1 Bit".
@@ -410,7 +451,10 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
     throw ImageError("Die Datei ist zu groß: höchstens " + std::to_string(MaxFileBytes >> 20) +
                      " MiB.");
   }
-  ScanElements(file);
+  const ScannedFile scanned = ScanElements(file);
+  checkPixelDescription(scanned.pixelDescription);
+  CheckCodecStreams(scanned.transferSyntax, scanned.pixelData,
+                    declaredImage(scanned.pixelDescription));
   const bool marked = hasDicomMark(file);
   const std::uint64_t fileSize = file.size();
   MemoryStream stream(file);
@@ -428,7 +472,6 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
   const std::size_t count =
       static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
   checkPixelDataComplete(reader, count, fileSize);
-  checkCodeStreamSize(image);
   const std::span<std::uint16_t> words(pixelsFor(count), count);
   decodeWords(image, count, words.data());
   toOffsetBinary(words, format);

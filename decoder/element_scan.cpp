@@ -46,8 +46,8 @@ class Walker {
  public:
   explicit Walker(std::string_view bytes) : bytes_(bytes) {}
 
-  // The Transfer Syntax UID's value as walked past, padding and all.
-  std::string_view transferSyntax() const { return transferSyntax_; }
+  // What was seen so far; the transfer syntax as written, padding and all.
+  ScannedFile& seen() { return seen_; }
 
   // The elements from at to end (or, when closedByItemEnd, up to and past an item delimiter);
   // returns where they end.
@@ -55,12 +55,11 @@ class Walker {
                        bool closedByItemEnd, std::uint16_t onlyGroup = 0) {
     if (depth > MaxDepth) throw Damaged();
     while (at < end) {
-      // Zeros after the data set, as some writers leave them, end it.
-      if (depth == 0 && bytes_.find_first_not_of('\0', at) == std::string_view::npos) return end;
       const std::uint16_t group = u16(at, coding), element = u16(at + 2, coding);
       if (onlyGroup != 0 && group != onlyGroup) return at;
       if (group == ItemGroup) {
-        if (closedByItemEnd && element == ItemEnd) return at + 8;
+        // A delimiter has no value; the library would read one it declares.
+        if (closedByItemEnd && element == ItemEnd && u32(at + 4, coding) == 0) return at + 8;
         throw Damaged();
       }
       std::string_view vr;
@@ -82,7 +81,7 @@ class Walker {
       }
       if (length == UndefinedLength) {
         if (group == 0x7FE0 && element == 0x0010) {
-          at = fragments(at, end, coding);
+          at = fragments(at, end, coding, depth == 0);
         } else if (vr.empty() || vr == "SQ") {
           at = sequence(at, end, coding, depth);
         } else if (vr == "UN") {
@@ -94,7 +93,15 @@ class Walker {
       }
       within(at, length, end);
       if (vr == "SQ") sequence(at, at + length, coding, depth);
-      if (group == 0x0002 && element == 0x0010) transferSyntax_ = bytes_.substr(at, length);
+      if (group == 0x0002 && element == 0x0010) seen_.transferSyntax = bytes_.substr(at, length);
+      if (group == 0x0028 && depth == 0) {
+        std::string value(bytes_.substr(at, length));
+        if (coding.bigEndian && length == 2) std::swap(value[0], value[1]);
+        seen_.pixelDescription.push_back({element, std::string(vr), std::move(value)});
+      }
+      if (group == 0x7FE0 && element == 0x0010 && depth == 0) {
+        seen_.pixelData = {bytes_.substr(at, length)};
+      }
       at += length;
     }
     if (closedByItemEnd || at != end) throw Damaged();
@@ -109,7 +116,7 @@ class Walker {
       const std::uint32_t length = u32(at + 4, coding);
       at += 8;
       if (group != ItemGroup) throw Damaged();
-      if (element == SequenceEnd) return at;
+      if (element == SequenceEnd && length == 0) return at;
       if (element != Item) throw Damaged();
       if (length == UndefinedLength) {
         at = elements(at, end, coding, depth + 1, true);
@@ -125,15 +132,17 @@ class Walker {
 
   // Encapsulated pixel data: items of defined length up to a sequence delimiter, which the
   // end of the file may stand for.
-  std::size_t fragments(std::size_t at, std::size_t end, Coding coding) {
-    while (at != bytes_.size()) {
+  std::size_t fragments(std::size_t at, std::size_t end, Coding coding, bool kept) {
+    if (kept) seen_.pixelData.clear();
+    for (bool offsetTable = true; at != bytes_.size(); offsetTable = false) {
       const std::uint16_t group = u16(at, coding), element = u16(at + 2, coding);
       const std::uint32_t length = u32(at + 4, coding);
       at += 8;
       if (group != ItemGroup) throw Damaged();
-      if (element == SequenceEnd) return at;
+      if (element == SequenceEnd && length == 0) return at;
       if (element != Item || length == UndefinedLength) throw Damaged();
       within(at, length, end);
+      if (kept && !offsetTable) seen_.pixelData.push_back(bytes_.substr(at, length));
       at += length;
     }
     return at;
@@ -161,7 +170,7 @@ class Walker {
   std::uint32_t u32(std::size_t at, Coding coding) { return number(at, 4, coding); }
 
   std::string_view bytes_;
-  std::string_view transferSyntax_;
+  ScannedFile seen_;
 };
 
 // A deflated data set inflated, as long as it stays within the file budget.
@@ -188,24 +197,23 @@ std::string inflated(std::string_view deflated) {
 
 }  // namespace
 
-void ScanElements(std::string_view file) {
+ScannedFile ScanElements(std::string_view file) {
   const bool marked = file.size() >= 132 && file.substr(128, 4) == "DICM";
   try {
     Walker walker(file);
     // The file meta information: explicit little endian, group 2 only.
     const std::size_t metaEnd =
         walker.elements(marked ? 132 : 0, file.size(), {}, 0, false, 0x0002);
-    std::string_view syntax = walker.transferSyntax();
-    while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' ')) {
-      syntax.remove_suffix(1);
-    }
+    std::string& syntax = walker.seen().transferSyntax;
+    while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' ')) syntax.pop_back();
     // A file with meta information names its transfer syntax, and an image file has a data set.
     if ((marked && syntax.empty()) || metaEnd == file.size()) throw Damaged();
     if (syntax == "1.2.840.10008.1.2.1.99") {
       // Walked as the library will read it once inflated.
       const std::string dataSet = inflated(file.substr(metaEnd));
-      Walker(dataSet).elements(0, dataSet.size(), {}, 0, false);
-      return;
+      Walker inflatedWalker(dataSet);
+      inflatedWalker.elements(0, dataSet.size(), {}, 0, false);
+      return {syntax, std::move(inflatedWalker.seen().pixelDescription), {}};
     }
     // Without meta information, the data set's own start tells its encoding as the library
     // guesses it: a known value representation after the first tag means explicit.
@@ -215,6 +223,7 @@ void ScanElements(std::string_view file) {
                                        among(ShortRepresentations, file.substr(metaEnd + 4, 2)))
                                 : syntax != "1.2.840.10008.1.2";
     walker.elements(metaEnd, file.size(), {explicitVr, syntax == "1.2.840.10008.1.2.2"}, 0, false);
+    return std::move(walker.seen());
   } catch (const Damaged&) {
     throw imaging::ImageError(marked ? "Die Datei ist beschädigt oder unvollständig."
                                      : "Die Datei ist keine DICOM-Datei.");

@@ -14,8 +14,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "imaging/read_cancellation.h"
-
 namespace measure {
 namespace {
 
@@ -45,7 +43,8 @@ class BusyWindow : public QDialog {
 
 }  // namespace
 
-std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* parent) {
+std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* parent,
+                                             const ImageReader& read) {
   imaging::ReadCancellation cancellation;
   std::optional<imaging::DicomImage> image;
   std::exception_ptr error;
@@ -53,8 +52,7 @@ std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* paren
   QEventLoop loop;
   std::thread reader([&] {
     try {
-      image.emplace(
-          imaging::ReadDicomImage(std::filesystem::path(path.toStdU16String()), &cancellation));
+      image.emplace(read(std::filesystem::path(path.toStdU16String()), &cancellation));
     } catch (...) {
       error = std::current_exception();
     }
@@ -66,6 +64,11 @@ std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* paren
   bool busyShown = false;
   QTimer::singleShot(BusyIndicatorDelay, &busy, [&] {
     if (done) return;
+    // Below the window it belongs to, so that it covers none of its fields.
+    if (parent != nullptr) {
+      busy.adjustSize();
+      busy.move(parent->frameGeometry().bottomLeft() + QPoint(0, 8));
+    }
     busy.show();
     QApplication::setOverrideCursor(Qt::BusyCursor);
     busyShown = true;

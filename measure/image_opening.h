@@ -5,9 +5,12 @@
 
 #include <QString>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "imaging/dicom_image.h"
+#include "imaging/read_cancellation.h"
 
 class QWidget;
 
@@ -16,9 +19,18 @@ namespace measure {
 // How long opening may take before the busy window shows.
 inline constexpr std::chrono::milliseconds BusyIndicatorDelay{300};
 
+// What reads the file: imaging::ReadDicomImage, unless a test stands in for it.
+using ImageReader = std::function<imaging::DicomImage(
+    const std::filesystem::path& file, const imaging::ReadCancellation* cancellation)>;
+
 // The image in the file at path, or nullopt when the user cancelled or the program is ending
 // meanwhile; raises ImageError for a file that cannot be measured. Returns only when the reading
 // has ended, handling the program's events meanwhile; parent owns the busy window.
-std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* parent);
+std::optional<imaging::DicomImage> OpenImage(
+    const QString& path, QWidget* parent,
+    const ImageReader& read = [](const std::filesystem::path& file,
+                                 const imaging::ReadCancellation* cancellation) {
+      return imaging::ReadDicomImage(file, cancellation);
+    });
 
 }  // namespace measure

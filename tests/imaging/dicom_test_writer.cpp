@@ -9,6 +9,7 @@
 #include <gdcmImageWriter.h>
 #include <gdcmTrace.h>
 #include <gdcmWriter.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <fstream>
@@ -239,6 +240,20 @@ void WriteDicomFile(const TestImage& image, const std::filesystem::path& file) {
   std::ofstream out(file, std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string Deflated(std::string_view bytes) {
+  z_stream stream{};
+  deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
 }
 
 }  // namespace dicom_test

@@ -115,4 +115,7 @@ void WriteDicomFile(const TestImage& image, const std::filesystem::path& file);
 // without any image; SOP Class and Instance UID must be among them for the file's header.
 std::string WriteDicomDataSet(const std::vector<Element>& elements);
 
+// The bytes deflated as a deflated data set is: raw deflate, without zlib's header.
+std::string Deflated(std::string_view bytes);
+
 }  // namespace dicom_test

@@ -2,12 +2,16 @@
 // listed kinds of damage must be refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "dicom_test_writer.h"
 #include "imaging/dicom_image.h"
@@ -35,6 +39,8 @@ struct DamagedCase {
 
 // The refusal of a complete file without any image, which damage must never earn.
 constexpr std::string_view NoImage = "Die DICOM-Datei enthält kein Bild";
+// The refusal of a file whose structure does not hold together.
+const std::string Damaged = "Die Datei ist beschädigt oder unvollständig.";
 
 TestImage ValidImage(TransferSyntax syntax = TransferSyntax::ExplicitLittleEndian,
                      std::vector<Element> elements = {}) {
@@ -57,6 +63,13 @@ std::string Replaced(std::string bytes, const std::string& from, const std::stri
   const std::size_t at = bytes.find(from);
   EXPECT_NE(at, std::string::npos) << from;
   return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
+}
+
+// Where the file meta information ends, by its group length (the first element after "DICM").
+std::size_t MetaEnd(const std::string& file) {
+  std::uint32_t groupLength = 0;
+  std::memcpy(&groupLength, file.data() + 140, 4);
+  return 144 + groupLength;
 }
 
 void AddTruncations(std::vector<DamagedCase>& cases, TransferSyntax syntax) {
@@ -173,6 +186,25 @@ std::vector<DamagedCase> DamagedCases() {
                             "1.2.840.10008.1.2.4.50"),
                    Expect::Refused});
 
+  // Lengths that lie, which the library would take at their word: a pixel data element far
+  // beyond the file, a sequence delimiter that declares a value, a deflated data set whose
+  // pixel data claims more than the inflated set holds.
+  const std::string explicitFile = Valid();
+  const std::string pixelHeader("\xE0\x7F\x10\x00OW\0\0", 8);
+  const std::size_t pixelAt = explicitFile.rfind(pixelHeader);
+  std::string lyingLength = explicitFile;
+  lyingLength.replace(pixelAt + 8, 4, "\xFE\xFF\xFF\xFF");
+  cases.push_back({"pixel data length 0xFFFFFFFE", lyingLength, Expect::Refused, Damaged});
+  std::string delimiterWithLength = Valid(TransferSyntax::Rle);
+  delimiterWithLength.replace(delimiterWithLength.size() - 4, 4, "\x00\x00\x00\x7B");
+  cases.push_back(
+      {"sequence delimiter with a length", delimiterWithLength, Expect::Refused, Damaged});
+  const std::string deflatedFile = Valid(TransferSyntax::Deflated);
+  const std::string dataSet = lyingLength.substr(MetaEnd(lyingLength));
+  cases.push_back({"deflated with a lying length",
+                   deflatedFile.substr(0, MetaEnd(deflatedFile)) + dicom_test::Deflated(dataSet),
+                   Expect::Refused, Damaged});
+
   // Valid files that are not what Quantelo measures: said so, not called damaged.
   const std::string unsupported = "Die Pixeldarstellung wird nicht unterstützt: die Datei hat ";
   for (const auto& [bits, says] : {std::pair{32, unsupported + "32 Bits je Pixel;"},
@@ -234,6 +266,38 @@ TEST(DamagedFileTable, RefusedWithAMessageNeverACrash) {
         },
         c.message);
   }
+}
+
+// A file rewritten while it is read (cut to half, written whole again) is read whole or refused,
+// never measured over what was there for a moment.
+TEST(DamagedFileTable, AFileChangingWhileReadIsReadWholeOrRefused) {
+  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "changing.dcm";
+  const std::string file = Valid();
+  std::ofstream(path, std::ios::binary) << file;
+  const imaging::DicomImage whole = imaging::ReadDicomImage(path);
+  const std::vector<std::uint16_t> expected(whole.pixels().values.begin(),
+                                            whole.pixels().values.end());
+  std::atomic<bool> reading{true};
+  std::thread writer([&] {
+    for (bool half = true; reading; half = !half) {
+      std::ofstream(path, std::ios::binary) << (half ? file.substr(0, file.size() / 2) : file);
+    }
+  });
+  int read = 0, refused = 0;
+  for (int i = 0; i < 40; ++i) {
+    try {
+      const imaging::DicomImage image = imaging::ReadDicomImage(path);
+      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.pixels().values.begin(),
+                             image.pixels().values.end()));
+      ++read;
+    } catch (const imaging::ImageError&) {
+      ++refused;
+    }
+  }
+  reading = false;
+  writer.join();
+  std::filesystem::remove(path);
+  EXPECT_GT(refused, 0) << read << " read whole";
 }
 
 TEST(DamagedFileTable, FilesThatAreNotThere) {

@@ -1,0 +1,26 @@
+// Checks of what the codecs would be handed, before any of them sees it (the library's own
+// header readers read past a short stream and trust what a damaged one declares): the shape a
+// JPEG, JPEG-LS or JPEG 2000 stream declares against the file's, the segments of RLE data.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace decoder {
+
+// What the file's header declares for the image.
+struct DeclaredImage {
+  unsigned rows = 0;
+  unsigned columns = 0;
+  unsigned samplesPerPixel = 1;
+  unsigned bitsAllocated = 0;
+};
+
+// Raises ImageError when the pixel data of the transfer syntax does not hold together with the
+// image declared: codec headers with other sizes, precisions the codecs cannot handle, RLE
+// segment tables that point outside their fragment or hold too little for the image. Native
+// pixel data passes: its size is checked against the image elsewhere.
+void CheckCodecStreams(std::string_view transferSyntax,
+                       const std::vector<std::string_view>& pixelData, const DeclaredImage& image);
+
+}  // namespace decoder

@@ -1,0 +1,73 @@
+// Opening keeps the window's thread free: the program's events go on while the file is read,
+// a busy window with "Abbrechen" shows only after a moment, and cancelling ends the opening with
+// nothing; the reader's refusal arrives as it was raised.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <thread>
+
+#include "measure/image_opening.h"
+#include "test_image.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QDialog* busyWindow(QWidget& parent) {
+  return parent.findChild<QDialog*>(QStringLiteral("opening"));
+}
+
+TEST(ImageOpening, TheProgramGoesOnAndAbbrechenStopsTheReading) {
+  QWidget parent;
+  QLineEdit field(&parent);
+  parent.show();
+  bool busyEarly = true, cancelled = false;
+  const measure::ImageReader waitForCancel = [&](const std::filesystem::path&,
+                                                 const imaging::ReadCancellation* cancellation) {
+    while (!cancellation->cancelled()) std::this_thread::sleep_for(5ms);
+    cancelled = true;
+    throw imaging::ReadCancelled();
+    return TestImage(1, 1, {0}).make();
+  };
+  QTimer::singleShot(measure::BusyIndicatorDelay / 2, [&] {
+    busyEarly = busyWindow(parent) != nullptr && busyWindow(parent)->isVisible();
+    QTest::keyClicks(&field, QStringLiteral("12"));
+  });
+  QTimer::singleShot(measure::BusyIndicatorDelay * 2, [&] {
+    QDialog* busy = busyWindow(parent);
+    ASSERT_TRUE(busy != nullptr && busy->isVisible());
+    for (QPushButton* button : busy->findChildren<QPushButton*>()) {
+      if (button->text() == QStringLiteral("Abbrechen")) QTest::mouseClick(button, Qt::LeftButton);
+    }
+  });
+  EXPECT_FALSE(measure::OpenImage(QStringLiteral("aufnahme.dcm"), &parent, waitForCancel));
+  EXPECT_FALSE(busyEarly);
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(field.text(), QStringLiteral("12"));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ImageOpening, AQuickReadingShowsNoBusyWindowAndARefusalArrivesAsRaised) {
+  QWidget parent;
+  const auto image =
+      measure::OpenImage(QStringLiteral("a.dcm"), &parent,
+                         [](const std::filesystem::path&, const imaging::ReadCancellation*) {
+                           return TestImage(3, 2, {1, 2, 3, 4, 5, 6}).make();
+                         });
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->width(), 3);
+  EXPECT_EQ(busyWindow(parent), nullptr);
+  EXPECT_THROW(measure::OpenImage(QStringLiteral("b.dcm"), &parent,
+                                  [](const std::filesystem::path&,
+                                     const imaging::ReadCancellation*) -> imaging::DicomImage {
+                                    throw imaging::ImageError("Die Datei gibt es nicht.");
+                                  }),
+               imaging::ImageError);
+}
+
+}  // namespace
