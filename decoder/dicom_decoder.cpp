@@ -3,18 +3,8 @@
 
 #include <gdcmAttribute.h>
 #include <gdcmDicts.h>
-#include <gdcmExplicitDataElement.h>
-#include <gdcmFileMetaInformation.h>
 #include <gdcmGlobal.h>
-#include <gdcmImage.h>
-#include <gdcmImageReader.h>
-#include <gdcmImplicitDataElement.h>
-#include <gdcmJPEG2000Codec.h>
-#include <gdcmJPEGCodec.h>
-#include <gdcmJPEGLSCodec.h>
 #include <gdcmMediaStorage.h>
-#include <gdcmRAWCodec.h>
-#include <gdcmRLECodec.h>
 #include <gdcmReader.h>
 #include <gdcmTrace.h>
 
@@ -29,7 +19,10 @@
 #include "calc/extended_ops.h"
 #include "calc/number_text.h"
 #include "element_scan.h"
+#include "element_text.h"
+#include "image_layout.h"
 #include "imaging/header_facts.h"
+#include "pixel_decoding.h"
 #include "stream_checks.h"
 
 namespace decoder {
@@ -159,45 +152,9 @@ bool hasDicomMark(std::string_view file) {
   return file.size() >= 132 && file.substr(128, 4) == "DICM";
 }
 
-// The size the file must have by the lengths its header and elements declare. The library
-// takes a cut-off element's declared length at its word and fills what is missing, so a file
-// shorter than this is incomplete.
-std::uint64_t declaredFileSize(const gdcm::File& file) {
-  const gdcm::FileMetaInformation& meta = file.GetHeader();
-  const bool implicit =
-      meta.GetDataSetTransferSyntax().GetNegociatedType() == gdcm::TransferSyntax::Implicit;
-  const gdcm::DataSet& dataSet = file.GetDataSet();
-  return std::uint64_t{meta.GetFullLength()} +
-         (implicit ? dataSet.GetLength<gdcm::ImplicitDataElement>()
-                   : dataSet.GetLength<gdcm::ExplicitDataElement>());
-}
-
-std::string elementText(const gdcm::DataSet& dataSet, std::uint16_t group, std::uint16_t element) {
-  const gdcm::Tag tag(group, element);
-  if (!dataSet.FindDataElement(tag)) return {};
-  const gdcm::ByteValue* bytes = dataSet.GetDataElement(tag).GetByteValue();
-  if (bytes == nullptr) return {};
-  return std::string(bytes->GetPointer(), bytes->GetLength());
-}
-
-std::string_view withoutPadding(std::string_view text) {
-  const auto first = text.find_first_not_of(" \0", 0, 2);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \0", std::string_view::npos, 2) - first + 1);
-}
-
-std::string trimmedText(const gdcm::DataSet& dataSet, std::uint16_t group, std::uint16_t element) {
-  return std::string(withoutPadding(elementText(dataSet, group, element)));
-}
-
-// The first value of a multi-valued decimal text, without padding.
-std::string_view firstValue(std::string_view text) {
-  return withoutPadding(text.substr(0, text.find('\\')));
-}
-
 calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element, int absent) {
-  const std::string text = elementText(dataSet, 0x0028, element);
-  const std::string_view value = firstValue(text);
+  const std::string text = ElementText(dataSet, 0x0028, element);
+  const std::string_view value = FirstValue(text);
   if (value.empty()) return calc::fromInt64(absent);
   calc::Fpu fpu;
   const calc::ParsedNumber parsed = calc::ParseNumberText(fpu, value);
@@ -208,8 +165,8 @@ calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element,
 }
 
 std::optional<double> decimalValue(const gdcm::DataSet& dataSet, std::uint16_t element) {
-  const std::string text = elementText(dataSet, 0x0028, element);
-  const std::string_view value = firstValue(text);
+  const std::string text = ElementText(dataSet, 0x0028, element);
+  const std::string_view value = FirstValue(text);
   double number = 0;
   const char* end = value.data() + value.size();
   if (value.empty() || std::from_chars(value.data(), end, number).ptr != end) return std::nullopt;
@@ -223,119 +180,13 @@ std::optional<DisplayWindow> displayWindow(const gdcm::DataSet& dataSet) {
   return DisplayWindow{*center, *width};
 }
 
-bool canDecode(const gdcm::TransferSyntax& syntax) {
-  return gdcm::RAWCodec().CanDecode(syntax) || gdcm::JPEGCodec().CanDecode(syntax) ||
-         gdcm::JPEGLSCodec().CanDecode(syntax) || gdcm::JPEG2000Codec().CanDecode(syntax) ||
-         gdcm::RLECodec().CanDecode(syntax) ||
-         syntax == gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
-}
-
-// Bits Stored, High Bit and Pixel Representation as the file gives them: the library takes
-// them from a JPEG 2000 code stream instead, which need not agree. Raises ImageError for a Pixel
-// Representation other than 0 (unsigned) and 1 (signed).
-gdcm::PixelFormat fileFormat(const gdcm::Image& image, const gdcm::DataSet& dataSet) {
-  gdcm::PixelFormat format = image.GetPixelFormat();
-  gdcm::Attribute<0x0028, 0x0101> stored{format.GetBitsStored()};
-  gdcm::Attribute<0x0028, 0x0102> highBit{format.GetHighBit()};
-  gdcm::Attribute<0x0028, 0x0103> representation{format.GetPixelRepresentation()};
-  stored.SetFromDataSet(dataSet);
-  highBit.SetFromDataSet(dataSet);
-  representation.SetFromDataSet(dataSet);
-  format.SetBitsStored(stored.GetValue());
-  format.SetHighBit(highBit.GetValue());
-  // Any other value would be taken for signed, and the image measured as what it is not.
-  if (representation.GetValue() > 1) {
-    throw ImageError("Die Datei ist beschädigt: Pixel Representation ist " +
-                     std::to_string(representation.GetValue()) + ", erlaubt sind 0 und 1.");
-  }
-  format.SetPixelRepresentation(representation.GetValue());
-  return format;
-}
-
-// "16 Bits", "1 Bit".
-std::string bitsText(unsigned bits) {
-  return std::to_string(bits) + (bits == 1 ? " Bit" : " Bits");
-}
-
-// Why a pixel layout is refused, in the file's own numbers (the library's pixel format quietly
-// keeps its own Bits Stored where the file's makes no sense): another Bits Allocated is a
-// choice the reader does not follow, contradictions within 8 or 16 bits are damage.
-std::string layoutRefusal(const gdcm::DataSet& dataSet, const gdcm::PixelFormat& format) {
-  gdcm::Attribute<0x0028, 0x0100> allocatedElement{format.GetBitsAllocated()};
-  gdcm::Attribute<0x0028, 0x0101> storedElement{format.GetBitsStored()};
-  allocatedElement.SetFromDataSet(dataSet);
-  storedElement.SetFromDataSet(dataSet);
-  const unsigned allocated = allocatedElement.GetValue(), stored = storedElement.GetValue();
-  if (allocated == 8 || allocated == 16) {
-    return "Die Datei ist beschädigt: Bits Stored oder High Bit passt nicht zu Bits Allocated.";
-  }
-  const std::string layout = stored >= 1 && stored < allocated
-                                 ? bitsText(stored) + " in " + bitsText(allocated)
-                                 : bitsText(allocated);
-  return "Die Pixeldarstellung wird nicht unterstützt: die Datei hat " + layout +
-         " je Pixel; unterstützt sind 1 bis 16 Bits in 8 oder 16 Bits je Pixel.";
-}
-
-gdcm::Image& checkedImage(gdcm::ImageReader& reader, bool readOk, bool marked) {
-  const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
-  if (!readOk && !marked && dataSet.IsEmpty()) throw ImageError("Die Datei ist keine DICOM-Datei.");
-  if (!dataSet.FindDataElement(gdcm::Tag(0x7FE0, 0x0010))) {
-    if (!readOk && !marked) throw ImageError("Die Datei ist keine DICOM-Datei.");
-    throw ImageError(readOk || dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0010))
-                         ? "Die Datei enthält keine Bilddaten."
-                         : "Die Datei ist beschädigt oder unvollständig.");
-  }
-  if (!readOk) throw ImageError("Die Datei ist beschädigt oder unvollständig.");
-
-  gdcm::Image& image = reader.GetImage();
-  const gdcm::PixelFormat format = fileFormat(image, dataSet);
-  const gdcm::PhotometricInterpretation::PIType photometric =
-      image.GetPhotometricInterpretation().GetType();
-  // The library mends some contradictions of the header; the file's own word counts here.
-  gdcm::Attribute<0x0028, 0x0002> samples{1};
-  samples.SetFromDataSet(dataSet);
-  if (format.GetSamplesPerPixel() != 1 || samples.GetValue() != 1 ||
-      (photometric != gdcm::PhotometricInterpretation::MONOCHROME1 &&
-       photometric != gdcm::PhotometricInterpretation::MONOCHROME2)) {
-    throw ImageError(
-        "Farbbilder lassen sich nicht messen: nur Graustufenbilder (MONOCHROME1 "
-        "oder MONOCHROME2).");
-  }
-  if (image.GetNumberOfDimensions() > 2 && image.GetDimension(2) > 1) {
-    throw ImageError(
-        "Die Datei enthält mehrere Bilder (etwa eine Tomosynthese); nur Einzelbilder "
-        "lassen sich messen.");
-  }
-  const unsigned width = image.GetDimension(0), height = image.GetDimension(1);
-  if (width == 0 || height == 0)
-    throw ImageError("Die Datei ist beschädigt: das Bild hat keine Größe.");
-  if (width > MaxImageSide || height > MaxImageSide) {
-    throw ImageError("Das Bild ist zu groß: höchstens 32768 Pixel je Seite.");
-  }
-  if (std::uint64_t{width} * height > MaxImagePixels) {
-    throw ImageError("Das Bild ist zu groß: höchstens " + std::to_string(MaxImagePixels) +
-                     " Pixel (" + std::to_string(MaxImagePixels * 2 >> 20) + " MiB Pixeldaten).");
-  }
-  const unsigned allocated = format.GetBitsAllocated(), stored = format.GetBitsStored();
-  if ((allocated != 8 && allocated != 16) || stored < 1 || stored > allocated ||
-      format.GetHighBit() + 1u < stored || format.GetHighBit() >= allocated) {
-    throw ImageError(layoutRefusal(dataSet, format));
-  }
-  return image;
-}
-
-// A complete data set of a kind that holds no image (a structure set, a plan, a report), which
-// the image reader refuses as it would a damaged file. Read again as a plain data set, it is
-// told apart by its SOP class: a file of an image class, or that names none, stays damaged.
-void refuseWithoutImage(std::istream& stream) {
-  stream.clear();
-  stream.seekg(0);
-  gdcm::Reader reader;
-  reader.SetStream(stream);
-  if (!reader.Read()) return;
-  const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
-  std::string sopClass = trimmedText(reader.GetFile().GetHeader(), 0x0002, 0x0002);
-  if (sopClass.empty()) sopClass = trimmedText(dataSet, 0x0008, 0x0016);
+// A complete data set of a kind that holds no image (a structure set, a plan, a report): told
+// apart from a damaged image by its SOP class. A file of an image class, or that names none,
+// or that has any part of an image, is not one.
+void refuseWithoutImage(const gdcm::File& file) {
+  const gdcm::DataSet& dataSet = file.GetDataSet();
+  std::string sopClass = TrimmedText(file.GetHeader(), 0x0002, 0x0002);
+  if (sopClass.empty()) sopClass = TrimmedText(dataSet, 0x0008, 0x0016);
   const bool imageParts = dataSet.FindDataElement(gdcm::Tag(0x7FE0, 0x0010)) ||
                           dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0010)) ||
                           dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0011));
@@ -345,7 +196,7 @@ void refuseWithoutImage(std::istream& stream) {
   }
   // A code string of at most 16 letters, digits, spaces and underscores; anything else is not
   // worth repeating.
-  const std::string modality = trimmedText(dataSet, 0x0008, 0x0060);
+  const std::string modality = TrimmedText(dataSet, 0x0008, 0x0060);
   const bool named =
       !modality.empty() && modality.size() <= 16 &&
       std::all_of(modality.begin(), modality.end(), [](char c) {
@@ -380,70 +231,16 @@ Coding codingOf(gdcm::TransferSyntax::TSType syntax) {
 
 ImageContext imageContext(const gdcm::DataSet& dataSet, gdcm::TransferSyntax::TSType syntax) {
   ImageContext context;
-  context.modality = trimmedText(dataSet, 0x0008, 0x0060);
-  context.presentationIntent = trimmedText(dataSet, 0x0008, 0x0068);
-  context.laterality = trimmedText(dataSet, 0x0020, 0x0062);
-  if (context.laterality.empty()) context.laterality = trimmedText(dataSet, 0x0020, 0x0060);
-  context.patientOrientation = trimmedText(dataSet, 0x0020, 0x0020);
-  const std::string lossyCompression = trimmedText(dataSet, 0x0028, 0x2110);
+  context.modality = TrimmedText(dataSet, 0x0008, 0x0060);
+  context.presentationIntent = TrimmedText(dataSet, 0x0008, 0x0068);
+  context.laterality = TrimmedText(dataSet, 0x0020, 0x0062);
+  if (context.laterality.empty()) context.laterality = TrimmedText(dataSet, 0x0020, 0x0060);
+  context.patientOrientation = TrimmedText(dataSet, 0x0020, 0x0020);
+  const std::string lossyCompression = TrimmedText(dataSet, 0x0028, 0x2110);
   const Coding coding = codingOf(syntax);
   context.lossyCompressed = lossyCompression == "01" || coding == Coding::Lossy ||
                             (coding == Coding::MaybeLossy && lossyCompression != "00");
   return context;
-}
-
-// The decoder is asked only for a complete image (deflated files are checked by zlib).
-void checkPixelDataComplete(const gdcm::ImageReader& reader, std::size_t count,
-                            std::uint64_t fileSize) {
-  const gdcm::Image& image = reader.GetImage();
-  const gdcm::ByteValue* raw = image.GetDataElement().GetByteValue();
-  const std::size_t bytes = count * (image.GetPixelFormat().GetBitsAllocated() / 8);
-  const bool deflated =
-      image.GetTransferSyntax() == gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
-  if (image.GetBufferLength() != bytes || (raw != nullptr && raw->GetLength() < bytes) ||
-      (!deflated && declaredFileSize(reader.GetFile()) > fileSize)) {
-    throw ImageError("Die Bilddaten sind unvollständig.");
-  }
-}
-
-// Decodes into 16-bit words, whatever the file allocates.
-void decodeWords(gdcm::Image& image, std::size_t count, std::uint16_t* words) {
-  const unsigned bytesPerValue = image.GetPixelFormat().GetBitsAllocated() / 8;
-  if (!canDecode(image.GetTransferSyntax())) {
-    throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " +
-                     std::string(image.GetTransferSyntax().GetString()) +
-                     ") wird nicht unterstützt.");
-  }
-  if (bytesPerValue == 2) {
-    if (!image.GetBuffer(reinterpret_cast<char*>(words))) {
-      throw ImageError("Die Bilddaten sind beschädigt und lassen sich nicht dekodieren.");
-    }
-    return;
-  }
-  // The library's 8-bit decoders take all eight bits; Bits Stored is applied afterwards.
-  gdcm::PixelFormat wholeBytes = image.GetPixelFormat();
-  wholeBytes.SetBitsStored(8);
-  wholeBytes.SetHighBit(7);
-  image.SetPixelFormat(wholeBytes);
-  std::vector<char> bytes(count);
-  if (!image.GetBuffer(bytes.data())) {
-    throw ImageError("Die Bilddaten sind beschädigt und lassen sich nicht dekodieren.");
-  }
-  for (std::size_t i = 0; i < count; ++i) words[i] = static_cast<unsigned char>(bytes[i]);
-}
-
-// Keeps Bits Stored from the high bit down (overlays may use the bits above) and turns signed
-// values into offset binary, so that every later sum is of unsigned integers.
-void toOffsetBinary(std::span<std::uint16_t> words, const gdcm::PixelFormat& format) {
-  const unsigned stored = format.GetBitsStored();
-  const unsigned shift = format.GetHighBit() + 1u - stored;
-  const std::uint16_t mask = static_cast<std::uint16_t>((1u << stored) - 1);
-  const std::uint16_t flip =
-      format.GetPixelRepresentation() != 0 ? static_cast<std::uint16_t>(1u << (stored - 1)) : 0;
-  if (shift == 0 && mask == 0xFFFF && flip == 0) return;
-  for (std::uint16_t& word : words) {
-    word = static_cast<std::uint16_t>(((word >> shift) & mask) ^ flip);
-  }
 }
 
 DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
@@ -455,38 +252,60 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
   checkPixelDescription(scanned.pixelDescription);
   CheckCodecStreams(scanned.transferSyntax, scanned.pixelData,
                     declaredImage(scanned.pixelDescription));
+
+  // Native pixel data is taken from the file as it lies, so the library reads up to it only.
+  const gdcm::TransferSyntax declaredSyntax =
+      gdcm::TransferSyntax::GetTSType(scanned.transferSyntax.c_str());
+  const bool nativeInFile = !scanned.pixelData.empty() && !declaredSyntax.IsEncapsulated() &&
+                            declaredSyntax != gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
+  const gdcm::Tag pixelTag(0x7FE0, 0x0010);
   const bool marked = hasDicomMark(file);
-  const std::uint64_t fileSize = file.size();
   MemoryStream stream(file);
-  gdcm::ImageReader reader;
+  gdcm::Reader reader;
   reader.SetStream(stream);
-  const bool readOk = reader.Read();
-  if (!readOk) refuseWithoutImage(stream);
-  gdcm::Image& image = checkedImage(reader, readOk, marked);
+  const bool readOk = nativeInFile ? reader.ReadUpToTag(pixelTag) : reader.Read();
   const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
-  const gdcm::PixelFormat format = fileFormat(image, dataSet);
+  if (!readOk && !marked && dataSet.IsEmpty()) throw ImageError("Die Datei ist keine DICOM-Datei.");
+  if (!nativeInFile && !dataSet.FindDataElement(pixelTag)) {
+    if (!readOk && !marked) throw ImageError("Die Datei ist keine DICOM-Datei.");
+    if (readOk) refuseWithoutImage(reader.GetFile());
+    throw ImageError(readOk || dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0010))
+                         ? "Die Datei enthält keine Bilddaten."
+                         : "Die Datei ist beschädigt oder unvollständig.");
+  }
+  if (!readOk) throw ImageError("Die Datei ist beschädigt oder unvollständig.");
+
+  const ImageLayout layout = DescribedImage(dataSet);
+  const gdcm::TransferSyntax syntax = reader.GetFile().GetHeader().GetDataSetTransferSyntax();
+  const std::size_t count = layout.pixelCount();
+  if (syntax.IsEncapsulated()) {
+    DecodeEncapsulatedPixels(dataSet.GetDataElement(pixelTag), syntax, layout, pixelsFor(count));
+  } else {
+    const gdcm::ByteValue* read =
+        nativeInFile ? nullptr : dataSet.GetDataElement(pixelTag).GetByteValue();
+    const std::string_view bytes = nativeInFile ? scanned.pixelData.front()
+                                   : read != nullptr
+                                       ? std::string_view(read->GetPointer(), read->GetLength())
+                                       : std::string_view();
+    // Checked before the memory for the image is asked for.
+    if (bytes.size() < count * (layout.bitsAllocated / 8)) {
+      throw ImageError("Die Bilddaten sind unvollständig.");
+    }
+    ConvertNativePixels(bytes, syntax == gdcm::TransferSyntax::ExplicitVRBigEndian, layout,
+                        pixelsFor(count));
+  }
 
   DecodedHeader header;
-  header.width = static_cast<int>(image.GetDimension(0));
-  header.height = static_cast<int>(image.GetDimension(1));
-  const std::size_t count =
-      static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
-  checkPixelDataComplete(reader, count, fileSize);
-  const std::span<std::uint16_t> words(pixelsFor(count), count);
-  decodeWords(image, count, words.data());
-  toOffsetBinary(words, format);
-
-  header.bitsStored = format.GetBitsStored();
-  header.offset = format.GetPixelRepresentation() != 0 ? 1 << (header.bitsStored - 1) : 0;
-  header.photometric =
-      image.GetPhotometricInterpretation() == gdcm::PhotometricInterpretation::MONOCHROME1
-          ? Photometric::Monochrome1
-          : Photometric::Monochrome2;
+  header.width = static_cast<int>(layout.width);
+  header.height = static_cast<int>(layout.height);
+  header.bitsStored = static_cast<int>(layout.bitsStored);
+  header.offset = layout.isSigned ? 1 << (header.bitsStored - 1) : 0;
+  header.photometric = layout.photometric;
   header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
   header.window = displayWindow(dataSet);
-  header.context = imageContext(dataSet, image.GetTransferSyntax());
+  header.context = imageContext(dataSet, syntax);
   for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
-         return elementText(dataSet, group, element);
+         return ElementText(dataSet, group, element);
        })) {
     header.factValues.push_back(std::move(fact.value));
   }
@@ -497,11 +316,13 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-// The library leaks on some damaged streams: the JPEG-LS decoder its buffer, the JPEG 2000 header
-// reading the codec's decompressor (allocated inside OpenJPEG, which only the library calls).
-// Theirs, once per damaged file; the sanitizer builds are not to report them as ours.
+// The library leaks on some damaged streams: the JPEG-LS decoder its buffer, the JPEG decoders
+// their memory manager, the JPEG 2000 decoder OpenJPEG's decompressor (allocated inside the
+// codec libraries, which only the library calls). Theirs, once per damaged file; the sanitizer
+// builds are not to report them as ours.
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:gdcm::JPEGLSCodec::Decode\n"
+         "leak:libgdcmjpeg\n"
          "leak:libopenjp2.so\n";
 }
 #endif

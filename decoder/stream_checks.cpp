@@ -64,36 +64,61 @@ void checkJpeg2000(std::string_view stream, const DeclaredImage& image) {
   checkShape(height - top, width - left, components, image);
 }
 
-// A JPEG or JPEG-LS stream's frame header, found by walking its marker segments from SOI.
-void checkJpegFrame(std::string_view stream, const DeclaredImage& image, bool jpegLs) {
+// A JPEG or JPEG-LS stream's header, walked marker by marker from SOI up to the first scan: the
+// library's JPEG decoder ends the process on a warning while it reads the header, so nothing it
+// would warn about passes (bytes between segments, a JFIF or Adobe segment it does not know),
+// and the frame header must give the file's size, one component and a precision the codec
+// decodes.
+void checkJpegHeader(std::string_view stream, const DeclaredImage& image, bool jpegLs) {
   if (bigEndian(stream, 0, 2) != 0xFFD8) damaged("kein JPEG-Datenstrom");
+  bool frameSeen = false;
   for (std::size_t at = 2;;) {
-    const std::uint32_t marker = bigEndian(stream, at, 2);
-    if ((marker & 0xFF00) != 0xFF00 || marker == 0xFFDA || marker == 0xFFD9) {
-      damaged("der JPEG-Datenstrom hat keinen Bildkopf");
+    if (bigEndian(stream, at, 1) != 0xFF)
+      damaged("zwischen den Abschnitten des JPEG-Kopfs stehen fremde Bytes");
+    while (bigEndian(stream, at + 1, 1) == 0xFF) ++at;  // fill bytes
+    const std::uint32_t marker = 0xFF00 | bigEndian(stream, at + 1, 1);
+    if (marker == 0xFFDA) {
+      if (!frameSeen) damaged("der JPEG-Datenstrom hat keinen Bildkopf");
+      return;
+    }
+    if (marker == 0xFF00 || marker == 0xFFD8 || marker == 0xFFD9 || marker == 0xFF01 ||
+        (marker >= 0xFFD0 && marker <= 0xFFD7)) {
+      damaged("der JPEG-Kopf ist unvollständig");
     }
     const std::uint32_t length = bigEndian(stream, at + 2, 2);
+    if (length < 2 || at + 2 + length > stream.size()) {
+      damaged("ein Abschnitt des JPEG-Datenstroms ist ungültig");
+    }
+    const std::string_view segment = stream.substr(at + 4, length - 2);
+    if (marker == 0xFFE0 && segment.starts_with(std::string_view("JFIF\0", 5)) &&
+        (segment.size() < 6 || bigEndian(segment, 5, 1) != 1)) {
+      damaged("der JFIF-Abschnitt des JPEG-Datenstroms ist ungültig");
+    }
+    if (marker == 0xFFEE && segment.starts_with("Adobe") &&
+        (segment.size() < 12 || bigEndian(segment, 11, 1) > 2)) {
+      damaged("der Adobe-Abschnitt des JPEG-Datenstroms ist ungültig");
+    }
     const bool frame = jpegLs ? marker == 0xFFF7
                               : (marker >= 0xFFC0 && marker <= 0xFFCF && marker != 0xFFC4 &&
                                  marker != 0xFFC8 && marker != 0xFFCC);
-    if (!frame) {
-      if (length < 2) damaged("ein Abschnitt des JPEG-Datenstroms ist ungültig");
-      at += 2 + length;
-      continue;
+    if (frame) {
+      if (frameSeen) damaged("der JPEG-Datenstrom hat mehr als einen Bildkopf");
+      frameSeen = true;
+      const std::uint32_t precision = bigEndian(stream, at + 4, 1);
+      const std::uint32_t rows = bigEndian(stream, at + 5, 2);
+      const std::uint32_t columns = bigEndian(stream, at + 7, 2);
+      const std::uint32_t components = bigEndian(stream, at + 9, 1);
+      const bool lossless =
+          jpegLs || marker == 0xFFC3 || marker == 0xFFC7 || marker == 0xFFCB || marker == 0xFFCF;
+      const bool precisionOk =
+          lossless ? precision >= 2 && precision <= 16 : precision == 8 || precision == 12;
+      if (!precisionOk || length != 8 + 3 * components) {
+        damaged("der JPEG-Datenstrom hat eine Bittiefe von " + std::to_string(precision) +
+                " Bits, die sich nicht lesen lässt");
+      }
+      checkShape(rows, columns, components, image);
     }
-    const std::uint32_t precision = bigEndian(stream, at + 4, 1);
-    const std::uint32_t rows = bigEndian(stream, at + 5, 2), columns = bigEndian(stream, at + 7, 2);
-    const std::uint32_t components = bigEndian(stream, at + 9, 1);
-    const bool lossless =
-        jpegLs || marker == 0xFFC3 || marker == 0xFFC7 || marker == 0xFFCB || marker == 0xFFCF;
-    const bool precisionOk =
-        lossless ? precision >= 2 && precision <= 16 : precision == 8 || precision == 12;
-    if (!precisionOk || length != 8 + 3 * components) {
-      damaged("der JPEG-Datenstrom hat eine Bittiefe von " + std::to_string(precision) +
-              " Bits, die sich nicht lesen lässt");
-    }
-    checkShape(rows, columns, components, image);
-    return;
+    at += 2 + length;
   }
 }
 
@@ -138,7 +163,7 @@ void CheckCodecStreams(std::string_view transferSyntax,
   // The first fragment starts the frame: the header all codecs read first.
   const std::string_view stream = pixelData.front();
   if (jpeg2000) checkJpeg2000(stream, image);
-  if (jpegLs || jpeg) checkJpegFrame(stream, image, jpegLs);
+  if (jpegLs || jpeg) checkJpegHeader(stream, image, jpegLs);
   if (rle) checkRle(stream, image);
 }
 

@@ -3,7 +3,7 @@
 # where the installed program looks for them, icons of the size their folders promise, desktop files that appstreamcli
 # accepts as a whole, and programs that run from there.
 # Takes BUILD_DIR, PREFIX, APP_ID, VERSION, BINDIR, MODULE_DIR_FROM_BINDIR, DATADIR, MANDIR,
-# APPSTREAMCLI and DICOM_FILE (an image to measure).
+# APPSTREAMCLI, DICOM_FILE (an image to measure) and DECODING_HELPER.
 
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -16,7 +16,10 @@ set(icon_sizes 16 32 48 64 128 256)
 set(icon_dir ${DATADIR}/icons/hicolor)
 # The toolkit looks for the module from the executable's folder, MODULE_DIR_FROM_BINDIR away.
 cmake_path(SET module NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/libmsimg32.so")
-cmake_path(SET decoder NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/quantelo-decode")
+# The decoding helper, where the build has one (the sanitizer builds decode in-process).
+if(DECODING_HELPER)
+  cmake_path(SET decoder NORMALIZE "${BINDIR}/${MODULE_DIR_FROM_BINDIR}/quantelo-decode")
+endif()
 set(expected
   ${BINDIR}/quantelo
   ${BINDIR}/quantelo-sdnr

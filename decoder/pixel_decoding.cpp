@@ -1,0 +1,107 @@
+#include "pixel_decoding.h"
+
+#include <gdcmJPEG2000Codec.h>
+#include <gdcmJPEGCodec.h>
+#include <gdcmJPEGLSCodec.h>
+#include <gdcmRLECodec.h>
+
+#include <string>
+
+#include "imaging/dicom_image.h"
+
+namespace decoder {
+namespace {
+
+using imaging::ImageError;
+
+// Keeps Bits Stored from the high bit down (overlays may use the bits above) and turns signed
+// values into offset binary, so that every later sum is of unsigned integers.
+void toWords(const unsigned char* bytes, bool bigEndian, const ImageLayout& layout,
+             std::uint16_t* words) {
+  const unsigned shift = layout.highBit + 1 - layout.bitsStored;
+  const auto mask = static_cast<std::uint16_t>((1u << layout.bitsStored) - 1);
+  const auto flip = layout.isSigned ? static_cast<std::uint16_t>(1u << (layout.bitsStored - 1))
+                                    : std::uint16_t{0};
+  const std::size_t count = layout.pixelCount();
+  if (layout.bitsAllocated == 8) {
+    for (std::size_t i = 0; i < count; ++i) {
+      words[i] = static_cast<std::uint16_t>(((bytes[i] >> shift) & mask) ^ flip);
+    }
+    return;
+  }
+  const unsigned high = bigEndian ? 0 : 1;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned value = bytes[2 * i + high] << 8 | bytes[2 * i + (1 - high)];
+    words[i] = static_cast<std::uint16_t>(((value >> shift) & mask) ^ flip);
+  }
+}
+
+std::size_t imageBytes(const ImageLayout& layout) {
+  return layout.pixelCount() * (layout.bitsAllocated / 8);
+}
+
+template <typename Codec>
+bool decodeWith(Codec& codec, const gdcm::DataElement& pixelData, const ImageLayout& layout,
+                gdcm::DataElement& decoded) {
+  // The 8-bit decoders take all eight bits; Bits Stored is applied afterwards.
+  const bool bytes = layout.bitsAllocated == 8;
+  const gdcm::PixelFormat format(1, static_cast<unsigned short>(layout.bitsAllocated),
+                                 static_cast<unsigned short>(bytes ? 8 : layout.bitsStored),
+                                 static_cast<unsigned short>(bytes ? 7 : layout.highBit),
+                                 layout.isSigned ? 1 : 0);
+  const unsigned dimensions[3] = {layout.width, layout.height, 1};
+  codec.SetNumberOfDimensions(2);
+  codec.SetDimensions(dimensions);
+  codec.SetPlanarConfiguration(0);
+  codec.SetPhotometricInterpretation(layout.photometric == imaging::Photometric::Monochrome1
+                                         ? gdcm::PhotometricInterpretation::MONOCHROME1
+                                         : gdcm::PhotometricInterpretation::MONOCHROME2);
+  codec.SetPixelFormat(format);
+  codec.SetNeedOverlayCleanup(layout.bitsStored != layout.bitsAllocated);
+  return codec.Decode(pixelData, decoded);
+}
+
+bool decodeEncapsulated(const gdcm::DataElement& pixelData, const gdcm::TransferSyntax& syntax,
+                        const ImageLayout& layout, gdcm::DataElement& decoded) {
+  if (gdcm::JPEGCodec jpeg; jpeg.CanDecode(syntax))
+    return decodeWith(jpeg, pixelData, layout, decoded);
+  if (gdcm::JPEGLSCodec jpegLs; jpegLs.CanDecode(syntax)) {
+    jpegLs.SetBufferLength(imageBytes(layout));
+    return decodeWith(jpegLs, pixelData, layout, decoded);
+  }
+  if (gdcm::JPEG2000Codec jpeg2000; jpeg2000.CanDecode(syntax)) {
+    return decodeWith(jpeg2000, pixelData, layout, decoded);
+  }
+  if (gdcm::RLECodec rle; rle.CanDecode(syntax)) {
+    rle.SetBufferLength(imageBytes(layout));
+    return decodeWith(rle, pixelData, layout, decoded);
+  }
+  throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " +
+                   std::string(syntax.GetString()) + ") wird nicht unterstützt.");
+}
+
+}  // namespace
+
+void ConvertNativePixels(std::string_view bytes, bool bigEndian, const ImageLayout& layout,
+                         std::uint16_t* words) {
+  toWords(reinterpret_cast<const unsigned char*>(bytes.data()), bigEndian, layout, words);
+}
+
+void DecodeEncapsulatedPixels(const gdcm::DataElement& pixelData,
+                              const gdcm::TransferSyntax& syntax, const ImageLayout& layout,
+                              std::uint16_t* words) {
+  gdcm::DataElement decoded;
+  if (pixelData.GetSequenceOfFragments() == nullptr ||
+      !decodeEncapsulated(pixelData, syntax, layout, decoded)) {
+    throw ImageError("Die Bilddaten sind beschädigt und lassen sich nicht dekodieren.");
+  }
+  const gdcm::ByteValue* values = decoded.GetByteValue();
+  // Never padded: a codec that gives less than the image has not decoded it.
+  if (values == nullptr || values->GetLength() < imageBytes(layout)) {
+    throw ImageError(
+        "Die Bilddaten sind unvollständig: der Decoder lieferte weniger, als das Bild hat.");
+  }
+  toWords(reinterpret_cast<const unsigned char*>(values->GetPointer()), false, layout, words);
+}
+
+}  // namespace decoder
