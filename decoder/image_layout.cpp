@@ -52,7 +52,8 @@ ImageLayout DescribedImage(const gdcm::DataSet& dataSet) {
         "Farbbilder lassen sich nicht messen: nur Graustufenbilder (MONOCHROME1 "
         "oder MONOCHROME2).");
   }
-  const std::string_view frameText = FirstValue(ElementText(dataSet, 0x0028, 0x0008));
+  const std::string frameElement = ElementText(dataSet, 0x0028, 0x0008);
+  const std::string_view frameText = FirstValue(frameElement);
   long frames = 1;
   std::from_chars(frameText.data(), frameText.data() + frameText.size(), frames);
   if (frames > 1) {

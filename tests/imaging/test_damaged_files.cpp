@@ -205,6 +205,15 @@ std::vector<DamagedCase> DamagedCases() {
                    deflatedFile.substr(0, MetaEnd(deflatedFile)) + dicom_test::Deflated(dataSet),
                    Expect::Refused, Damaged});
 
+  // A JPEG frame header that claims twice the rows its coded data holds, as the file does: the
+  // decoder would fill the missing rows and only warn.
+  std::string moreRows = Valid(TransferSyntax::JpegLossless, {{tags::Rows, "96"}});
+  const std::size_t frameAt = moreRows.find("\xFF\xC3");
+  moreRows.replace(frameAt + 5, 2, std::string("\x00\x60", 2));
+  cases.push_back({"JPEG claiming more rows than it holds", moreRows, Expect::Refused,
+                   "Die Bilddaten sind unvollständig: der JPEG-Datenstrom endet nach 48 von 96 "
+                   "Zeilen."});
+
   // Valid files that are not what Quantelo measures: said so, not called damaged.
   const std::string unsupported = "Die Pixeldarstellung wird nicht unterstützt: die Datei hat ";
   for (const auto& [bits, says] : {std::pair{32, unsupported + "32 Bits je Pixel;"},
