@@ -186,19 +186,19 @@ void TForm1::openImageClick() {
 void TForm1::openImage(const QString& path) {
   // One file at a time: the menu waits while one opens (the fields stay usable).
   if (!openImageAction->isEnabled()) return;
-  std::optional<imaging::DicomImage> image;
+  std::optional<measure::OpenedImage> opened;
   {
     openImageAction->setEnabled(false);
     const auto reenable = qScopeGuard([this] { openImageAction->setEnabled(true); });
     try {
-      image = measure::OpenImage(path, this);
+      opened = measure::OpenImage(path, this);
     } catch (const imaging::ImageError& error) {
       throw imaging::ImageError(
           "„" + QFileInfo(path).fileName().toStdString() + "“: " + error.what(), error.cause());
     }
   }
-  if (!image) return;
-  MeasureWindow window(std::move(*image), path, this);
+  if (!opened) return;
+  MeasureWindow window(std::move(opened->image), path, this, std::move(opened->survey));
   if (window.exec() != QDialog::Accepted) return;
   const std::array<QString, 4> texts = window.fieldTexts();
   const std::array<toolkit::TLabeledEdit*, 4> fields{LabeledEdit1, LabeledEdit2, LabeledEdit3,

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "dicom_decoder.h"
@@ -23,7 +24,13 @@ bool sameFile(const struct stat& before, const struct stat& after) {
       "geschrieben ist.");
 }
 
-std::string readUnchanged(int file) {
+// The bytes and how many of them the file had.
+struct FileBytes {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+};
+
+FileBytes readUnchanged(int file) {
   struct stat before {};
   if (fstat(file, &before) != 0) {
     throw imaging::ImageError("Die Datei lässt sich nicht lesen.", std::strerror(errno));
@@ -32,11 +39,13 @@ std::string readUnchanged(int file) {
     throw imaging::ImageError("Die Datei ist zu groß: höchstens " +
                               std::to_string(MaxFileBytes >> 20) + " MiB.");
   }
-  // One byte more than the size: a file that grows shows itself.
-  std::string bytes(static_cast<std::size_t>(before.st_size) + 1, '\0');
+  // One byte more than the size: a file that grows shows itself. Not cleared first: every
+  // byte used is read.
+  const std::size_t size = static_cast<std::size_t>(before.st_size);
+  FileBytes read{std::make_unique_for_overwrite<char[]>(size + 1), size};
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = pread(file, bytes.data() + done, bytes.size() - done, off_t(done));
+  while (done < size + 1) {
+    const ssize_t got = pread(file, read.bytes.get() + done, size + 1 - done, off_t(done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0)
       throw imaging::ImageError("Die Datei lässt sich nicht lesen.", std::strerror(errno));
@@ -44,15 +53,15 @@ std::string readUnchanged(int file) {
     done += static_cast<std::size_t>(got);
   }
   struct stat after {};
-  if (done != bytes.size() - 1 || fstat(file, &after) != 0 || !sameFile(before, after)) changed();
-  bytes.pop_back();
-  return bytes;
+  if (done != size || fstat(file, &after) != 0 || !sameFile(before, after)) changed();
+  return read;
 }
 
 }  // namespace
 
 imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor) {
-  return DecodeDicom(readUnchanged(file), pixelsFor);
+  const FileBytes read = readUnchanged(file);
+  return DecodeDicom(std::string_view(read.bytes.get(), read.size), pixelsFor);
 }
 
 }  // namespace decoder

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <span>
 #include <streambuf>
 
@@ -279,7 +280,12 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
   const gdcm::TransferSyntax syntax = reader.GetFile().GetHeader().GetDataSetTransferSyntax();
   const std::size_t count = layout.pixelCount();
   if (syntax.IsEncapsulated()) {
+    // The walk through the coded data runs on a thread of its own while the codec decodes.
+    std::future<void> complete = std::async(std::launch::async, [&] {
+      CheckCodedDataComplete(scanned.transferSyntax, scanned.pixelData);
+    });
     DecodeEncapsulatedPixels(dataSet.GetDataElement(pixelTag), syntax, layout, pixelsFor(count));
+    complete.get();
   } else {
     const gdcm::ByteValue* read =
         nativeInFile ? nullptr : dataSet.GetDataElement(pixelTag).GetByteValue();

@@ -53,8 +53,65 @@ void readFrame(std::uint32_t marker, std::string_view segment, bool jpegLs, Jpeg
   }
 }
 
-// The canonical codes of a table (ITU T.81, F.2.2.3): for each length the largest code, and where
-// the values of that length start.
+// The coded data's bits, with stuffed zero bytes dropped; a marker ends them. Bits past the end
+// read as zeros, as the decoder fills them in, and consuming any sets exhausted().
+class CodedBits {
+ public:
+  CodedBits(std::string_view stream, std::size_t at) : stream_(stream), at_(at) {}
+
+  // The next count bits (1 to 16), not consumed.
+  unsigned peek(int count) {
+    if (count_ < count) fill();
+    return static_cast<unsigned>(buffer_ >> (count_ - count)) & ((1u << count) - 1);
+  }
+  void skip(int count) {
+    if (count_ < count) fill();
+    count_ -= count;
+    if (count_ < padding_) exhausted_ = true;
+  }
+  bool exhausted() const { return exhausted_; }
+
+  // At a restart: what is left of the last byte dropped, then the marker RSTn expected.
+  bool restart(unsigned n) {
+    if (count_ - padding_ >= 8) return false;
+    buffer_ = 0;
+    count_ = padding_ = 0;
+    while (at_ + 1 < stream_.size() && byte(at_) == 0xFF && byte(at_ + 1) == 0xFF) ++at_;
+    if (at_ + 1 >= stream_.size() || byte(at_) != 0xFF || byte(at_ + 1) != 0xD0 + (n & 7)) {
+      return false;
+    }
+    at_ += 2;
+    return true;
+  }
+
+ private:
+  unsigned byte(std::size_t at) const { return static_cast<unsigned char>(stream_[at]); }
+
+  void fill() {
+    while (count_ <= 56) {
+      unsigned next = 0;
+      if (at_ < stream_.size() && byte(at_) != 0xFF) {
+        next = byte(at_++);
+      } else if (at_ + 1 < stream_.size() && byte(at_) == 0xFF && byte(at_ + 1) == 0) {
+        next = 0xFF;  // a stuffed zero byte follows
+        at_ += 2;
+      } else {
+        padding_ += 8;  // the end or a marker: zeros from here
+      }
+      buffer_ = buffer_ << 8 | next;
+      count_ += 8;
+    }
+  }
+
+  std::string_view stream_;
+  std::size_t at_;
+  std::uint64_t buffer_ = 0;
+  int count_ = 0;    // bits in buffer_, the lowest ones
+  int padding_ = 0;  // of them, the zeros after the end
+  bool exhausted_ = false;
+};
+
+// The canonical codes of a table (ITU T.81, F.2.2.3), codes of up to 9 bits looked up at once.
 class HuffmanDecoder {
  public:
   explicit HuffmanDecoder(const HuffmanTable& table) : values_(table.values) {
@@ -62,19 +119,29 @@ class HuffmanDecoder {
     for (int length = 1; length <= 16; ++length) {
       first_[length] = code;
       start_[length] = index;
-      code += table.counts[length];
-      index += table.counts[length];
+      for (int i = 0; i < table.counts[length]; ++i, ++code, ++index) {
+        if (length <= FastBits) {
+          const int spread = 1 << (FastBits - length);
+          for (int low = 0; low < spread; ++low) {
+            fast_[static_cast<std::size_t>(code * spread + low)] =
+                static_cast<std::uint16_t>(length << 8 | values_[static_cast<std::size_t>(index)]);
+          }
+        }
+      }
       last_[length] = table.counts[length] == 0 ? -1 : code - 1;
       code <<= 1;
     }
   }
-  // The value of the next code, or -1 for a code the table does not have.
-  template <typename Bits>
-  int decode(Bits& bits) const {
-    int code = 0;
-    for (int length = 1; length <= 16; ++length) {
-      code = code << 1 | bits.bit();
+  // The value of the next code, consumed; -1 for a code the table does not have.
+  int decode(CodedBits& bits) const {
+    if (const std::uint16_t entry = fast_[bits.peek(FastBits)]; entry != 0) {
+      bits.skip(entry >> 8);
+      return entry & 0xFF;
+    }
+    for (int length = FastBits + 1; length <= 16; ++length) {
+      const int code = static_cast<int>(bits.peek(length));
       if (code <= last_[length]) {
+        bits.skip(length);
         return values_[static_cast<std::size_t>(start_[length] + code - first_[length])];
       }
     }
@@ -82,71 +149,12 @@ class HuffmanDecoder {
   }
 
  private:
+  static constexpr int FastBits = 9;
+  std::array<std::uint16_t, 1 << FastBits> fast_{};
   std::array<int, 17> first_{};
   std::array<int, 17> last_{};
   std::array<int, 17> start_{};
   const std::vector<std::uint8_t>& values_;
-};
-
-// The coded data's bits, with stuffed zero bytes dropped; a marker ends them. Asking for a bit
-// past the end sets exhausted(), as it is the decoder's signal to fill in.
-class CodedBits {
- public:
-  CodedBits(std::string_view stream, std::size_t at) : stream_(stream), at_(at) {}
-
-  int bit() {
-    if (count_ == 0) {
-      if (!nextByte()) {
-        exhausted_ = true;
-        return 0;
-      }
-      count_ = 8;
-    }
-    --count_;
-    return (byte_ >> count_) & 1;
-  }
-  std::uint32_t bits(int count) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i) value = value << 1 | static_cast<std::uint32_t>(bit());
-    return value;
-  }
-  bool exhausted() const { return exhausted_; }
-
-  // At a restart: the remaining bits of the byte dropped, then the marker RSTn expected.
-  bool restart(unsigned n) {
-    count_ = 0;
-    std::size_t at = at_;
-    while (at + 1 < stream_.size() && static_cast<unsigned char>(stream_[at]) == 0xFF &&
-           static_cast<unsigned char>(stream_[at + 1]) == 0xFF) {
-      ++at;
-    }
-    if (at + 1 >= stream_.size() || static_cast<unsigned char>(stream_[at]) != 0xFF ||
-        static_cast<unsigned char>(stream_[at + 1]) != 0xD0 + (n & 7)) {
-      return false;
-    }
-    at_ = at + 2;
-    return true;
-  }
-
- private:
-  bool nextByte() {
-    if (at_ >= stream_.size()) return false;
-    const auto byte = static_cast<unsigned char>(stream_[at_]);
-    if (byte == 0xFF) {
-      if (at_ + 1 >= stream_.size() || stream_[at_ + 1] != 0) return false;  // a marker
-      at_ += 2;
-    } else {
-      ++at_;
-    }
-    byte_ = byte;
-    return true;
-  }
-
-  std::string_view stream_;
-  std::size_t at_;
-  unsigned byte_ = 0;
-  int count_ = 0;
-  bool exhausted_ = false;
 };
 
 }  // namespace
@@ -215,7 +223,7 @@ void CheckJpegScanComplete(std::string_view stream, const JpegHeader& header) {
     }
     const int size = dc.decode(bits);
     if (size < 0 || size > 16) DamagedStream("der JPEG-Datenstrom enthält einen ungültigen Code");
-    bits.bits(size == 16 ? 0 : size);
+    if (size != 0 && size != 16) bits.skip(size);
     for (int k = 1; sequential && k < 64; ++k) {
       const int runAndSize = ac.decode(bits);
       if (runAndSize < 0) DamagedStream("der JPEG-Datenstrom enthält einen ungültigen Code");
@@ -225,7 +233,7 @@ void CheckJpegScanComplete(std::string_view stream, const JpegHeader& header) {
         continue;
       }
       k += runAndSize >> 4;
-      bits.bits(runAndSize & 15);
+      bits.skip(runAndSize & 15);
     }
     if (bits.exhausted()) {
       const std::uint64_t rowsDone = unit / unitsPerRow * (lossless ? 1 : 8);

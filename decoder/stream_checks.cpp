@@ -75,38 +75,61 @@ void checkRle(std::string_view frame, const DeclaredImage& image) {
   }
 }
 
+enum class Codec : std::uint8_t { None, Jpeg, JpegLs, Jpeg2000, Rle };
+
+Codec codecOf(std::string_view transferSyntax) {
+  if (transferSyntax == "1.2.840.10008.1.2.5") return Codec::Rle;
+  constexpr std::string_view Family = "1.2.840.10008.1.2.4.";
+  if (!transferSyntax.starts_with(Family)) return Codec::None;
+  const std::string_view number = transferSyntax.substr(Family.size());
+  if (number == "90" || number == "91" || number == "92" || number == "93") return Codec::Jpeg2000;
+  if (number == "80" || number == "81") return Codec::JpegLs;
+  // JPEG: .50 to .70.
+  if (number.size() == 2 && number >= "50" && number <= "70") return Codec::Jpeg;
+  return Codec::None;
+}
+
+// The frame's stream, which may lie in several fragments: joined only then.
+std::string_view wholeStream(const std::vector<std::string_view>& pixelData, std::string& joined) {
+  if (pixelData.empty() || pixelData.front().empty()) DamagedStream("es gibt keinen Datenstrom");
+  if (pixelData.size() == 1) return pixelData.front();
+  for (const std::string_view fragment : pixelData) joined += fragment;
+  return joined;
+}
+
 }  // namespace
 
 void CheckCodecStreams(std::string_view transferSyntax,
                        const std::vector<std::string_view>& pixelData, const DeclaredImage& image) {
-  const bool jpeg2000 =
-      transferSyntax == "1.2.840.10008.1.2.4.90" || transferSyntax == "1.2.840.10008.1.2.4.91" ||
-      transferSyntax == "1.2.840.10008.1.2.4.92" || transferSyntax == "1.2.840.10008.1.2.4.93";
-  const bool jpegLs =
-      transferSyntax == "1.2.840.10008.1.2.4.80" || transferSyntax == "1.2.840.10008.1.2.4.81";
-  // JPEG: 1.2.840.10008.1.2.4.50 to .70.
-  constexpr std::string_view JpegFamily = "1.2.840.10008.1.2.4.";
-  const std::string_view jpegNumber =
-      transferSyntax.starts_with(JpegFamily) ? transferSyntax.substr(JpegFamily.size()) : "";
-  const bool jpeg = jpegNumber.size() == 2 && jpegNumber >= "50" && jpegNumber <= "70";
-  const bool rle = transferSyntax == "1.2.840.10008.1.2.5";
-  if (!jpeg2000 && !jpegLs && !jpeg && !rle) return;
-  if (pixelData.empty() || pixelData.front().empty()) DamagedStream("es gibt keinen Datenstrom");
-  // The first fragment starts the frame: the header all codecs read first.
-  const std::string_view stream = pixelData.front();
-  if (jpeg2000) checkJpeg2000(stream, image);
-  if (jpegLs || jpeg) {
-    // The frame's stream may lie in several fragments.
-    std::string joined;
-    if (pixelData.size() > 1) {
-      for (const std::string_view fragment : pixelData) joined += fragment;
+  const Codec codec = codecOf(transferSyntax);
+  if (codec == Codec::None) return;
+  std::string joined;
+  const std::string_view stream = wholeStream(pixelData, joined);
+  switch (codec) {
+    case Codec::Jpeg2000:
+      checkJpeg2000(stream, image);
+      break;
+    case Codec::Jpeg:
+    case Codec::JpegLs: {
+      const JpegHeader header = ReadJpegHeader(stream, codec == Codec::JpegLs);
+      checkShape(header.rows, header.columns, header.components, image);
+      break;
     }
-    const std::string_view whole = pixelData.size() > 1 ? std::string_view(joined) : stream;
-    const JpegHeader header = ReadJpegHeader(whole, jpegLs);
-    checkShape(header.rows, header.columns, header.components, image);
-    if (jpeg) CheckJpegScanComplete(whole, header);
+    case Codec::Rle:
+      // The first fragment is the frame's, with its segment table.
+      checkRle(pixelData.front(), image);
+      break;
+    case Codec::None:
+      break;
   }
-  if (rle) checkRle(stream, image);
+}
+
+void CheckCodedDataComplete(std::string_view transferSyntax,
+                            const std::vector<std::string_view>& pixelData) {
+  if (codecOf(transferSyntax) != Codec::Jpeg) return;
+  std::string joined;
+  const std::string_view stream = wholeStream(pixelData, joined);
+  CheckJpegScanComplete(stream, ReadJpegHeader(stream, false));
 }
 
 }  // namespace decoder

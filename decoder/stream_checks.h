@@ -23,4 +23,9 @@ struct DeclaredImage {
 void CheckCodecStreams(std::string_view transferSyntax,
                        const std::vector<std::string_view>& pixelData, const DeclaredImage& image);
 
+// Raises ImageError when the coded data ends before the last row its header declares, where the
+// codec would fill the rest in (JPEG). A walk through all of it: run beside the decoding.
+void CheckCodedDataComplete(std::string_view transferSyntax,
+                            const std::vector<std::string_view>& pixelData);
+
 }  // namespace decoder

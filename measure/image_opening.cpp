@@ -43,16 +43,18 @@ class BusyWindow : public QDialog {
 
 }  // namespace
 
-std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* parent,
-                                             const ImageReader& read) {
+std::optional<OpenedImage> OpenImage(const QString& path, QWidget* parent,
+                                     const ImageReader& read) {
   imaging::ReadCancellation cancellation;
-  std::optional<imaging::DicomImage> image;
+  std::optional<OpenedImage> opened;
   std::exception_ptr error;
   std::atomic<bool> done{false};
   QEventLoop loop;
   std::thread reader([&] {
     try {
-      image.emplace(read(std::filesystem::path(path.toStdU16String()), &cancellation));
+      imaging::DicomImage image = read(std::filesystem::path(path.toStdU16String()), &cancellation);
+      imaging::ExposureSurvey survey = imaging::SurveyExposure(image);
+      opened.emplace(OpenedImage{std::move(image), std::move(survey)});
     } catch (...) {
       error = std::current_exception();
     }
@@ -82,7 +84,7 @@ std::optional<imaging::DicomImage> OpenImage(const QString& path, QWidget* paren
 
   if (cancellation.cancelled()) return std::nullopt;
   if (error) std::rethrow_exception(error);
-  return image;
+  return opened;
 }
 
 }  // namespace measure

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "imaging/dicom_image.h"
+#include "imaging/exposure_survey.h"
 #include "imaging/read_cancellation.h"
 
 class QWidget;
@@ -23,10 +24,17 @@ inline constexpr std::chrono::milliseconds BusyIndicatorDelay{300};
 using ImageReader = std::function<imaging::DicomImage(
     const std::filesystem::path& file, const imaging::ReadCancellation* cancellation)>;
 
-// The image in the file at path, or nullopt when the user cancelled or the program is ending
-// meanwhile; raises ImageError for a file that cannot be measured. Returns only when the reading
-// has ended, handling the program's events meanwhile; parent owns the busy window.
-std::optional<imaging::DicomImage> OpenImage(
+// An image read and surveyed: what the measuring window opens with.
+struct OpenedImage {
+  imaging::DicomImage image;
+  imaging::ExposureSurvey survey;
+};
+
+// The image in the file at path with its survey (made on the reading thread too), or nullopt
+// when the user cancelled or the program is ending meanwhile; raises ImageError for a file that
+// cannot be measured. Returns only when the reading has ended, handling the program's events
+// meanwhile; parent owns the busy window.
+std::optional<OpenedImage> OpenImage(
     const QString& path, QWidget* parent,
     const ImageReader& read = [](const std::filesystem::path& file,
                                  const imaging::ReadCancellation* cancellation) {

@@ -54,8 +54,9 @@ QGroupBox* NewFactsGroup(const std::vector<imaging::HeaderFact>& facts) {
 
 }  // namespace
 
-MeasureWindow::MeasureWindow(imaging::DicomImage image, const QString& fileName, QWidget* parent)
-    : QDialog(parent), image_(std::move(image)) {
+MeasureWindow::MeasureWindow(imaging::DicomImage image, const QString& fileName, QWidget* parent,
+                             std::optional<imaging::ExposureSurvey> survey)
+    : QDialog(parent), image_(std::move(image)), survey_(std::move(survey)) {
   setWindowTitle(QStringLiteral("Quantelo - Messen: %1").arg(QFileInfo(fileName).fileName()));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setSizeGripEnabled(true);

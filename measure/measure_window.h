@@ -26,8 +26,10 @@ class RoiPanel;
 class MeasureWindow : public QDialog {
  public:
   // fileName names the image in the title. The ROIs start side by side at the centre and are
-  // placed automatically right after the image has first been painted, so that it shows at once.
-  MeasureWindow(imaging::DicomImage image, const QString& fileName, QWidget* parent = nullptr);
+  // placed automatically right after the image has first been painted, so that it shows at once;
+  // from the survey given, or else one made then.
+  MeasureWindow(imaging::DicomImage image, const QString& fileName, QWidget* parent = nullptr,
+                std::optional<imaging::ExposureSurvey> survey = std::nullopt);
 
   // The four texts for mAl, sAl, mBG, sBG of the current ROIs.
   std::array<QString, 4> fieldTexts() const;

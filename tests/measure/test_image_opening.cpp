@@ -54,13 +54,14 @@ TEST(ImageOpening, TheProgramGoesOnAndAbbrechenStopsTheReading) {
 
 TEST(ImageOpening, AQuickReadingShowsNoBusyWindowAndARefusalArrivesAsRaised) {
   QWidget parent;
-  const auto image =
+  const auto opened =
       measure::OpenImage(QStringLiteral("a.dcm"), &parent,
                          [](const std::filesystem::path&, const imaging::ReadCancellation*) {
                            return TestImage(3, 2, {1, 2, 3, 4, 5, 6}).make();
                          });
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->width(), 3);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(opened->image.width(), 3);
+  EXPECT_EQ(opened->survey.pixels.width, 3);
   EXPECT_EQ(busyWindow(parent), nullptr);
   EXPECT_THROW(measure::OpenImage(QStringLiteral("b.dcm"), &parent,
                                   [](const std::filesystem::path&,
