@@ -72,6 +72,15 @@ std::size_t MetaEnd(const std::string& file) {
   return 144 + groupLength;
 }
 
+// Where the first fragment's bytes start in an encapsulated file: after the pixel data element's
+// header and the offset table's item.
+std::size_t FirstFragment(const std::string& file) {
+  const std::size_t table = file.rfind(std::string("\xE0\x7F\x10\x00OB\0\0", 8)) + 12;
+  std::uint32_t tableLength = 0;
+  std::memcpy(&tableLength, file.data() + table + 4, 4);
+  return table + 8 + tableLength + 8;
+}
+
 void AddTruncations(std::vector<DamagedCase>& cases, TransferSyntax syntax) {
   const std::string file = Valid(syntax);
   const std::string name = std::string(dicom_test::SyntaxName(syntax)) + " cut at ";
@@ -213,6 +222,40 @@ std::vector<DamagedCase> DamagedCases() {
   cases.push_back({"JPEG claiming more rows than it holds", moreRows, Expect::Refused,
                    "Die Bilddaten sind unvollständig: der JPEG-Datenstrom endet nach 48 von 96 "
                    "Zeilen."});
+
+  // What once reached memory faults in the codecs: RLE segment counts of 0 and 0xFFFFFFFF, JPEG
+  // frame precisions of 17, 32 and 255 bits, and a JPEG 2000 code stream smaller than the
+  // declared image, encapsulated or not.
+  const std::string rle = Valid(TransferSyntax::Rle);
+  const std::size_t rleHeader = FirstFragment(rle);
+  for (const char* count : {"\x00\x00\x00\x00", "\xFF\xFF\xFF\xFF"}) {
+    std::string damaged = rle;
+    damaged.replace(rleHeader, 4, count, 4);
+    cases.push_back({"RLE segment count " + std::to_string(static_cast<unsigned char>(count[0])),
+                     damaged, Expect::Refused,
+                     "Die Bilddaten sind beschädigt: die Zahl der RLE-Segmente"});
+  }
+  const std::string jpeg = Valid(TransferSyntax::JpegLossless);
+  for (const int precision : {17, 32, 255}) {
+    std::string damaged = jpeg;
+    damaged[damaged.find("\xFF\xC3") + 4] = static_cast<char>(precision);
+    cases.push_back({"JPEG precision " + std::to_string(precision), damaged, Expect::Refused,
+                     "Die Bilddaten sind beschädigt: der JPEG-Datenstrom hat eine Bittiefe von " +
+                         std::to_string(precision)});
+  }
+  const std::string jpeg2000 = Valid(TransferSyntax::Jpeg2000Lossless, {{tags::Rows, "96"}});
+  cases.push_back(
+      {"JPEG 2000 smaller than declared", jpeg2000, Expect::Refused,
+       "Die Bilddaten sind beschädigt: ihre Größe (64 × 48) passt nicht zum Dateikopf"});
+  const std::size_t streamAt = FirstFragment(jpeg2000);
+  std::uint32_t streamLength = 0;
+  std::memcpy(&streamLength, jpeg2000.data() + streamAt - 4, 4);
+  const std::size_t pixelElement = jpeg2000.rfind(std::string("\xE0\x7F\x10\x00OB\0\0", 8));
+  cases.push_back({"JPEG 2000 smaller than declared, not encapsulated",
+                   jpeg2000.substr(0, pixelElement + 8) +
+                       std::string(reinterpret_cast<const char*>(&streamLength), 4) +
+                       jpeg2000.substr(streamAt, streamLength),
+                   Expect::Refused, "Die Bilddaten sind beschädigt"});
 
   // Valid files that are not what Quantelo measures: said so, not called damaged.
   const std::string unsupported = "Die Pixeldarstellung wird nicht unterstützt: die Datei hat ";
