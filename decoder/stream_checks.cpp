@@ -54,8 +54,30 @@ void checkJpeg2000(std::string_view stream, const DeclaredImage& image) {
   checkShape(height - top, width - left, components, image);
 }
 
+// How many bytes a PackBits segment gives, up to wanted (what follows is padding): a control
+// byte n of 0 to 127 is followed by n + 1 literal bytes, one of -1 to -127 by one byte given
+// 1 - n times, -128 is nothing.
+std::uint64_t packBitsLength(std::string_view segment, std::uint64_t wanted) {
+  std::uint64_t length = 0;
+  for (std::size_t at = 0; at < segment.size() && length < wanted;) {
+    const auto control = static_cast<signed char>(segment[at++]);
+    if (control >= 0) {
+      if (segment.size() - at < std::size_t(control) + 1)
+        DamagedStream("ein RLE-Segment ist abgeschnitten");
+      at += std::size_t(control) + 1;
+      length += std::uint64_t(control) + 1;
+    } else if (control != -128) {
+      if (at == segment.size()) DamagedStream("ein RLE-Segment ist abgeschnitten");
+      ++at;
+      length += std::uint64_t(1 - control);
+    }
+  }
+  return length;
+}
+
 // An RLE frame: a header of 16 little-endian numbers (the segment count, then where each segment
-// starts), one segment per byte of a sample, each able to give a whole image plane.
+// starts), one segment per byte of a sample, each giving at least a whole image plane (the
+// codec fills a shorter one in).
 void checkRle(std::string_view frame, const DeclaredImage& image) {
   if (frame.size() < 64) DamagedStream("der RLE-Kopf fehlt");
   const std::uint32_t segments = littleEndian32(frame, 0);
@@ -67,10 +89,14 @@ void checkRle(std::string_view frame, const DeclaredImage& image) {
   for (std::uint32_t i = 0; i < segments; ++i) {
     const std::uint32_t start = littleEndian32(frame, 4 + 4 * i);
     const std::uint32_t end = i + 1 < segments ? littleEndian32(frame, 8 + 4 * i) : frame.size();
-    // Two bytes of a segment give at most 128 bytes of the plane.
-    if (start < 64 || start >= end || end > frame.size() ||
-        (end - start) * std::uint64_t{64} < plane) {
-      DamagedStream("ein RLE-Segment liegt außerhalb seines Fragments oder ist zu kurz");
+    if (start < 64 || start >= end || end > frame.size()) {
+      DamagedStream("ein RLE-Segment liegt außerhalb seines Fragments");
+    }
+    const std::uint64_t length = packBitsLength(frame.substr(start, end - start), plane);
+    if (length < plane) {
+      throw imaging::ImageError("Die Bilddaten sind unvollständig: ein RLE-Segment gibt " +
+                                std::to_string(length) + " von " + std::to_string(plane) +
+                                " Bytes.");
     }
   }
 }

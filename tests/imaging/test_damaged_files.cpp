@@ -257,6 +257,10 @@ std::vector<DamagedCase> DamagedCases() {
                        jpeg2000.substr(streamAt, streamLength),
                    Expect::Refused, "Die Bilddaten sind beschädigt"});
 
+  cases.push_back({"RLE with twice the rows its segments give",
+                   Valid(TransferSyntax::Rle, {{tags::Rows, "96"}}), Expect::Refused,
+                   "Die Bilddaten sind unvollständig: ein RLE-Segment gibt 3072 von 6144 Bytes."});
+
   // Valid files that are not what Quantelo measures: said so, not called damaged.
   const std::string unsupported = "Die Pixeldarstellung wird nicht unterstützt: die Datei hat ";
   for (const auto& [bits, says] : {std::pair{32, unsupported + "32 Bits je Pixel;"},
