@@ -80,7 +80,7 @@ class Walker {
         at += 8;
       }
       if (length == UndefinedLength) {
-        if (group == 0x7FE0 && element == 0x0010) {
+        if (group == 0x7FE0 && element == 0x0010 && (vr.empty() || vr == "OB" || vr == "OW")) {
           at = fragments(at, end, coding, depth == 0);
         } else if (vr.empty() || vr == "SQ") {
           at = sequence(at, end, coding, depth);
