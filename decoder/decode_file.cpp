@@ -59,9 +59,10 @@ FileBytes readUnchanged(int file) {
 
 }  // namespace
 
-imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor) {
+imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor,
+                                          const imaging::detail::PreviewSink& preview) {
   const FileBytes read = readUnchanged(file);
-  return DecodeDicom(std::string_view(read.bytes.get(), read.size), pixelsFor);
+  return DecodeDicom(std::string_view(read.bytes.get(), read.size), pixelsFor, preview);
 }
 
 }  // namespace decoder

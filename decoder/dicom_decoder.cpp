@@ -23,6 +23,7 @@
 #include "element_text.h"
 #include "image_layout.h"
 #include "imaging/header_facts.h"
+#include "jpeg2000_preview.h"
 #include "pixel_decoding.h"
 #include "stream_checks.h"
 
@@ -38,6 +39,7 @@ using imaging::MaxImageSide;
 using imaging::Photometric;
 using imaging::detail::DecodedHeader;
 using imaging::detail::PixelMemory;
+using imaging::detail::PreviewSink;
 
 namespace {
 
@@ -244,7 +246,28 @@ ImageContext imageContext(const gdcm::DataSet& dataSet, gdcm::TransferSyntax::TS
   return context;
 }
 
-DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
+// A reduced first picture of a JPEG 2000 image, handed over before the full decoding.
+void showPreview(const std::vector<std::string_view>& pixelData, const ImageLayout& layout,
+                 const DecodedHeader& header, const PreviewSink& preview) {
+  std::string joined;
+  const std::optional<Preview> reduced =
+      DecodeJpeg2000Preview(CodeStream(pixelData, joined), layout);
+  if (!reduced) return;
+  DecodedHeader reducedHeader = header;
+  reducedHeader.width = static_cast<int>(reduced->width);
+  reducedHeader.height = static_cast<int>(reduced->height);
+  preview(reducedHeader, reduced->words);
+}
+
+bool IsJpeg2000(const gdcm::TransferSyntax& syntax) {
+  return syntax == gdcm::TransferSyntax::JPEG2000Lossless ||
+         syntax == gdcm::TransferSyntax::JPEG2000 ||
+         syntax == gdcm::TransferSyntax::JPEG2000Part2Lossless ||
+         syntax == gdcm::TransferSyntax::JPEG2000Part2;
+}
+
+DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
+                     const PreviewSink& preview) {
   if (file.size() > MaxFileBytes) {
     throw ImageError("Die Datei ist zu groß: höchstens " + std::to_string(MaxFileBytes >> 20) +
                      " MiB.");
@@ -278,12 +301,27 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
 
   const ImageLayout layout = DescribedImage(dataSet);
   const gdcm::TransferSyntax syntax = reader.GetFile().GetHeader().GetDataSetTransferSyntax();
+  DecodedHeader header;
+  header.width = static_cast<int>(layout.width);
+  header.height = static_cast<int>(layout.height);
+  header.bitsStored = static_cast<int>(layout.bitsStored);
+  header.offset = layout.isSigned ? 1 << (header.bitsStored - 1) : 0;
+  header.photometric = layout.photometric;
+  header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
+  header.window = displayWindow(dataSet);
+  header.context = imageContext(dataSet, syntax);
+  for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
+         return ElementText(dataSet, group, element);
+       })) {
+    header.factValues.push_back(std::move(fact.value));
+  }
   const std::size_t count = layout.pixelCount();
   if (syntax.IsEncapsulated()) {
     // The walk through the coded data runs on a thread of its own while the codec decodes.
     std::future<void> complete = std::async(std::launch::async, [&] {
       CheckCodedDataComplete(scanned.transferSyntax, scanned.pixelData);
     });
+    if (preview && IsJpeg2000(syntax)) showPreview(scanned.pixelData, layout, header, preview);
     DecodeEncapsulatedPixels(dataSet.GetDataElement(pixelTag), syntax, layout, pixelsFor(count));
     complete.get();
   } else {
@@ -301,20 +339,6 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor) {
                         pixelsFor(count));
   }
 
-  DecodedHeader header;
-  header.width = static_cast<int>(layout.width);
-  header.height = static_cast<int>(layout.height);
-  header.bitsStored = static_cast<int>(layout.bitsStored);
-  header.offset = layout.isSigned ? 1 << (header.bitsStored - 1) : 0;
-  header.photometric = layout.photometric;
-  header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
-  header.window = displayWindow(dataSet);
-  header.context = imageContext(dataSet, syntax);
-  for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
-         return ElementText(dataSet, group, element);
-       })) {
-    header.factValues.push_back(std::move(fact.value));
-  }
   return header;
 }
 
@@ -334,10 +358,11 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 #endif
 
-DecodedHeader DecodeDicom(std::string_view file, const PixelMemory& pixelsFor) {
+DecodedHeader DecodeDicom(std::string_view file, const PixelMemory& pixelsFor,
+                          const PreviewSink& preview) {
   silenceLibrary();
   try {
-    return decode(file, pixelsFor);
+    return decode(file, pixelsFor, preview);
   } catch (const ImageError&) {
     throw;
   } catch (const std::bad_alloc&) {

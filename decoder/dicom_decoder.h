@@ -14,12 +14,15 @@ namespace decoder {
 inline constexpr std::uint64_t MaxFileBytes = imaging::MaxImagePixels * 4;
 
 // Checks the bytes of a file and decodes its pixels as offset-binary values into the memory
-// pixelsFor gives. Raises ImageError with the user's message.
+// pixelsFor gives; a JPEG 2000 image shows a reduced first picture to preview before. Raises
+// ImageError with the user's message.
 imaging::detail::DecodedHeader DecodeDicom(std::string_view file,
-                                           const imaging::detail::PixelMemory& pixelsFor);
+                                           const imaging::detail::PixelMemory& pixelsFor,
+                                           const imaging::detail::PreviewSink& preview = {});
 
 // Reads the open file descriptor's file once, refusing it when it changes meanwhile, and
 // decodes it with DecodeDicom.
-imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor);
+imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor,
+                                          const imaging::detail::PreviewSink& preview = {});
 
 }  // namespace decoder

@@ -3,6 +3,8 @@
 
 #include <gdcmDataSet.h>
 
+#include <cstdint>
+
 #include "imaging/dicom_image.h"
 
 namespace decoder {
@@ -17,6 +19,25 @@ struct ImageLayout {
   imaging::Photometric photometric = imaging::Photometric::Monochrome2;
 
   std::size_t pixelCount() const { return std::size_t{width} * height; }
+};
+
+// How a stored sample becomes the word Quantelo measures: Bits Stored kept from the high bit down
+// (overlays may use the bits above), signed values turned into offset binary, so that every later
+// sum is of unsigned integers.
+class StoredToWord {
+ public:
+  explicit StoredToWord(const ImageLayout& layout)
+      : shift_(layout.highBit + 1 - layout.bitsStored),
+        mask_(static_cast<std::uint16_t>((1u << layout.bitsStored) - 1)),
+        flip_(layout.isSigned ? static_cast<std::uint16_t>(1u << (layout.bitsStored - 1)) : 0) {}
+  std::uint16_t operator()(unsigned sample) const {
+    return static_cast<std::uint16_t>(((sample >> shift_) & mask_) ^ flip_);
+  }
+
+ private:
+  unsigned shift_;
+  std::uint16_t mask_;
+  std::uint16_t flip_;
 };
 
 // Raises ImageError with the user's message for colour, several frames, no size or more than

@@ -16,19 +16,14 @@ namespace {
 
 using imaging::ImageError;
 
-// Keeps Bits Stored from the high bit down (overlays may use the bits above) and turns signed
-// values into offset binary, so that every later sum is of unsigned integers. One pass, which the
-// compiler vectorises for each kind of value.
+// One pass, which the compiler vectorises for each kind of sample.
 void toWords(const unsigned char* bytes, bool bigEndian, const ImageLayout& layout,
              std::uint16_t* words) {
-  const unsigned shift = layout.highBit + 1 - layout.bitsStored;
-  const auto mask = static_cast<std::uint16_t>((1u << layout.bitsStored) - 1);
-  const auto flip = layout.isSigned ? static_cast<std::uint16_t>(1u << (layout.bitsStored - 1))
-                                    : std::uint16_t{0};
+  const StoredToWord toWord(layout);
   const std::size_t count = layout.pixelCount();
   const auto convert = [&](auto value) {
     for (std::size_t i = 0; i < count; ++i) {
-      words[i] = static_cast<std::uint16_t>(((value(i) >> shift) & mask) ^ flip);
+      words[i] = toWord(value(i));
     }
   };
   if (layout.bitsAllocated == 8) {

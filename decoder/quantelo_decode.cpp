@@ -4,7 +4,7 @@
 // descriptor 0, nothing behind 1, the reader listening on 2 (error output) and 3 (a socket for
 // the answer); its one argument is the reader's process id.
 // It answers with one message: the decoded header, with the pixels in a memory file handed over
-// beside it, or the refusal.
+// beside it, or the refusal; a JPEG 2000 image's reduced first picture may come before.
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
@@ -12,10 +12,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -100,6 +102,14 @@ void send(const std::string& answer, int pixels) {
   }
 }
 
+// A reduced first picture, sent at once in a memory file of its own.
+void sendPreview(const imaging::detail::DecodedHeader& header,
+                 std::span<const std::uint16_t> values) {
+  PixelFile preview;
+  std::copy(values.begin(), values.end(), preview.create(values.size()));
+  send(imaging::detail::EncodeAnswer(header, true), preview.seal());
+}
+
 // The answer, and the sealed pixel file that goes with an image (else -1).
 std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pixels) {
   const auto refusal = [](const imaging::ImageError& error) {
@@ -113,12 +123,14 @@ std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pix
   }
   try {
     decoder::RequireAddressSpace(3 * fileBytes);
-    const imaging::detail::DecodedHeader header =
-        decoder::DecodeFile(STDIN_FILENO, [&](std::size_t count) {
+    const imaging::detail::DecodedHeader header = decoder::DecodeFile(
+        STDIN_FILENO,
+        [&](std::size_t count) {
           decoder::LimitAddressSpace(decodingBudget(fileBytes, count));
           decoder::RequireAddressSpace(6 * count);
           return pixels.create(count);
-        });
+        },
+        sendPreview);
     return {imaging::detail::EncodeAnswer(header), pixels.seal()};
   } catch (const imaging::ImageError& error) {
     return refusal(error);

@@ -115,22 +115,21 @@ Codec codecOf(std::string_view transferSyntax) {
   return Codec::None;
 }
 
-// The frame's stream, which may lie in several fragments: joined only then.
-std::string_view wholeStream(const std::vector<std::string_view>& pixelData, std::string& joined) {
+}  // namespace
+
+std::string_view CodeStream(const std::vector<std::string_view>& pixelData, std::string& joined) {
   if (pixelData.empty() || pixelData.front().empty()) DamagedStream("es gibt keinen Datenstrom");
   if (pixelData.size() == 1) return pixelData.front();
   for (const std::string_view fragment : pixelData) joined += fragment;
   return joined;
 }
 
-}  // namespace
-
 void CheckCodecStreams(std::string_view transferSyntax,
                        const std::vector<std::string_view>& pixelData, const DeclaredImage& image) {
   const Codec codec = codecOf(transferSyntax);
   if (codec == Codec::None) return;
   std::string joined;
-  const std::string_view stream = wholeStream(pixelData, joined);
+  const std::string_view stream = CodeStream(pixelData, joined);
   switch (codec) {
     case Codec::Jpeg2000:
       checkJpeg2000(stream, image);
@@ -154,7 +153,7 @@ void CheckCodedDataComplete(std::string_view transferSyntax,
                             const std::vector<std::string_view>& pixelData) {
   if (codecOf(transferSyntax) != Codec::Jpeg) return;
   std::string joined;
-  const std::string_view stream = wholeStream(pixelData, joined);
+  const std::string_view stream = CodeStream(pixelData, joined);
   CheckJpegScanComplete(stream, ReadJpegHeader(stream, false));
 }
 

@@ -3,6 +3,7 @@
 // JPEG, JPEG-LS or JPEG 2000 stream declares against the file's, the segments of RLE data.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,10 @@ struct DeclaredImage {
 // pixel data passes: its size is checked against the image elsewhere.
 void CheckCodecStreams(std::string_view transferSyntax,
                        const std::vector<std::string_view>& pixelData, const DeclaredImage& image);
+
+// The frame's code stream, which may lie in several fragments: joined into joined only then.
+// Raises ImageError when there is none.
+std::string_view CodeStream(const std::vector<std::string_view>& pixelData, std::string& joined);
 
 // Raises ImageError when the coded data ends before the last row its header declares, where the
 // codec would fill the rest in (JPEG). A walk through all of it: run beside the decoding.

@@ -6,7 +6,7 @@
 namespace imaging::detail {
 namespace {
 
-enum class AnswerKind : std::uint8_t { Image = 1, Refusal = 2 };
+enum class AnswerKind : std::uint8_t { Image = 1, Refusal = 2, Preview = 3 };
 
 // Header facts are short; a damaged file's are cut, so that an answer stays small.
 constexpr std::size_t MaxTextBytes = 1024;
@@ -67,9 +67,9 @@ constexpr std::size_t ContextTextCount = 4;
 
 }  // namespace
 
-std::string EncodeAnswer(const DecodedHeader& header) {
+std::string EncodeAnswer(const DecodedHeader& header, bool preview) {
   AnswerWriter answer;
-  answer.put(AnswerKind::Image);
+  answer.put(preview ? AnswerKind::Preview : AnswerKind::Image);
   answer.put(header.width);
   answer.put(header.height);
   answer.put(header.offset);
@@ -95,6 +95,10 @@ std::string EncodeRefusal(const ImageError& refusal) {
   return std::move(answer).bytes();
 }
 
+bool IsPreviewAnswer(std::string_view answer) {
+  return !answer.empty() && static_cast<AnswerKind>(answer.front()) == AnswerKind::Preview;
+}
+
 DecodedHeader DecodeAnswer(std::string_view bytes) {
   AnswerReader answer(bytes);
   const auto kind = answer.get<AnswerKind>();
@@ -104,7 +108,7 @@ DecodedHeader DecodeAnswer(std::string_view bytes) {
     if (message.empty()) AnswerReader::fail();
     throw ImageError(message, std::move(cause));
   }
-  if (kind != AnswerKind::Image) AnswerReader::fail();
+  if (kind != AnswerKind::Image && kind != AnswerKind::Preview) AnswerReader::fail();
   DecodedHeader header;
   header.width = answer.get<int>();
   header.height = answer.get<int>();

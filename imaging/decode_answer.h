@@ -10,11 +10,15 @@
 
 namespace imaging::detail {
 
-std::string EncodeAnswer(const DecodedHeader& header);
+// The image's header, or a reduced first picture's, sent before the image.
+std::string EncodeAnswer(const DecodedHeader& header, bool preview = false);
 std::string EncodeRefusal(const ImageError& refusal);
 
-// The header of an image answer; raises the ImageError of a refusal, or one saying the answer
-// does not hold together.
+// Whether the answer is a first picture's, with the image still to come.
+bool IsPreviewAnswer(std::string_view answer);
+
+// The header of an image answer or a first picture's; raises the ImageError of a refusal, or one
+// saying the answer does not hold together.
 DecodedHeader DecodeAnswer(std::string_view answer);
 
 }  // namespace imaging::detail

@@ -262,7 +262,14 @@ DicomImage DecodeInHelper(int file, const HelperRun& run) {
     if (watched[1].revents != 0) helper.readErrors();
     if (watched[0].revents != 0) {
       answer = receive(helper.answerSocket());
-      answered = true;
+      // A first picture comes before the image; anything else ends the answer.
+      if (answer && IsPreviewAnswer(answer->bytes)) {
+        DicomImage preview = imageFrom(std::move(*answer));
+        if (run.onPreview) run.onPreview(std::move(preview));
+        answer.reset();
+      } else {
+        answered = true;
+      }
     }
   }
   const int status = helper.reapBy(deadline);

@@ -18,6 +18,7 @@ struct HelperRun {
   std::filesystem::path program;
   std::chrono::milliseconds timeLimit = DecodeTimeLimit;
   const ReadCancellation* cancellation = nullptr;
+  PreviewHandler onPreview = {};
 };
 
 // Decodes the file open as the descriptor file (read-only) in the helper program.

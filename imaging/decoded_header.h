@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ struct DecodedHeader {
 
 // Memory for count pixel values, asked for once the header is known to be measurable.
 using PixelMemory = std::function<std::uint16_t*(std::size_t count)>;
+
+// What a reduced first picture is handed to, where decoding gives one before the image: the
+// header with the picture's size, and its offset-binary values.
+using PreviewSink =
+    std::function<void(const DecodedHeader& header, std::span<const std::uint16_t> values)>;
 
 // The image from a decoded header and its pixels.
 DicomImage ImageFrom(DecodedHeader header, PixelStorage pixels);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -131,6 +132,10 @@ inline constexpr std::chrono::seconds DecodeTimeLimit{60};
 
 class ReadCancellation;
 
+// What a reduced first picture of the exposure is handed to while the image is still being
+// decoded (JPEG 2000); called on the reading thread.
+using PreviewHandler = std::function<void(DicomImage preview)>;
+
 // Reads a single-frame greyscale image (MONOCHROME1 or MONOCHROME2, 1 to 16 bits stored in 8 or
 // 16 bits allocated, signed or unsigned) in any transfer syntax the DICOM library decodes. Bits
 // above Bits Stored are ignored. The file is opened for reading only and read once. Raises
@@ -142,7 +147,8 @@ class ReadCancellation;
 // ReadCancelled when cancellation is cancelled meanwhile. The library runs in a helper process
 // where the system has them, so that a file that makes it fail cannot end the program.
 DicomImage ReadDicomImage(const std::filesystem::path& file,
-                          const ReadCancellation* cancellation = nullptr);
+                          const ReadCancellation* cancellation = nullptr,
+                          const PreviewHandler& onPreview = {});
 DicomImage ReadDicomImage(std::istream& stream);
 
 }  // namespace imaging

@@ -61,14 +61,14 @@ detail::FileDescriptor openForReading(const std::filesystem::path& file) {
 
 #ifdef IMAGING_DECODE_IN_HELPER
 
-DicomImage decode(int file, const ReadCancellation* cancellation) {
+DicomImage decode(int file, const ReadCancellation* cancellation, const PreviewHandler& onPreview) {
   const auto helper = modules::FindModule(detail::DecodingHelperName);
   if (!helper) {
     throw ImageError("Der DICOM-Leser quantelo-decode fehlt neben dem Programm.",
                      "not found in " + modules::ExecutableFolder().string() + " or " +
                          modules::InstalledModuleDir + " from there");
   }
-  return detail::DecodeInHelper(file, {*helper, DecodeTimeLimit, cancellation});
+  return detail::DecodeInHelper(file, {*helper, DecodeTimeLimit, cancellation, onPreview});
 }
 
 // The stream's bytes as a file the helper can be given.
@@ -98,9 +98,17 @@ DicomImage decodedInMemory(Decode decodeWith) {
   return detail::ImageFrom(std::move(header), std::move(pixels));
 }
 
-DicomImage decode(int file, const ReadCancellation* cancellation) {
-  DicomImage image = decodedInMemory(
-      [&](const detail::PixelMemory& memory) { return decoder::DecodeFile(file, memory); });
+DicomImage decode(int file, const ReadCancellation* cancellation, const PreviewHandler& onPreview) {
+  DicomImage image = decodedInMemory([&](const detail::PixelMemory& memory) {
+    return decoder::DecodeFile(
+        file, memory,
+        [&](const detail::DecodedHeader& header, std::span<const std::uint16_t> values) {
+          if (onPreview) {
+            onPreview(detail::ImageFrom(header,
+                                        std::vector<std::uint16_t>(values.begin(), values.end())));
+          }
+        });
+  });
   if (cancellation != nullptr && cancellation->cancelled()) throw ReadCancelled();
   return image;
 }
@@ -109,13 +117,14 @@ DicomImage decode(int file, const ReadCancellation* cancellation) {
 
 }  // namespace
 
-DicomImage ReadDicomImage(const std::filesystem::path& file, const ReadCancellation* cancellation) {
-  return decode(openForReading(file).get(), cancellation);
+DicomImage ReadDicomImage(const std::filesystem::path& file, const ReadCancellation* cancellation,
+                          const PreviewHandler& onPreview) {
+  return decode(openForReading(file).get(), cancellation, onPreview);
 }
 
 DicomImage ReadDicomImage(std::istream& stream) {
 #ifdef IMAGING_DECODE_IN_HELPER
-  return decode(asFile(stream).get(), nullptr);
+  return decode(asFile(stream).get(), nullptr, {});
 #else
   const std::string bytes(std::istreambuf_iterator<char>(stream), {});
   return decodedInMemory(

@@ -1,5 +1,6 @@
 // Opening a DICOM image without holding up the window's thread: the file is read on a thread of
-// its own while the windows stay usable; after a moment a small window says so and offers
+// its own while the windows stay usable; after a moment, or at once with a first picture of the
+// exposure where the file gives one early (JPEG 2000), a small window says so and offers
 // "Abbrechen", which stops the reading at once.
 #pragma once
 
@@ -22,7 +23,8 @@ inline constexpr std::chrono::milliseconds BusyIndicatorDelay{300};
 
 // What reads the file: imaging::ReadDicomImage, unless a test stands in for it.
 using ImageReader = std::function<imaging::DicomImage(
-    const std::filesystem::path& file, const imaging::ReadCancellation* cancellation)>;
+    const std::filesystem::path& file, const imaging::ReadCancellation* cancellation,
+    const imaging::PreviewHandler& onPreview)>;
 
 // An image read and surveyed: what the measuring window opens with.
 struct OpenedImage {
@@ -37,8 +39,9 @@ struct OpenedImage {
 std::optional<OpenedImage> OpenImage(
     const QString& path, QWidget* parent,
     const ImageReader& read = [](const std::filesystem::path& file,
-                                 const imaging::ReadCancellation* cancellation) {
-      return imaging::ReadDicomImage(file, cancellation);
+                                 const imaging::ReadCancellation* cancellation,
+                                 const imaging::PreviewHandler& onPreview) {
+      return imaging::ReadDicomImage(file, cancellation, onPreview);
     });
 
 }  // namespace measure

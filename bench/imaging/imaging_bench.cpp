@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -118,6 +119,23 @@ void BM_ReadDicomImage(benchmark::State& state) {
   state.SetLabel(std::string(dicom_test::SyntaxName(syntax)));
 }
 
+// Until the first picture of the exposure is in hand: a JPEG 2000 file's reduced one, any other
+// file's image itself.
+void BM_FirstPicture(benchmark::State& state) {
+  const auto syntax = static_cast<dicom_test::TransferSyntax>(state.range(0));
+  const std::filesystem::path file = benchFile(syntax);
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<std::chrono::steady_clock::time_point> first;
+    imaging::ReadDicomImage(file, nullptr, [&](imaging::DicomImage) {
+      if (!first) first = std::chrono::steady_clock::now();
+    });
+    if (!first) first = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(*first - start).count());
+  }
+  state.SetLabel(std::string(dicom_test::SyntaxName(syntax)));
+}
+
 // Quantelo: read, decode, open the measuring window and paint it once.
 void BM_OpenToFirstPaint(benchmark::State& state) {
   const auto syntax = static_cast<dicom_test::TransferSyntax>(state.range(0));
@@ -177,6 +195,10 @@ void EveryFormat(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(BM_GdcmReadAndDecode)->Apply(EveryFormat);
 BENCHMARK(BM_GdcmReadAndDecodeFresh)->Apply(EveryFormat);
 BENCHMARK(BM_ReadDicomImage)->Apply(EveryFormat);
+BENCHMARK(BM_FirstPicture)->Apply([](benchmark::internal::Benchmark* benchmark) {
+  for (const int format : Formats) benchmark->Arg(format);
+  benchmark->Unit(benchmark::kMillisecond)->UseManualTime();
+});
 BENCHMARK(BM_OpenToFirstPaint)->Apply(EveryFormat);
 BENCHMARK(BM_WindowThreadLongestBlock)->Apply(EveryFormat);
 

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <random>
@@ -359,6 +361,48 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
     EXPECT_EQ(Fields(image.context()), Fields(c.context));
   }
   std::filesystem::remove(path);
+}
+
+}  // namespace
+
+namespace {
+
+// A JPEG 2000 exposure shows a reduced first picture before the image: a quarter of each side
+// for 4096 columns, with the image's header and values on the image's scale (the coarse wavelet
+// band overshoots a sawtooth's edges a little); other syntaxes and small images come without one.
+TEST(DicomReaderPreview, Jpeg2000ShowsAReducedFirstPictureBeforeTheImage) {
+  for (const auto& [syntax, width, previewWidth] :
+       {std::tuple{TransferSyntax::Jpeg2000Lossless, 4096, 1024},
+        std::tuple{TransferSyntax::Jpeg2000Lossless, 1024, 0},
+        std::tuple{TransferSyntax::ExplicitLittleEndian, 4096, 0}}) {
+    SCOPED_TRACE(std::string(dicom_test::SyntaxName(syntax)) + " " + std::to_string(width));
+    TestImage image;
+    image.width = width;
+    image.height = 32;
+    image.bitsStored = 14;
+    image.syntax = syntax;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) image.stored.push_back(4000 + x % 1000);
+    }
+    std::istringstream stream(dicom_test::WriteDicom(image));
+    const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "preview.dcm";
+    std::ofstream(file, std::ios::binary) << stream.rdbuf();
+    std::vector<imaging::DicomImage> previews;
+    const imaging::DicomImage read = imaging::ReadDicomImage(
+        file, nullptr,
+        [&](imaging::DicomImage preview) { previews.push_back(std::move(preview)); });
+    std::filesystem::remove(file);
+    EXPECT_EQ(read.width(), width);
+    ASSERT_EQ(previews.size(), previewWidth == 0 ? 0u : 1u);
+    if (previewWidth == 0) continue;
+    EXPECT_EQ(previews[0].width(), previewWidth);
+    EXPECT_EQ(previews[0].height(), 8);
+    EXPECT_EQ(previews[0].facts().size(), read.facts().size());
+    const auto [lowest, highest] =
+        std::minmax_element(previews[0].pixels().values.begin(), previews[0].pixels().values.end());
+    EXPECT_GE(*lowest, 3800);
+    EXPECT_LE(*highest, 5200);
+  }
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ TEST(ImageOpening, TheProgramGoesOnAndAbbrechenStopsTheReading) {
   parent.show();
   bool busyEarly = true, cancelled = false;
   const measure::ImageReader waitForCancel = [&](const std::filesystem::path&,
-                                                 const imaging::ReadCancellation* cancellation) {
+                                                 const imaging::ReadCancellation* cancellation,
+                                                 const imaging::PreviewHandler&) {
     while (!cancellation->cancelled()) std::this_thread::sleep_for(5ms);
     cancelled = true;
     throw imaging::ReadCancelled();
@@ -56,7 +57,8 @@ TEST(ImageOpening, AQuickReadingShowsNoBusyWindowAndARefusalArrivesAsRaised) {
   QWidget parent;
   const auto opened =
       measure::OpenImage(QStringLiteral("a.dcm"), &parent,
-                         [](const std::filesystem::path&, const imaging::ReadCancellation*) {
+                         [](const std::filesystem::path&, const imaging::ReadCancellation*,
+                            const imaging::PreviewHandler&) {
                            return TestImage(3, 2, {1, 2, 3, 4, 5, 6}).make();
                          });
   ASSERT_TRUE(opened);
@@ -64,8 +66,8 @@ TEST(ImageOpening, AQuickReadingShowsNoBusyWindowAndARefusalArrivesAsRaised) {
   EXPECT_EQ(opened->survey.pixels.width, 3);
   EXPECT_EQ(busyWindow(parent), nullptr);
   EXPECT_THROW(measure::OpenImage(QStringLiteral("b.dcm"), &parent,
-                                  [](const std::filesystem::path&,
-                                     const imaging::ReadCancellation*) -> imaging::DicomImage {
+                                  [](const std::filesystem::path&, const imaging::ReadCancellation*,
+                                     const imaging::PreviewHandler&) -> imaging::DicomImage {
                                     throw imaging::ImageError("Die Datei gibt es nicht.");
                                   }),
                imaging::ImageError);
