@@ -149,12 +149,6 @@ DeclaredImage declaredImage(const std::vector<PixelDescriptionElement>& elements
   return image;
 }
 
-// A file with the "DICM" mark after its 128-byte preamble; files without it may still be
-// DICOM data sets, which the library reads too.
-bool hasDicomMark(std::string_view file) {
-  return file.size() >= 132 && file.substr(128, 4) == "DICM";
-}
-
 calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element, int absent) {
   const std::string text = ElementText(dataSet, 0x0028, element);
   const std::string_view value = FirstValue(text);
@@ -283,15 +277,12 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   const bool nativeInFile = !scanned.pixelData.empty() && !declaredSyntax.IsEncapsulated() &&
                             declaredSyntax != gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
   const gdcm::Tag pixelTag(0x7FE0, 0x0010);
-  const bool marked = hasDicomMark(file);
   MemoryStream stream(file);
   gdcm::Reader reader;
   reader.SetStream(stream);
   const bool readOk = nativeInFile ? reader.ReadUpToTag(pixelTag) : reader.Read();
   const gdcm::DataSet& dataSet = reader.GetFile().GetDataSet();
-  if (!readOk && !marked && dataSet.IsEmpty()) throw ImageError("Die Datei ist keine DICOM-Datei.");
   if (!nativeInFile && !dataSet.FindDataElement(pixelTag)) {
-    if (!readOk && !marked) throw ImageError("Die Datei ist keine DICOM-Datei.");
     if (readOk) refuseWithoutImage(reader.GetFile());
     throw ImageError(readOk || dataSet.FindDataElement(gdcm::Tag(0x0028, 0x0010))
                          ? "Die Datei enthält keine Bilddaten."

@@ -198,16 +198,19 @@ std::string inflated(std::string_view deflated) {
 }  // namespace
 
 ScannedFile ScanElements(std::string_view file) {
-  const bool marked = file.size() >= 132 && file.substr(128, 4) == "DICM";
+  // A file without the mark would leave its encoding to the library's guess, which tries
+  // other encodings after a failure, where no walk can follow it.
+  if (file.size() < 132 || file.substr(128, 4) != "DICM") {
+    throw imaging::ImageError("Die Datei ist keine DICOM-Datei.");
+  }
   try {
     Walker walker(file);
     // The file meta information: explicit little endian, group 2 only.
-    const std::size_t metaEnd =
-        walker.elements(marked ? 132 : 0, file.size(), {}, 0, false, 0x0002);
+    const std::size_t metaEnd = walker.elements(132, file.size(), {}, 0, false, 0x0002);
     std::string& syntax = walker.seen().transferSyntax;
     while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' ')) syntax.pop_back();
-    // A file with meta information names its transfer syntax, and an image file has a data set.
-    if ((marked && syntax.empty()) || metaEnd == file.size()) throw Damaged();
+    // The meta information names the transfer syntax, and an image file has a data set.
+    if (syntax.empty() || metaEnd == file.size()) throw Damaged();
     if (syntax == "1.2.840.10008.1.2.1.99") {
       // Walked as the library will read it once inflated.
       const std::string dataSet = inflated(file.substr(metaEnd));
@@ -215,18 +218,11 @@ ScannedFile ScanElements(std::string_view file) {
       inflatedWalker.elements(0, dataSet.size(), {}, 0, false);
       return {syntax, std::move(inflatedWalker.seen().pixelDescription), {}};
     }
-    // Without meta information, the data set's own start tells its encoding as the library
-    // guesses it: a known value representation after the first tag means explicit.
-    const bool explicitVr = syntax.empty()
-                                ? metaEnd + 6 <= file.size() &&
-                                      (among(LongRepresentations, file.substr(metaEnd + 4, 2)) ||
-                                       among(ShortRepresentations, file.substr(metaEnd + 4, 2)))
-                                : syntax != "1.2.840.10008.1.2";
-    walker.elements(metaEnd, file.size(), {explicitVr, syntax == "1.2.840.10008.1.2.2"}, 0, false);
+    walker.elements(metaEnd, file.size(),
+                    {syntax != "1.2.840.10008.1.2", syntax == "1.2.840.10008.1.2.2"}, 0, false);
     return std::move(walker.seen());
   } catch (const Damaged&) {
-    throw imaging::ImageError(marked ? "Die Datei ist beschädigt oder unvollständig."
-                                     : "Die Datei ist keine DICOM-Datei.");
+    throw imaging::ImageError("Die Datei ist beschädigt oder unvollständig.");
   }
 }
 

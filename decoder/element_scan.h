@@ -29,8 +29,8 @@ struct ScannedFile {
 
 // Walks the file meta information and the data set (inflated, where it is deflated): every
 // element, item and fragment within what holds it, sequences and items closed, explicit value
-// representations known. Raises ImageError ("not a DICOM file" for a file without the DICM mark
-// whose start does not read as data elements, else "damaged or incomplete").
+// representations known. Raises ImageError: "not a DICOM file" for a file without the DICM mark
+// after its preamble, else "damaged or incomplete".
 ScannedFile ScanElements(std::string_view file);
 
 }  // namespace decoder

@@ -139,7 +139,8 @@ using PreviewHandler = std::function<void(DicomImage preview)>;
 // Reads a single-frame greyscale image (MONOCHROME1 or MONOCHROME2, 1 to 16 bits stored in 8 or
 // 16 bits allocated, signed or unsigned) in any transfer syntax the DICOM library decodes. Bits
 // above Bits Stored are ignored. The file is opened for reading only and read once. Raises
-// ImageError with a German message for anything else: not a DICOM file, a DICOM file of a kind
+// ImageError with a German message for anything else: not a DICOM file (the "DICM" mark after a
+// 128-byte preamble is required), a DICOM file of a kind
 // without any image (a structure set, a plan, a report), damaged or truncated data, no pixel
 // data, colour, several frames, another pixel layout (such as 1 or 32 bits allocated), an
 // encoding that cannot be decoded, more than MaxImageSide pixels on a side or MaxImagePixels in
