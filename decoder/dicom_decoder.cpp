@@ -271,11 +271,19 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   CheckCodecStreams(scanned.transferSyntax, scanned.pixelData,
                     declaredImage(scanned.pixelDescription));
 
-  // Native pixel data is taken from the file as it lies, so the library reads up to it only.
-  const gdcm::TransferSyntax declaredSyntax =
+  // Native and RLE pixel data is taken from the file as it lies (RLE is decoded here), so the
+  // library reads up to it only.
+  const gdcm::TransferSyntax syntax =
       gdcm::TransferSyntax::GetTSType(scanned.transferSyntax.c_str());
-  const bool nativeInFile = !scanned.pixelData.empty() && !declaredSyntax.IsEncapsulated() &&
-                            declaredSyntax != gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian;
+  if (!syntax.IsValid()) {
+    throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " + scanned.transferSyntax +
+                     ") wird nicht unterstützt.");
+  }
+  const bool rle = syntax == gdcm::TransferSyntax::RLELossless;
+  const bool nativeInFile =
+      !scanned.pixelData.empty() &&
+      (rle || (!syntax.IsEncapsulated() &&
+               syntax != gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian));
   const gdcm::Tag pixelTag(0x7FE0, 0x0010);
   MemoryStream stream(file);
   gdcm::Reader reader;
@@ -291,7 +299,6 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   if (!readOk) throw ImageError("Die Datei ist beschädigt oder unvollständig.");
 
   const ImageLayout layout = DescribedImage(dataSet);
-  const gdcm::TransferSyntax syntax = reader.GetFile().GetHeader().GetDataSetTransferSyntax();
   DecodedHeader header;
   header.width = static_cast<int>(layout.width);
   header.height = static_cast<int>(layout.height);
@@ -307,7 +314,9 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
     header.factValues.push_back(std::move(fact.value));
   }
   const std::size_t count = layout.pixelCount();
-  if (syntax.IsEncapsulated()) {
+  if (rle) {
+    DecodeRlePixels(scanned.pixelData.front(), layout, pixelsFor(count));
+  } else if (syntax.IsEncapsulated()) {
     // The walk through the coded data runs on a thread of its own while the codec decodes.
     std::future<void> complete = std::async(std::launch::async, [&] {
       CheckCodedDataComplete(scanned.transferSyntax, scanned.pixelData);

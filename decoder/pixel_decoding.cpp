@@ -3,13 +3,13 @@
 #include <gdcmJPEG2000Codec.h>
 #include <gdcmJPEGCodec.h>
 #include <gdcmJPEGLSCodec.h>
-#include <gdcmRLECodec.h>
 
 #include <bit>
 #include <cstring>
 #include <string>
 
 #include "imaging/dicom_image.h"
+#include "stream_bytes.h"
 
 namespace decoder {
 namespace {
@@ -77,10 +77,6 @@ bool decodeEncapsulated(const gdcm::DataElement& pixelData, const gdcm::Transfer
   if (gdcm::JPEG2000Codec jpeg2000; jpeg2000.CanDecode(syntax)) {
     return decodeWith(jpeg2000, pixelData, layout, decoded);
   }
-  if (gdcm::RLECodec rle; rle.CanDecode(syntax)) {
-    rle.SetBufferLength(imageBytes(layout));
-    return decodeWith(rle, pixelData, layout, decoded);
-  }
   throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " +
                    std::string(syntax.GetString()) + ") wird nicht unterstützt.");
 }
@@ -90,6 +86,37 @@ bool decodeEncapsulated(const gdcm::DataElement& pixelData, const gdcm::Transfer
 void ConvertNativePixels(std::string_view bytes, bool bigEndian, const ImageLayout& layout,
                          std::uint16_t* words) {
   toWords(reinterpret_cast<const unsigned char*>(bytes.data()), bigEndian, layout, words);
+}
+
+void DecodeRlePixels(std::string_view frame, const ImageLayout& layout, std::uint16_t* words) {
+  const std::size_t count = layout.pixelCount();
+  const unsigned segments = layout.bitsAllocated / 8;
+  for (unsigned segment = 0; segment < segments; ++segment) {
+    const std::size_t end =
+        segment + 1 < segments ? LittleEndian32(frame, 8 + 4 * segment) : frame.size();
+    const unsigned shift = 8 * (segments - 1 - segment);
+    const auto put = [&](std::size_t at, unsigned char byte) {
+      const auto part = static_cast<std::uint16_t>(byte << shift);
+      words[at] = segment == 0 ? part : static_cast<std::uint16_t>(words[at] | part);
+    };
+    std::size_t done = 0;
+    for (std::size_t at = LittleEndian32(frame, 4 + 4 * segment); at < end && done < count;) {
+      const auto control = static_cast<signed char>(frame[at++]);
+      if (control >= 0) {
+        const std::size_t literal = std::size_t(control) + 1;
+        if (end - at < literal) DamagedStream("ein RLE-Segment ist abgeschnitten");
+        for (std::size_t i = 0; i < literal && done < count; ++i) put(done++, frame[at + i]);
+        at += literal;
+      } else if (control != -128) {
+        if (at == end) DamagedStream("ein RLE-Segment ist abgeschnitten");
+        const auto byte = static_cast<unsigned char>(frame[at++]);
+        for (int i = 0; i < 1 - control && done < count; ++i) put(done++, byte);
+      }
+    }
+    if (done < count) throw ImageError("Die Bilddaten sind unvollständig.");
+  }
+  const StoredToWord toWord(layout);
+  for (std::size_t i = 0; i < count; ++i) words[i] = toWord(words[i]);
 }
 
 void DecodeEncapsulatedPixels(const gdcm::DataElement& pixelData,

@@ -18,6 +18,10 @@ namespace decoder {
 void ConvertNativePixels(std::string_view bytes, bool bigEndian, const ImageLayout& layout,
                          std::uint16_t* words);
 
+// RLE pixel data (one PackBits segment per byte of a sample, the most significant first),
+// decoded straight into the words: the frame's segment table and lengths are checked before.
+void DecodeRlePixels(std::string_view frame, const ImageLayout& layout, std::uint16_t* words);
+
 // Encapsulated pixel data through its codec. Raises ImageError for a transfer syntax without one,
 // a codec that fails, and one that delivers fewer bytes than the image has.
 void DecodeEncapsulatedPixels(const gdcm::DataElement& pixelData,

@@ -23,4 +23,12 @@ inline std::uint32_t BigEndian(std::string_view bytes, std::size_t at, std::size
   return value;
 }
 
+// Four bytes at at, least significant first.
+inline std::uint32_t LittleEndian32(std::string_view bytes, std::size_t at) {
+  if (at > bytes.size() || 4 > bytes.size() - at) DamagedStream("der Datenstrom ist zu kurz");
+  std::uint32_t value = 0;
+  for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
 }  // namespace decoder

@@ -10,12 +10,6 @@
 namespace decoder {
 namespace {
 
-std::uint32_t littleEndian32(std::string_view bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
-
 void checkShape(unsigned rows, unsigned columns, unsigned components, const DeclaredImage& image) {
   if (rows != image.rows || columns != image.columns) {
     DamagedStream("ihre Größe (" + std::to_string(columns) + " × " + std::to_string(rows) +
@@ -80,15 +74,15 @@ std::uint64_t packBitsLength(std::string_view segment, std::uint64_t wanted) {
 // codec fills a shorter one in).
 void checkRle(std::string_view frame, const DeclaredImage& image) {
   if (frame.size() < 64) DamagedStream("der RLE-Kopf fehlt");
-  const std::uint32_t segments = littleEndian32(frame, 0);
+  const std::uint32_t segments = LittleEndian32(frame, 0);
   if (segments != image.samplesPerPixel * (image.bitsAllocated / 8)) {
     DamagedStream("die Zahl der RLE-Segmente (" + std::to_string(segments) +
                   ") passt nicht zum Dateikopf");
   }
   const std::uint64_t plane = std::uint64_t{image.rows} * image.columns;
   for (std::uint32_t i = 0; i < segments; ++i) {
-    const std::uint32_t start = littleEndian32(frame, 4 + 4 * i);
-    const std::uint32_t end = i + 1 < segments ? littleEndian32(frame, 8 + 4 * i) : frame.size();
+    const std::uint32_t start = LittleEndian32(frame, 4 + 4 * i);
+    const std::uint32_t end = i + 1 < segments ? LittleEndian32(frame, 8 + 4 * i) : frame.size();
     if (start < 64 || start >= end || end > frame.size()) {
       DamagedStream("ein RLE-Segment liegt außerhalb seines Fragments");
     }
