@@ -26,6 +26,14 @@ void readHuffmanTables(std::string_view segment, JpegHeader& header) {
       table.counts[length] = static_cast<std::uint8_t>(BigEndian(segment, at + length, 1));
       total += table.counts[length];
     }
+    // Canonical codes (ITU T.81, C.2) of each length must fit that length: a table that claims
+    // more is no code at all.
+    int codes = 0;
+    for (std::size_t length = 1; length <= 16; ++length) {
+      codes = (codes + table.counts[length]);
+      if (codes > (1 << length)) DamagedStream("eine Huffman-Tabelle ist ungültig");
+      codes <<= 1;
+    }
     if (total > 256) DamagedStream("eine Huffman-Tabelle ist ungültig");
     for (std::size_t i = 0; i < total; ++i) {
       table.values.push_back(static_cast<std::uint8_t>(BigEndian(segment, at + 17 + i, 1)));
