@@ -1,7 +1,6 @@
 // The one place that knows GDCM: everything it gives is checked and turned into our types.
 #include "dicom_decoder.h"
 
-#include <gdcmAttribute.h>
 #include <gdcmDicts.h>
 #include <gdcmGlobal.h>
 #include <gdcmMediaStorage.h>
@@ -9,12 +8,9 @@
 #include <gdcmTrace.h>
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <future>
-#include <span>
 #include <streambuf>
 
 #include "calc/extended_ops.h"

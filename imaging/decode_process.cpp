@@ -49,7 +49,7 @@ class Helper {
     errors_.reset(errorEnds[0]);
     const FileDescriptor helperErrors(errorEnds[1]);
 
-    // FileDescriptors 0 to 3 as the helper expects them, nothing else: not the display's
+    // Descriptors 0 to 3 as the helper expects them, nothing else: not the display's
     // connection, not the program's other files.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -113,20 +113,19 @@ class Helper {
     return status;
   }
 
-  // Reads what the helper wrote to its error output, keeping the first KeptErrorBytes; false at
-  // its end.
-  bool readErrors() {
+  // Reads what the helper wrote to its error output, keeping the first KeptErrorBytes; closes
+  // the pipe at its end.
+  void readErrors() {
     std::array<char, 4096> chunk;
     const ssize_t got = read(errors_.get(), chunk.data(), chunk.size());
-    if (got < 0 && errno == EINTR) return true;
+    if (got < 0 && errno == EINTR) return;
     if (got <= 0) {
       errors_.reset();
-      return false;
+      return;
     }
     errorText_.append(
         chunk.data(),
         std::min(std::size_t(got), KeptErrorBytes - std::min(KeptErrorBytes, errorText_.size())));
-    return true;
   }
   const std::string& errorText() const { return errorText_; }
 
