@@ -48,12 +48,13 @@ std::size_t imageBytes(const ImageLayout& layout) {
 template <typename Codec>
 bool decodeWith(Codec& codec, const gdcm::DataElement& pixelData, const ImageLayout& layout,
                 gdcm::DataElement& decoded) {
-  // The 8-bit decoders take all eight bits; Bits Stored is applied afterwards.
+  // The codec hands the samples over as they are coded: the 8-bit decoders with all eight bits,
+  // the others with Bits Stored; which bits count (and the library's own clean-up of the bits
+  // above, whose checks end the process on a high bit it does not expect) is left to toWords.
   const bool bytes = layout.bitsAllocated == 8;
-  const gdcm::PixelFormat format(1, static_cast<unsigned short>(layout.bitsAllocated),
-                                 static_cast<unsigned short>(bytes ? 8 : layout.bitsStored),
-                                 static_cast<unsigned short>(bytes ? 7 : layout.highBit),
-                                 layout.isSigned ? 1 : 0);
+  const auto stored = static_cast<unsigned short>(bytes ? 8 : layout.bitsStored);
+  const gdcm::PixelFormat format(1, static_cast<unsigned short>(layout.bitsAllocated), stored,
+                                 static_cast<unsigned short>(stored - 1), layout.isSigned ? 1 : 0);
   const unsigned dimensions[3] = {layout.width, layout.height, 1};
   codec.SetNumberOfDimensions(2);
   codec.SetDimensions(dimensions);
@@ -62,7 +63,7 @@ bool decodeWith(Codec& codec, const gdcm::DataElement& pixelData, const ImageLay
                                          ? gdcm::PhotometricInterpretation::MONOCHROME1
                                          : gdcm::PhotometricInterpretation::MONOCHROME2);
   codec.SetPixelFormat(format);
-  codec.SetNeedOverlayCleanup(layout.bitsStored != layout.bitsAllocated);
+  codec.SetNeedOverlayCleanup(false);
   return codec.Decode(pixelData, decoded);
 }
 
