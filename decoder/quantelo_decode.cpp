@@ -2,7 +2,8 @@
 // process of its own, where the DICOM library's checks that end the process, a codec's crash or
 // a file that asks for all memory hurt nobody. Started with the file open read-only as
 // descriptor 0, nothing behind 1, the reader listening on 2 (error output) and 3 (a socket for
-// the answer); its one argument is the reader's process id.
+// the answer); its arguments are the reader's process id and, where the reader wants a first
+// picture, --preview.
 // It answers with one message: the decoded header, with the pixels in a memory file handed over
 // beside it, or the refusal; a JPEG 2000 image's reduced first picture may come before.
 #include <fcntl.h>
@@ -19,6 +20,7 @@
 #include <exception>
 #include <span>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -111,7 +113,8 @@ void sendPreview(const imaging::detail::DecodedHeader& header,
 }
 
 // The answer, and the sealed pixel file that goes with an image (else -1).
-std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pixels) {
+std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pixels,
+                                         bool withPreview) {
   const auto refusal = [](const imaging::ImageError& error) {
     return std::pair{imaging::detail::EncodeRefusal(error), -1};
   };
@@ -130,7 +133,7 @@ std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pix
           decoder::RequireAddressSpace(6 * count);
           return pixels.create(count);
         },
-        sendPreview);
+        withPreview ? imaging::detail::PreviewSink(sendPreview) : imaging::detail::PreviewSink());
     return {imaging::detail::EncodeAnswer(header), pixels.seal()};
   } catch (const imaging::ImageError& error) {
     return refusal(error);
@@ -144,7 +147,8 @@ std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pix
 
 int main(int argc, char* argv[]) {
   pid_t caller = 0;
-  if (argc != 2 ||
+  const bool withPreview = argc == 3 && std::string_view(argv[2]) == "--preview";
+  if ((argc != 2 && !withPreview) ||
       std::from_chars(argv[1], argv[1] + std::strlen(argv[1]), caller).ec != std::errc{} ||
       !decoder::TieToCaller(caller)) {
     return 2;
@@ -155,7 +159,8 @@ int main(int argc, char* argv[]) {
   if (fstat(STDIN_FILENO, &file) != 0) return 2;
   decoder::LimitAddressSpace(readingBudget(static_cast<std::uint64_t>(file.st_size)));
   PixelFile pixels;
-  const auto [answer, pixelFile] = decodeAnswer(static_cast<std::uint64_t>(file.st_size), pixels);
+  const auto [answer, pixelFile] =
+      decodeAnswer(static_cast<std::uint64_t>(file.st_size), pixels, withPreview);
   send(answer, pixelFile);
   return 0;
 }

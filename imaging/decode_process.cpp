@@ -37,7 +37,7 @@ constexpr std::size_t AnswerBytes = 1 << 17;
 // The helper process, ended and reaped whatever happens.
 class Helper {
  public:
-  Helper(const std::filesystem::path& program, int file) {
+  Helper(const std::filesystem::path& program, int file, bool withPreview) {
     int socketEnds[2], errorEnds[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, socketEnds) != 0) {
       cannotStart(std::string("socketpair: ") + std::strerror(errno));
@@ -70,7 +70,9 @@ class Helper {
 
     const std::string callerId = std::to_string(getpid());
     std::string programText = program.string();
-    char* const arguments[] = {programText.data(), const_cast<char*>(callerId.c_str()), nullptr};
+    std::string previewFlag = "--preview";
+    char* const arguments[] = {programText.data(), const_cast<char*>(callerId.c_str()),
+                               withPreview ? previewFlag.data() : nullptr, nullptr};
     const int failed =
         posix_spawn(&process_, programText.c_str(), &actions, &attributes, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -230,7 +232,7 @@ DicomImage imageFrom(Answer answer) {
 
 DicomImage DecodeInHelper(int file, const HelperRun& run) {
   const auto deadline = std::chrono::steady_clock::now() + run.timeLimit;
-  Helper helper(run.program, file);
+  Helper helper(run.program, file, static_cast<bool>(run.onPreview));
   std::optional<Answer> answer;
   bool answered = false;
   const int cancelled = run.cancellation != nullptr ? run.cancellation->descriptor() : -1;
