@@ -20,9 +20,15 @@ imaging::detail::DecodedHeader DecodeDicom(std::string_view file,
                                            const imaging::detail::PixelMemory& pixelsFor,
                                            const imaging::detail::PreviewSink& preview = {});
 
-// Reads the open file descriptor's file once, refusing it when it changes meanwhile, and
-// decodes it with DecodeDicom.
-imaging::detail::DecodedHeader DecodeFile(int file, const imaging::detail::PixelMemory& pixelsFor,
+// How a file's bytes are held while decoding: read once into memory of our own, or mapped,
+// which copies nothing but ends the process (SIGBUS) when the file is cut meanwhile, so only
+// the decoding helper maps, whose reader tells that as a change.
+enum class FileAccess { Read, Mapped };
+
+// Decodes the open file descriptor's file with DecodeDicom, refusing it when it changes
+// meanwhile.
+imaging::detail::DecodedHeader DecodeFile(int file, FileAccess access,
+                                          const imaging::detail::PixelMemory& pixelsFor,
                                           const imaging::detail::PreviewSink& preview = {});
 
 }  // namespace decoder

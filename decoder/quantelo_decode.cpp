@@ -127,7 +127,7 @@ std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pix
   try {
     decoder::RequireAddressSpace(3 * fileBytes);
     const imaging::detail::DecodedHeader header = decoder::DecodeFile(
-        STDIN_FILENO,
+        STDIN_FILENO, decoder::FileAccess::Mapped,
         [&](std::size_t count) {
           decoder::LimitAddressSpace(decodingBudget(fileBytes, count));
           decoder::RequireAddressSpace(6 * count);

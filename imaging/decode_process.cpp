@@ -190,6 +190,8 @@ std::string withErrorOutput(std::string cause, std::string errorText) {
     const int signal = WTERMSIG(status);
     const std::string cause = withErrorOutput(
         "signal " + std::to_string(signal) + " (" + strsignal(signal) + ")", errorText);
+    // The file the helper maps was cut while it read it.
+    if (signal == SIGBUS) throw ImageError(std::string(ChangedWhileRead), cause);
     if (signal == SIGKILL) {
       throw ImageError(
           "Das System hat das Lesen der Datei beendet, vermutlich weil der Arbeitsspeicher nicht "

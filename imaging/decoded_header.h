@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dicom_image.h"
@@ -33,6 +34,11 @@ using PixelMemory = std::function<std::uint16_t*(std::size_t count)>;
 // header with the picture's size, and its offset-binary values.
 using PreviewSink =
     std::function<void(const DecodedHeader& header, std::span<const std::uint16_t> values)>;
+
+// The refusal of a file that changed while it was decoded.
+inline constexpr std::string_view ChangedWhileRead =
+    "Die Datei hat sich beim Lesen verändert. Bitte erneut öffnen, wenn sie fertig geschrieben "
+    "ist.";
 
 // The image from a decoded header and its pixels.
 DicomImage ImageFrom(DecodedHeader header, PixelStorage pixels);

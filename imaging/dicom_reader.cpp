@@ -101,7 +101,7 @@ DicomImage decodedInMemory(Decode decodeWith) {
 DicomImage decode(int file, const ReadCancellation* cancellation, const PreviewHandler& onPreview) {
   DicomImage image = decodedInMemory([&](const detail::PixelMemory& memory) {
     return decoder::DecodeFile(
-        file, memory,
+        file, decoder::FileAccess::Read, memory,
         [&](const detail::DecodedHeader& header, std::span<const std::uint16_t> values) {
           if (onPreview) {
             onPreview(detail::ImageFrom(header,
