@@ -90,8 +90,8 @@ std::string hex4(std::uint16_t value) {
 }
 
 // The library's image reading takes the pixel description through typed attributes, which end
-// the process on a value representation other than the dictionary's, a binary value of another
-// size, or a Samples per Pixel it does not know: such a file is refused before.
+// the process on a value representation other than the dictionary's or a binary value of another
+// size: such a file is refused before.
 void checkPixelDescription(const std::vector<PixelDescriptionElement>& elements) {
   const gdcm::Dicts& dicts = gdcm::Global::GetInstance().GetDicts();
   for (const PixelDescriptionElement& element : elements) {
@@ -106,14 +106,6 @@ void checkPixelDescription(const std::vector<PixelDescriptionElement>& elements)
                                           element.value.size() != expected.GetSizeof())) {
       throw ImageError("Die Datei ist beschädigt: das Element (0028," + hex4(element.element) +
                        ") hat nicht die Form, die es haben muss.");
-    }
-    if (element.element == 0x0002) {
-      const auto samples = static_cast<unsigned>(static_cast<unsigned char>(element.value[0]) |
-                                                 static_cast<unsigned char>(element.value[1]) << 8);
-      if (samples != 1 && samples != 3 && samples != 4) {
-        throw ImageError("Die Datei ist beschädigt: Samples per Pixel ist " +
-                         std::to_string(samples) + ".");
-      }
     }
   }
 }
@@ -264,8 +256,14 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   }
   const ScannedFile scanned = ScanElements(file);
   checkPixelDescription(scanned.pixelDescription);
-  CheckCodecStreams(scanned.transferSyntax, scanned.pixelData,
-                    declaredImage(scanned.pixelDescription));
+  const DeclaredImage declared = declaredImage(scanned.pixelDescription);
+  // Any other Samples per Pixel ends the process in the library's pixel format.
+  if (declared.samplesPerPixel != 1 && declared.samplesPerPixel != 3 &&
+      declared.samplesPerPixel != 4) {
+    throw ImageError("Die Datei ist beschädigt: Samples per Pixel ist " +
+                     std::to_string(declared.samplesPerPixel) + ".");
+  }
+  CheckCodecStreams(scanned.transferSyntax, scanned.pixelData, declared);
 
   // Native and RLE pixel data is taken from the file as it lies (RLE is decoded here), so the
   // library reads up to it only.

@@ -81,11 +81,9 @@ class Helper {
   }
   Helper(const Helper&) = delete;
   Helper& operator=(const Helper&) = delete;
+  // Whatever has not ended by now is ended.
   ~Helper() {
-    if (process_ > 0) {
-      kill(process_, SIGKILL);
-      reap();
-    }
+    if (process_ > 0) stop();
   }
 
   int answerSocket() const { return answer_.get(); }
@@ -243,7 +241,6 @@ DicomImage DecodeInHelper(int file, const HelperRun& run) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
-      helper.stop();
       throw ImageError("Das Lesen der Datei dauerte länger als " +
                            std::to_string(run.timeLimit.count() / 1000) +
                            " s und wurde abgebrochen.",
@@ -252,16 +249,11 @@ DicomImage DecodeInHelper(int file, const HelperRun& run) {
     std::array<pollfd, 3> watched{{{answered ? -1 : helper.answerSocket(), POLLIN, 0},
                                    {helper.errorPipe(), POLLIN, 0},
                                    {cancelled, POLLIN, 0}}};
-    if (poll(watched.data(), watched.size(), int(std::min<long long>(left.count(), 1000))) < 0 &&
-        errno != EINTR) {
-      helper.stop();
+    if (poll(watched.data(), watched.size(), int(left.count())) < 0 && errno != EINTR) {
       throw ImageError("Die Datei ließ sich nicht lesen.",
                        std::string("poll: ") + std::strerror(errno));
     }
-    if (run.cancellation != nullptr && run.cancellation->cancelled()) {
-      helper.stop();
-      throw ReadCancelled();
-    }
+    if (run.cancellation != nullptr && run.cancellation->cancelled()) throw ReadCancelled();
     if (watched[1].revents != 0) helper.readErrors();
     if (watched[0].revents != 0) {
       answer = receive(helper.answerSocket());
