@@ -1,15 +1,15 @@
 #include "pixel_decoding.h"
 
-#include <gdcmJPEG2000Codec.h>
-#include <gdcmJPEGCodec.h>
-#include <gdcmJPEGLSCodec.h>
-
 #include <bit>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "imaging/dicom_image.h"
+#include "jpeg2000_decoding.h"
+#include "jpeg_decoding.h"
 #include "stream_bytes.h"
+#include "stream_checks.h"
 
 namespace decoder {
 namespace {
@@ -39,47 +39,6 @@ void toWords(const unsigned char* bytes, bool bigEndian, const ImageLayout& layo
   } else {
     convert([bytes](std::size_t i) { return unsigned{bytes[2 * i + 1]} << 8 | bytes[2 * i]; });
   }
-}
-
-std::size_t imageBytes(const ImageLayout& layout) {
-  return layout.pixelCount() * (layout.bitsAllocated / 8);
-}
-
-template <typename Codec>
-bool decodeWith(Codec& codec, const gdcm::DataElement& pixelData, const ImageLayout& layout,
-                gdcm::DataElement& decoded) {
-  // The codec hands the samples over as they are coded: the 8-bit decoders with all eight bits,
-  // the others with Bits Stored; which bits count (and the library's own clean-up of the bits
-  // above, whose checks end the process on a high bit it does not expect) is left to toWords.
-  const bool bytes = layout.bitsAllocated == 8;
-  const auto stored = static_cast<unsigned short>(bytes ? 8 : layout.bitsStored);
-  const gdcm::PixelFormat format(1, static_cast<unsigned short>(layout.bitsAllocated), stored,
-                                 static_cast<unsigned short>(stored - 1), layout.isSigned ? 1 : 0);
-  const unsigned dimensions[3] = {layout.width, layout.height, 1};
-  codec.SetNumberOfDimensions(2);
-  codec.SetDimensions(dimensions);
-  codec.SetPlanarConfiguration(0);
-  codec.SetPhotometricInterpretation(layout.photometric == imaging::Photometric::Monochrome1
-                                         ? gdcm::PhotometricInterpretation::MONOCHROME1
-                                         : gdcm::PhotometricInterpretation::MONOCHROME2);
-  codec.SetPixelFormat(format);
-  codec.SetNeedOverlayCleanup(false);
-  return codec.Decode(pixelData, decoded);
-}
-
-bool decodeEncapsulated(const gdcm::DataElement& pixelData, const gdcm::TransferSyntax& syntax,
-                        const ImageLayout& layout, gdcm::DataElement& decoded) {
-  if (gdcm::JPEGCodec jpeg; jpeg.CanDecode(syntax))
-    return decodeWith(jpeg, pixelData, layout, decoded);
-  if (gdcm::JPEGLSCodec jpegLs; jpegLs.CanDecode(syntax)) {
-    jpegLs.SetBufferLength(imageBytes(layout));
-    return decodeWith(jpegLs, pixelData, layout, decoded);
-  }
-  if (gdcm::JPEG2000Codec jpeg2000; jpeg2000.CanDecode(syntax)) {
-    return decodeWith(jpeg2000, pixelData, layout, decoded);
-  }
-  throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " +
-                   std::string(syntax.GetString()) + ") wird nicht unterstützt.");
 }
 
 }  // namespace
@@ -120,21 +79,33 @@ void DecodeRlePixels(std::string_view frame, const ImageLayout& layout, std::uin
   for (std::size_t i = 0; i < count; ++i) words[i] = toWord(words[i]);
 }
 
-void DecodeEncapsulatedPixels(const gdcm::DataElement& pixelData,
-                              const gdcm::TransferSyntax& syntax, const ImageLayout& layout,
-                              std::uint16_t* words) {
-  gdcm::DataElement decoded;
-  if (pixelData.GetSequenceOfFragments() == nullptr ||
-      !decodeEncapsulated(pixelData, syntax, layout, decoded)) {
-    throw ImageError("Die Bilddaten sind beschädigt und lassen sich nicht dekodieren.");
+void DecodeSamplesIntoWords(const ImageLayout& layout, unsigned sampleBytes, std::uint16_t* words,
+                            const std::function<void(void*, std::size_t)>& decode) {
+  const std::size_t count = layout.pixelCount();
+  const StoredToWord toWord(layout);
+  if (sampleBytes == 2) {
+    decode(words, 2 * count);
+    for (std::size_t i = 0; i < count; ++i) words[i] = toWord(words[i]);
+  } else {
+    std::vector<std::uint8_t> samples(count);
+    decode(samples.data(), count);
+    for (std::size_t i = 0; i < count; ++i) words[i] = toWord(samples[i]);
   }
-  const gdcm::ByteValue* values = decoded.GetByteValue();
-  // Never padded: a codec that gives less than the image has not decoded it.
-  if (values == nullptr || values->GetLength() < imageBytes(layout)) {
-    throw ImageError(
-        "Die Bilddaten sind unvollständig: der Decoder lieferte weniger, als das Bild hat.");
+}
+
+void DecodeEncapsulatedPixels(std::string_view transferSyntax, std::string_view codeStream,
+                              const ImageLayout& layout, std::uint16_t* words) {
+  switch (CodecOf(transferSyntax)) {
+    case Codec::Jpeg:
+      return DecodeJpegPixels(codeStream, layout, words);
+    case Codec::JpegLs:
+      return DecodeJpegLsPixels(codeStream, layout, words);
+    case Codec::Jpeg2000:
+      return DecodeJpeg2000Pixels(codeStream, layout, words);
+    default:
+      throw ImageError("Die Kodierung der Bilddaten (Transfer Syntax " +
+                       std::string(transferSyntax) + ") wird nicht unterstützt.");
   }
-  toWords(reinterpret_cast<const unsigned char*>(values->GetPointer()), false, layout, words);
 }
 
 }  // namespace decoder

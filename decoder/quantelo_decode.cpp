@@ -66,7 +66,8 @@ class PixelFile {
     bytes_ = count * sizeof(std::uint16_t);
     descriptor_ = memfd_create("quantelo-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (descriptor_ < 0 || ftruncate(descriptor_, off_t(bytes_)) != 0) throw std::bad_alloc();
-    void* const mapped = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor_, 0);
+    void* const mapped =
+        mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, descriptor_, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     mapped_ = mapped;
     return static_cast<std::uint16_t*>(mapped);

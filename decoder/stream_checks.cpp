@@ -95,9 +95,9 @@ void checkRle(std::string_view frame, const DeclaredImage& image) {
   }
 }
 
-enum class Codec : std::uint8_t { None, Jpeg, JpegLs, Jpeg2000, Rle };
+}  // namespace
 
-Codec codecOf(std::string_view transferSyntax) {
+Codec CodecOf(std::string_view transferSyntax) {
   if (transferSyntax == "1.2.840.10008.1.2.5") return Codec::Rle;
   constexpr std::string_view Family = "1.2.840.10008.1.2.4.";
   if (!transferSyntax.starts_with(Family)) return Codec::None;
@@ -109,8 +109,6 @@ Codec codecOf(std::string_view transferSyntax) {
   return Codec::None;
 }
 
-}  // namespace
-
 std::string_view CodeStream(const std::vector<std::string_view>& pixelData, std::string& joined) {
   if (pixelData.empty() || pixelData.front().empty()) DamagedStream("es gibt keinen Datenstrom");
   if (pixelData.size() == 1) return pixelData.front();
@@ -120,7 +118,7 @@ std::string_view CodeStream(const std::vector<std::string_view>& pixelData, std:
 
 void CheckCodecStreams(std::string_view transferSyntax,
                        const std::vector<std::string_view>& pixelData, const DeclaredImage& image) {
-  const Codec codec = codecOf(transferSyntax);
+  const Codec codec = CodecOf(transferSyntax);
   if (codec == Codec::None) return;
   std::string joined;
   const std::string_view stream = CodeStream(pixelData, joined);
@@ -145,7 +143,7 @@ void CheckCodecStreams(std::string_view transferSyntax,
 
 void CheckCodedDataComplete(std::string_view transferSyntax,
                             const std::vector<std::string_view>& pixelData) {
-  if (codecOf(transferSyntax) != Codec::Jpeg) return;
+  if (CodecOf(transferSyntax) != Codec::Jpeg) return;
   std::string joined;
   const std::string_view stream = CodeStream(pixelData, joined);
   CheckJpegScanComplete(stream, ReadJpegHeader(stream, false));

@@ -3,6 +3,7 @@
 // JPEG, JPEG-LS or JPEG 2000 stream declares against the file's, the segments of RLE data.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,12 @@ struct DeclaredImage {
   unsigned samplesPerPixel = 1;
   unsigned bitsAllocated = 0;
 };
+
+enum class Codec : std::uint8_t { None, Jpeg, JpegLs, Jpeg2000, Rle };
+
+// The codec of the transfer syntax: None for native pixel data and encapsulated formats Quantelo
+// does not decode.
+Codec CodecOf(std::string_view transferSyntax);
 
 // Raises ImageError when the pixel data of the transfer syntax does not hold together with the
 // image declared: codec headers with other sizes, precisions the codecs cannot handle, RLE

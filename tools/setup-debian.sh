@@ -29,8 +29,9 @@ packages=(
   libseccomp-dev
   # deflated data sets, walked before the DICOM library reads them
   zlib1g-dev
-  # the first, reduced-resolution picture of a JPEG 2000 exposure
-  libopenjp2-7-dev
+  # the codecs the DICOM library uses, called directly: JPEG 2000 (also a reduced first picture),
+  # JPEG-LS
+  libopenjp2-7-dev libcharls-dev
   # the start-up timer watches the X server for the first window
   libx11-dev
   # validators of the desktop entry and the AppStream metainfo

@@ -257,6 +257,22 @@ std::vector<DamagedCase> DamagedCases() {
                        jpeg2000.substr(streamAt, streamLength),
                    Expect::Refused, "Die Bilddaten sind beschädigt"});
 
+  // A code stream cut to half inside an otherwise intact file: refused, never an image finished
+  // from what came before.
+  for (const TransferSyntax syntax : {TransferSyntax::JpegLossless, TransferSyntax::JpegLsLossless,
+                                      TransferSyntax::Jpeg2000Lossless}) {
+    const std::string whole = Valid(syntax);
+    const std::size_t at = FirstFragment(whole);
+    std::uint32_t length = 0;
+    std::memcpy(&length, whole.data() + at - 4, 4);
+    const std::uint32_t half = length / 4 * 2;
+    cases.push_back({std::string(dicom_test::SyntaxName(syntax)) + " stream cut to half",
+                     whole.substr(0, at - 4) +
+                         std::string(reinterpret_cast<const char*>(&half), 4) +
+                         whole.substr(at, half) + whole.substr(at + length),
+                     Expect::Refused, "Die Bilddaten sind"});
+  }
+
   cases.push_back({"RLE with twice the rows its segments give",
                    Valid(TransferSyntax::Rle, {{tags::Rows, "96"}}), Expect::Refused,
                    "Die Bilddaten sind unvollständig: ein RLE-Segment gibt 3072 von 6144 Bytes."});

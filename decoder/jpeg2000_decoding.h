@@ -1,6 +1,6 @@
-// A first picture of a JPEG 2000 exposure, decoded at a reduced resolution straight from the code
-// stream (OpenJPEG, the library's own JPEG 2000 codec): the finer resolution levels are skipped,
-// so it takes a fraction of the full decoding, which follows.
+// JPEG 2000 code streams decoded with OpenJPEG, the library's own JPEG 2000 codec, called
+// directly: a first picture at a reduced resolution (the finer levels skipped, a fraction of
+// the full decoding, which follows), and the full image straight into the words.
 #pragma once
 
 #include <cstdint>
@@ -26,5 +26,10 @@ struct Preview {
 // decoding then says what is wrong).
 std::optional<Preview> DecodeJpeg2000Preview(std::string_view codeStream,
                                              const ImageLayout& layout);
+
+// The full image, on every processor. Raises ImageError when the stream does not decode to one
+// component of the layout's size.
+void DecodeJpeg2000Pixels(std::string_view codeStream, const ImageLayout& layout,
+                          std::uint16_t* words);
 
 }  // namespace decoder
