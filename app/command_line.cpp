@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <QCommandLineParser>
+#include <QSet>
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -30,6 +31,35 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     commandLine.file = parser.positionalArguments().first();
   }
   return commandLine;
+}
+
+QStringList WithoutToolkitOptions(const QStringList& arguments) {
+  // Qt's own options (QGuiApplication's, QApplication's and the X11 platform's), with one dash
+  // or two; those of the first set take the next argument unless written "-name=value".
+  static const QSet<QString> withValue = {
+      "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+      "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+      "display",     "geometry",           "name",          "title",  "visual"};
+  static const QSet<QString> alone = {"reverse", "widgetcount", "nograb",       "dograb",
+                                      "sync",    "testability", "qmljsdebugger"};
+  QStringList kept;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("--")) {
+      kept += arguments.mid(i);
+      break;
+    }
+    const QString name = argument.startsWith(QLatin1String("--")) ? argument.mid(2)
+                         : argument.startsWith(QLatin1Char('-'))  ? argument.mid(1)
+                                                                  : QString();
+    const QString bare = name.section(QLatin1Char('='), 0, 0);
+    if (withValue.contains(bare)) {
+      if (!name.contains(QLatin1Char('='))) ++i;
+    } else if (!alone.contains(bare)) {
+      kept << argument;
+    }
+  }
+  return kept;
 }
 
 QString CommandLineHelp() {

@@ -14,6 +14,10 @@ struct CommandLine {
 // Reads the arguments after the program's name (Qt's own options already taken out).
 CommandLine ParseCommandLine(const QStringList& arguments);
 
+// The arguments without Qt's own options and their values, so that a wrong call is told as such
+// before the window system is needed.
+QStringList WithoutToolkitOptions(const QStringList& arguments);
+
 // What --help and --version print, in German.
 QString CommandLineHelp();
 QString CommandLineVersion();

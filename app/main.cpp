@@ -49,12 +49,11 @@ QStringList argumentsAfterName(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // --help and --version need no window system, so they are answered before the application
-  // object exists. Qt's own options (-platform, ...) are still among the arguments here and make
-  // the call look wrong; the application object takes them out for the second reading.
-  const CommandLine early = ParseCommandLine(argumentsAfterName(argc, argv));
-  if (early.action != CommandLine::Action::Wrong) {
-    if (const std::optional<int> status = answer(early)) return *status;
+  // --help, --version and a wrong call need no window system, so they are answered before the
+  // application object exists; Qt's own options are left for it.
+  if (const std::optional<int> status =
+          answer(ParseCommandLine(WithoutToolkitOptions(argumentsAfterName(argc, argv))))) {
+    return *status;
   }
 
   calc::Fpu processFpu;

@@ -31,4 +31,21 @@ TEST(CommandLine, ReadsHelpVersionAndOneFile) {
   }
 }
 
+// Qt's options are left out, with their values, before the window system is there.
+TEST(CommandLine, LeavesQtsOwnOptionsToQt) {
+  const struct {
+    QStringList arguments;
+    QStringList kept;
+  } cases[] = {
+      {{"-platform", "offscreen", "a.dcm"}, {"a.dcm"}},
+      {{"--platform", "xcb", "-reverse", "--bogus"}, {"--bogus"}},
+      {{"-style=fusion", "-stylesheet", "x.qss", "-v"}, {"-v"}},
+      {{"-display", ":1", "--", "-platform"}, {"--", "-platform"}},
+      {{"-plattform", "a.dcm"}, {"-plattform", "a.dcm"}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithoutToolkitOptions(c.arguments), c.kept) << c.arguments.join(' ').toStdString();
+  }
+}
+
 }  // namespace
