@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace imaging {
 namespace {
@@ -18,7 +21,7 @@ constexpr std::array<HeaderFactSource, 12> Sources{{
     {"filter", "Filtermaterial", 0x0018, 0x7050},
     {"thickness_mm", "Objektdicke (mm)", 0x0018, 0x11A0},
     {"exposure_mas", "Strom-Zeit-Produkt (mAs)", 0x0018, 0x1152},
-    {"pixel_spacing_mm", "Pixelabstand (mm)", 0x0028, 0x0030, 0x0018, 0x1164},
+    {"pixel_spacing_mm", "Pixelabstand", 0x0028, 0x0030, 0x0018, 0x1164},
 }};
 
 std::string latin1ToUtf8(std::string_view text) {
@@ -59,6 +62,46 @@ std::string readableTime(const std::string& text) {
   return text.substr(0, 2) + ':' + text.substr(2, 2) + ':' + text.substr(4, 2);
 }
 
+// "0.085\\0.085" (rows, columns) as "0.085 × 0.085 mm"; anything else as written.
+std::string readableSpacing(const std::string& text) {
+  const auto separator = text.find('\\');
+  if (separator == std::string::npos || text.find('\\', separator + 1) != std::string::npos) {
+    return text;
+  }
+  const std::string rows = oneLine(text.substr(0, separator));
+  const std::string columns = oneLine(text.substr(separator + 1));
+  if (rows.empty() || columns.empty()) return text;
+  return rows + " × " + columns + " mm";
+}
+
+// An integer count of µAs as mAs, digit by digit, so nothing is rounded: "63250" is "63.25".
+std::string microToMilli(const std::string& text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  std::string digits = text.substr(!text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0);
+  if (digits.empty() || !allDigits(digits)) return text + " µAs";
+  digits.insert(0, std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0'));
+  std::string whole = digits.substr(0, digits.size() - 3);
+  std::string fraction = digits.substr(digits.size() - 3);
+  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+  fraction.erase(fraction.find_last_not_of('0') + 1);
+  const std::string value = fraction.empty() ? whole : whole + '.' + fraction;
+  return negative && value != "0" ? '-' + value : value;
+}
+
+// Where Exposure is missing: Exposure in mAs (a binary double), else Exposure in µAs.
+template <typename Text>
+std::string exposureMas(const ElementText& elementText, const Text& text) {
+  const std::string inMas = elementText(0x0018, 0x9332);
+  double mas = 0;
+  if (inMas.size() == sizeof mas) {
+    std::memcpy(&mas, inMas.data(), sizeof mas);
+    char digits[32];
+    if (std::isfinite(mas)) return std::string(digits, std::to_chars(digits, digits + 32, mas).ptr);
+  }
+  const std::string inMicroAs = text(0x0018, 0x1153);
+  return inMicroAs.empty() ? std::string() : microToMilli(inMicroAs);
+}
+
 }  // namespace
 
 std::span<const HeaderFactSource> HeaderFactSources() {
@@ -67,15 +110,20 @@ std::span<const HeaderFactSource> HeaderFactSources() {
 
 std::vector<HeaderFact> HeaderFacts(const ElementText& elementText) {
   const bool isUtf8 = elementText(0x0008, 0x0005).find("ISO_IR 192") != std::string::npos;
+  const auto text = [&](std::uint16_t group, std::uint16_t element) {
+    const std::string raw = elementText(group, element);
+    return oneLine(isUtf8 ? raw : latin1ToUtf8(raw));
+  };
   std::vector<HeaderFact> facts;
   for (const HeaderFactSource& source : Sources) {
-    std::string raw = elementText(source.group, source.element);
-    if (oneLine(raw).empty() && source.fallbackGroup != 0) {
-      raw = elementText(source.fallbackGroup, source.fallbackElement);
+    std::string value = text(source.group, source.element);
+    if (value.empty() && source.fallbackGroup != 0) {
+      value = text(source.fallbackGroup, source.fallbackElement);
     }
-    std::string value = oneLine(isUtf8 ? raw : latin1ToUtf8(raw));
     if (source.key == "acquisition_date") value = readableDate(value);
     if (source.key == "acquisition_time") value = readableTime(value);
+    if (source.key == "exposure_mas" && value.empty()) value = exposureMas(elementText, text);
+    if (source.key == "pixel_spacing_mm") value = readableSpacing(value);
     facts.push_back({source.key, source.label, std::move(value)});
   }
   return facts;

@@ -155,6 +155,9 @@ gdcm::DataElement makeElement(const Element& element) {
   if (vr == gdcm::VR::US) {
     const auto number = static_cast<std::uint16_t>(std::stoul(bytes));
     bytes = {static_cast<char>(number & 0xFF), static_cast<char>(number >> 8)};
+  } else if (vr == gdcm::VR::FD) {
+    const double number = std::stod(bytes);
+    bytes.assign(reinterpret_cast<const char*>(&number), sizeof number);
   } else if (bytes.size() % 2 != 0) {
     bytes += vr == gdcm::VR::UI ? '\0' : ' ';
   }

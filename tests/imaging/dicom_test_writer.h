@@ -53,6 +53,8 @@ inline constexpr Tag AnodeTargetMaterial{0x0018, 0x1191};
 inline constexpr Tag FilterMaterial{0x0018, 0x7050};
 inline constexpr Tag BodyPartThickness{0x0018, 0x11A0};
 inline constexpr Tag Exposure{0x0018, 0x1152};
+inline constexpr Tag ExposureInMicroAs{0x0018, 0x1153};
+inline constexpr Tag ExposureInMas{0x0018, 0x9332};
 inline constexpr Tag PixelSpacing{0x0028, 0x0030};
 inline constexpr Tag ImagerPixelSpacing{0x0018, 0x1164};
 inline constexpr Tag SpecificCharacterSet{0x0008, 0x0005};
