@@ -32,6 +32,9 @@ namespace {
 
 const QColor Blue(0x00, 0x00, 0xFF);
 const QColor MemoCream(0xFE, 0xFB, 0xF0);
+// The texts on the painted card and the notice: the colour they have under the default palette,
+// fixed like the card's own colours, so a dark desktop theme cannot put light text on them.
+const QColor CardText(Qt::black);
 constexpr int CloseGlyphTag = 65002;
 constexpr int ScrollClipCorner = 10;
 constexpr int FadeStep = 5;
@@ -70,6 +73,7 @@ TTMyAbout::TTMyAbout() {
   setFixedSize(SurfaceSize);
   setAutoFillBackground(true);
   toolkit::SetWidgetColour(this, QPalette::Window, Navy);
+  toolkit::SetWidgetColour(this, QPalette::WindowText, CardText);
   setFont(toolkit::ClassicSansSerif(11));
   createComponents();
   // Key preview: the window sees F3 and Esc wherever the focus is.
@@ -161,8 +165,8 @@ void TTMyAbout::createComponents() {
   Memo1->setFont(memoFont);
   QPalette memoColours = Memo1->palette();
   memoColours.setColor(QPalette::Base, MemoCream);
-  // Window-text colour although disabled, as the notice is meant to be read.
-  memoColours.setColor(QPalette::Text, QApplication::palette().color(QPalette::WindowText));
+  // The card's text colour although disabled, as the notice is meant to be read.
+  memoColours.setColor(QPalette::Text, CardText);
   Memo1->setPalette(memoColours);
 
   Timer1 = new QTimer(this);

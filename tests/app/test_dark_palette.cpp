@@ -5,8 +5,10 @@
 #include <QImage>
 #include <QLabel>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QTest>
 
+#include "about/tmyabout.h"
 #include "tform1.h"
 #include "tform2.h"
 #include "toolkit/labeled_edit.h"
@@ -28,10 +30,9 @@ QPalette DarkPalette() {
   return dark;
 }
 
-// The highest contrast between the widget's background (a pixel near its right edge, past any
+// The highest contrast between the picture's background (a pixel near its right edge, past any
 // text) and any pixel of its left half, where the text is drawn.
-double TextContrast(QWidget* widget) {
-  const QImage image = widget->grab().toImage();
+double TextContrast(const QImage& image) {
   const QColor background = image.pixelColor(image.width() - 4, image.height() / 2);
   double best = 1;
   for (int y = 2; y < image.height() - 2; ++y) {
@@ -40,6 +41,10 @@ double TextContrast(QWidget* widget) {
     }
   }
   return best;
+}
+
+double TextContrast(QWidget* widget) {
+  return TextContrast(widget->grab().toImage());
 }
 
 class DarkPaletteTest : public testing::Test {
@@ -65,6 +70,25 @@ TEST_F(DarkPaletteTest, FieldTextAndCaptionsReadOnTheirBackgrounds) {
     SCOPED_TRACE(field->EditLabel()->text().toStdString());
     EXPECT_GE(TextContrast(field), 4.5);
     EXPECT_GE(TextContrast(field->EditLabel()), 4.5);
+  }
+}
+
+// The about card keeps its fixed light colours, and so its texts stay dark on it.
+TEST_F(DarkPaletteTest, AboutCardTextsReadOnTheCard) {
+  about::TTMyAbout about;
+  toolkit::TAboutInfo info;
+  info.Title = QStringLiteral("Quantelo");
+  info.Description = QStringLiteral("SDNR nach DIN 6868-14");
+  info.Copyright = QStringLiteral("(c) Quantelo");
+  about.FillAbout(info);
+  about.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+  const QImage card = about.grab().toImage();
+  const QWidget* texts[] = {about.Label1, about.Label2, about.Copyright, about.Memo1};
+  for (const QWidget* text : texts) {
+    SCOPED_TRACE(text->objectName().toStdString() + " " + text->metaObject()->className());
+    const QRect bounds = text->geometry().adjusted(0, 0, 8, 0);
+    EXPECT_GE(TextContrast(card.copy(bounds)), 4.5);
   }
 }
 
