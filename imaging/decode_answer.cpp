@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <cstring>
 
+#include "utf8_text.h"
+
 namespace imaging::detail {
 namespace {
 
 enum class AnswerKind : std::uint8_t { Image = 1, Refusal = 2, Preview = 3 };
 
-// Header facts are short; a damaged file's are cut, so that an answer stays small.
+// Header facts are short; a damaged file's are cut (between characters), so that an answer
+// stays small.
 constexpr std::size_t MaxTextBytes = 1024;
 
 class AnswerWriter {
@@ -18,7 +21,7 @@ class AnswerWriter {
     bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
   }
   void put(std::string_view text) {
-    text = text.substr(0, MaxTextBytes);
+    text = Utf8Prefix(text, MaxTextBytes);
     put(static_cast<std::uint32_t>(text.size()));
     bytes_.append(text);
   }

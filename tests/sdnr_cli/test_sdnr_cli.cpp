@@ -83,7 +83,7 @@ TEST_F(SdnrTool, PrintsTheLibrarysMeasurementAndGoesOnAfterAFailure) {
   const sdnr_cli::FileReport report{
       good, expected, image.facts(),
       imaging::CheckMeasurement(imaging::SurveyExposure(image), image.context(), al, bg)};
-  const std::string line = sdnr_cli::TsvLine(report);
+  const std::string line = sdnr_cli::TsvLine(report).text;
   EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n" + line + "\n" + line + "\n");
   // 6400 pixels: fewer than a reliable standard deviation needs, said on both channels.
   ASSERT_EQ(report.warnings.size(), 1u);
@@ -144,6 +144,67 @@ TEST_F(SdnrTool, ExitStatusOfEveryCall) {
     } else {
       EXPECT_TRUE(run.out.starts_with(c.output)) << c.arguments << "\n" << run.out;
     }
+  }
+}
+
+// Whatever bytes file names and header texts hold, every line is valid UTF-8 and reads as JSON
+// or as a table of equal rows, with nothing a terminal or a spreadsheet would act on.
+TEST_F(SdnrTool, HostileNamesAndHeaderTextsPrintSafely) {
+  const fs::path hostile = dir_ / "hostile";
+  fs::create_directories(hostile);
+  dicom_test::TestImage image;
+  image.width = 64;
+  image.height = 48;
+  image.stored.assign(64 * 48, 1000);
+  image.elements = {{dicom_test::tags::SpecificCharacterSet, "ISO_IR 192"},
+                    {dicom_test::tags::Manufacturer, "=HYPERLINK(\"x\") \xFF\xC2\x85\xE2\x80\xAE!"},
+                    {dicom_test::tags::StationName, "@SUM(1)\x7F"},
+                    {dicom_test::tags::Kvp, "-28"}};
+  for (const char* name :
+       {"=1+1.dcm", "+x.dcm", "@x.dcm", "-x.dcm", "a\tb\nc\x1B[2J.dcm", "lat\xE9.dcm",
+        "bidi\xE2\x80\xAE"
+        "gpj.dcm",
+        "c1\xC2\x9B.dcm"}) {
+    dicom_test::WriteDicomFile(image, hostile / name);
+  }
+  const std::string check = (dir_ / "check.py").string();
+  std::ofstream(check) << R"(import json, re, sys
+lines = open(sys.argv[2], 'rb').read().decode('utf-8').splitlines()
+unsafe = re.compile('[\x00-\x08\x0a-\x1f\x7f-\x9f\u061c\u200e\u200f\u202a-\u202e\u2066-\u2069]')
+assert len(lines) == int(sys.argv[3]), lines
+for line in lines:
+    assert not unsafe.search(line), line
+    if sys.argv[1] == 'json':
+        json.loads(line)
+    else:
+        fields = line.split('\t')
+        assert len(fields) == len(lines[0].split('\t')), line
+        for field in fields:
+            assert field[:1] not in '=+-@' or field == '' or re.fullmatch(r'[-+][0-9.]+', field), field
+)";
+  for (const auto& [mode, lines] : {std::pair{"json", 8}, std::pair{"tsv", 9}}) {
+    const ToolRun run = this->run(std::string(mode == std::string("json") ? "--json" : "") +
+                                      " --al 0,0,10,10 --bg 20,20,10,10 -- *",
+                                  "cd '" + hostile.string() + "' && ");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string checked = "python3 " + check + " " + mode + " " + (dir_ / "out").string() +
+                                " " + std::to_string(lines);
+    EXPECT_EQ(std::system(checked.c_str()), 0) << run.out;
+    // Per file: the replaced bytes said, no object found, ROIs too small; one line each.
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3 * 8) << run.err;
+  }
+}
+
+// A failed write, to a full disk or a closed pipe, is told and ends the tool with status 1.
+TEST_F(SdnrTool, AFailedWriteIsAnError) {
+  for (const std::string redirect : {" >/dev/full", " | head -c 1 >/dev/null"}) {
+    const std::string command = "sh -c '" + std::string(SDNR_TOOL) + " " + file("good.dcm") + " " +
+                                file("good.dcm") + redirect + "; echo $? >&2' 2>" +
+                                (dir_ / "err").string();
+    std::system(command.c_str());
+    const std::string err = contents(dir_ / "err");
+    EXPECT_NE(err.find("quantelo-sdnr: Die Ausgabe ließ sich nicht schreiben: "), std::string::npos)
+        << redirect << err;
   }
 }
 

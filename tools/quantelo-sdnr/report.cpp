@@ -1,10 +1,10 @@
 #include "report.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <utility>
 
 #include "imaging/header_facts.h"
+#include "printable_text.h"
 
 namespace sdnr_cli {
 namespace {
@@ -49,32 +49,7 @@ std::vector<Column> columns(const FileReport& report) {
   return row;
 }
 
-// A file name may hold any byte but "/" and NUL; tabs and line ends would break the table.
-std::string tsvField(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
-std::string jsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-      quoted += escaped;
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + '"';
-}
-
-std::string jsonValue(const Column& column) {
+std::string jsonValue(const Column& column, PrintableText& printable) {
   switch (column.kind) {
     case Column::Kind::Number:
       return column.text;
@@ -82,14 +57,14 @@ std::string jsonValue(const Column& column) {
       std::string list = "[";
       for (const std::string& item : column.items) {
         if (list.size() > 1) list += ", ";
-        list += jsonString(item);
+        list += printable.jsonString(item);
       }
       return list + "]";
     }
     case Column::Kind::Text:
       break;
   }
-  return jsonString(column.text);
+  return printable.jsonString(column.text);
 }
 
 }  // namespace
@@ -103,22 +78,24 @@ std::string TsvHeader() {
   return line + "\twarnings";
 }
 
-std::string TsvLine(const FileReport& report) {
+PrintedLine TsvLine(const FileReport& report) {
+  PrintableText printable;
   std::string line;
   for (const Column& column : columns(report)) {
     if (column.name != "file") line += '\t';
-    line += tsvField(column.text);
+    line += printable.tsvField(column.text);
   }
-  return line;
+  return {line, printable.replacedBytes()};
 }
 
-std::string JsonLine(const FileReport& report) {
+PrintedLine JsonLine(const FileReport& report) {
+  PrintableText printable;
   std::string line = "{";
   for (const Column& column : columns(report)) {
     if (line.size() > 1) line += ", ";
-    line += jsonString(column.name) + ": " + jsonValue(column);
+    line += printable.jsonString(column.name) + ": " + jsonValue(column, printable);
   }
-  return line + "}";
+  return {line + "}", printable.replacedBytes()};
 }
 
 }  // namespace sdnr_cli

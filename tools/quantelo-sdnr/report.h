@@ -18,12 +18,18 @@ struct FileReport {
   std::vector<imaging::MeasurementWarning> warnings;
 };
 
+// A printed line, and whether bytes of a text in it that formed no character were replaced.
+struct PrintedLine {
+  std::string text;
+  bool replacedBytes = false;
+};
+
 // file, mAl, sAl, mBG, sBG, SDNR, n, al_roi, bg_roi, the header facts' keys, then warnings (the
-// texts joined by "; ", empty when none).
+// texts joined by "; ", empty when none); the fields made printable.
 std::string TsvHeader();
-std::string TsvLine(const FileReport& report);
+PrintedLine TsvLine(const FileReport& report);
 // The same names and texts as one JSON object; n is a number, warnings an array of strings,
 // everything else a string.
-std::string JsonLine(const FileReport& report);
+PrintedLine JsonLine(const FileReport& report);
 
 }  // namespace sdnr_cli
