@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "grey_mapping.h"
+#include "image_view_accessible.h"
 #include "toolkit/event_dispatch.h"
 
 namespace measure {
@@ -25,8 +26,13 @@ constexpr int WheelNotch = 120;  // angle delta of one notch, in eighths of a de
 constexpr int ShiftStep = 10;
 constexpr double WindowStep = 0.005;  // of the width, per pixel dragged
 constexpr double NarrowestWindow = 1;
+constexpr double PanStep = 0.1;  // of the view's width or height, per Ctrl+arrow
 
 }  // namespace
+
+const QString& RoiName(int index) {
+  return RoiNames[index];
+}
 
 ImageView::ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWidget* parent)
     : QWidget(parent),
@@ -34,17 +40,31 @@ ImageView::ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWid
       automaticWindow_(AutomaticDisplayWindow(image)),
       window_(automaticWindow_),
       greys_(MakeGreyTable(image, window_)) {
+  // Before anything asks screen readers' questions about the view.
+  InstallImageViewAccessibility();
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   setCursor(Qt::OpenHandCursor);
   setMinimumSize(240, 240);
+  setAccessibleName(QStringLiteral("Aufnahme mit den ROIs"));
   setRois(rois);
 }
 
 void ImageView::setRois(const RoiPair& rois) {
   rois_ = rois;
+  roiChanged(0);
+  roiChanged(1);
+}
+
+void ImageView::roiChanged(int index) {
   update();
   if (onRoisChanged) onRoisChanged();
+  AnnounceRoiChange(*this, index);
+}
+
+QRect ImageView::roiScreenRect(int index) const {
+  const QRect area = roiArea(index).toAlignedRect() & rect();
+  return QRect(mapToGlobal(area.topLeft()), area.size());
 }
 
 void ImageView::setRoiSize(int size) {
@@ -54,8 +74,8 @@ void ImageView::setRoiSize(int size) {
     roi = {std::clamp(roi.x + (roi.width - size) / 2, 0, image_.width() - size),
            std::clamp(roi.y + (roi.height - size) / 2, 0, image_.height() - size), size, size};
   }
-  update();
-  if (onRoisChanged) onRoisChanged();
+  roiChanged(0);
+  roiChanged(1);
 }
 
 void ImageView::setFlaggedRois(std::array<bool, 2> flagged) {
@@ -234,8 +254,14 @@ void ImageView::moveRoi(int index, int x, int y) {
   moved.y = std::clamp(y, 0, image_.height() - moved.height);
   if (moved == rois_[index]) return;
   rois_[index] = moved;
+  roiChanged(index);
+}
+
+void ImageView::select(int index) {
+  if (index == selected_) return;
+  selected_ = index;
   update();
-  if (onRoisChanged) onRoisChanged();
+  AnnounceRoiChange(*this, index);
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
@@ -253,10 +279,9 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
     }
     const int hit = roiAt(event->position());
     if (hit >= 0) {
-      selected_ = hit;
+      select(hit);
       drag_ = Drag::Roi;
       dragAnchor_ = imagePoint(event->position()) - QPointF(rois_[hit].x, rois_[hit].y);
-      update();
     } else {
       drag_ = Drag::Pan;
       dragAnchor_ = event->position();
@@ -305,6 +330,29 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   });
 }
 
+bool ImageView::event(QEvent* event) {
+  // Tab reaches BG after Al, Shift+Tab Al before BG; from the last one the focus moves on.
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool forward = key->key() == Qt::Key_Tab && !key->modifiers().testFlag(Qt::ShiftModifier);
+    const bool backward =
+        key->key() == Qt::Key_Backtab ||
+        (key->key() == Qt::Key_Tab && key->modifiers().testFlag(Qt::ShiftModifier));
+    if ((forward && selected_ == 0) || (backward && selected_ == 1)) {
+      toolkit::Dispatch([this, forward] { select(forward ? 1 : 0); });
+      return true;
+    }
+  }
+  return QWidget::event(event);
+}
+
+void ImageView::focusInEvent(QFocusEvent* event) {
+  // Reached by Tab the first ROI is selected, by Shift+Tab the last.
+  if (event->reason() == Qt::TabFocusReason) select(0);
+  if (event->reason() == Qt::BacktabFocusReason) select(1);
+  QWidget::focusInEvent(event);
+}
+
 void ImageView::keyPressEvent(QKeyEvent* event) {
   toolkit::Dispatch([this, event] {
     // Esc, Enter and the rest go on to the window.
@@ -317,19 +365,25 @@ bool ImageView::handleKey(int key, Qt::KeyboardModifiers modifiers) {
   const imaging::Roi& roi = rois_[selected_];
   const QPointF centre = QRectF(rect()).center();
   const bool control = modifiers.testFlag(Qt::ControlModifier);
+  const auto arrow = [&](int dx, int dy) {
+    if (control) {
+      origin_ += QPointF(dx * width(), dy * height()) * PanStep / scale_;
+      fitted_ = false;
+      viewChanged();
+    } else {
+      moveRoi(selected_, roi.x + dx * step, roi.y + dy * step);
+    }
+    return true;
+  };
   switch (key) {
     case Qt::Key_Left:
-      moveRoi(selected_, roi.x - step, roi.y);
-      return true;
+      return arrow(-1, 0);
     case Qt::Key_Right:
-      moveRoi(selected_, roi.x + step, roi.y);
-      return true;
+      return arrow(1, 0);
     case Qt::Key_Up:
-      moveRoi(selected_, roi.x, roi.y - step);
-      return true;
+      return arrow(0, -1);
     case Qt::Key_Down:
-      moveRoi(selected_, roi.x, roi.y + step);
-      return true;
+      return arrow(0, 1);
     case Qt::Key_Plus:
     case Qt::Key_Equal:  // Ctrl and the plus key without Shift on US keyboards
       if (control) zoomAbout(centre, ZoomStep);

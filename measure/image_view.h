@@ -1,6 +1,8 @@
 // The image with its two ROIs: painted at screen resolution from the stored values, zoomed with
-// the wheel or Ctrl+plus/minus, panned by dragging the background. A ROI moves by dragging it or,
-// once selected, with the arrow keys (1 pixel, with Shift 10); it never leaves the image.
+// the wheel or Ctrl+plus/minus, panned by dragging the background or with Ctrl+arrows. A ROI moves
+// by dragging it or, once selected, with the arrow keys (1 pixel, with Shift 10); it never leaves
+// the image. Tab selects "BG" after "Al" (Shift+Tab back) before it moves the focus on, so the
+// keyboard alone reaches both.
 // Dragging with the right mouse button sets the display window: rightwards wider, downwards a
 // higher centre, by half a per cent of the width per pixel, whatever the image's bit depth.
 #pragma once
@@ -24,12 +26,19 @@ namespace measure {
 // The aluminium ROI first, then the background's.
 using RoiPair = std::array<imaging::Roi, 2>;
 
+// "Al" and "BG".
+const QString& RoiName(int index);
+
 class ImageView : public QWidget {
  public:
   // The image must outlive the view; the ROIs must fit in it.
   ImageView(const imaging::DicomImage& image, const RoiPair& rois, QWidget* parent = nullptr);
 
   const RoiPair& rois() const { return rois_; }
+  // The ROI the keys move: 0 for Al, 1 for BG.
+  int selectedRoi() const { return selected_; }
+  // Where the ROI is on the screen, within the view.
+  QRect roiScreenRect(int index) const;
   // Places both ROIs anew (they must fit).
   void setRois(const RoiPair& rois);
   // Both ROIs become squares of this side (1 to the image's shorter side) about their centres,
@@ -64,6 +73,8 @@ class ImageView : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -94,7 +105,10 @@ class ImageView : public QWidget {
   // The ROI under the point, the selected one first; -1 for none.
   int roiAt(QPointF widgetPoint) const;
   void moveRoi(int index, int x, int y);
-  // Whether the key is one of the view's: arrows, and zoom with Ctrl.
+  void select(int index);
+  // After a ROI changed: repaint, and tell the window and screen readers.
+  void roiChanged(int index);
+  // Whether the key is one of the view's: arrows, and zoom and pan with Ctrl.
   bool handleKey(int key, Qt::KeyboardModifiers modifiers);
 
   const imaging::DicomImage& image_;

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "display_window_box.h"
+#include "hint_label.h"
 #include "imaging/roi_placement.h"
 #include "roi_panel.h"
 #include "toolkit/event_dispatch.h"
@@ -31,13 +32,6 @@ const QColor WarningBackground(0xFF, 0xF0, 0xC8);
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QLabel* NewHint(const QString& text) {
-  auto* hint = new QLabel(text);
-  hint->setWordWrap(true);
-  hint->setForegroundRole(QPalette::PlaceholderText);
-  return hint;
 }
 
 QGroupBox* NewFactsGroup(const std::vector<imaging::HeaderFact>& facts) {
@@ -66,11 +60,13 @@ MeasureWindow::MeasureWindow(imaging::DicomImage image, const QString& fileName,
   panel_ = new measure::RoiPanel;
   auto* imageColumn = new QVBoxLayout;
   imageColumn->addWidget(view_, 1);
-  imageColumn->addWidget(NewHint(QStringLiteral(
-      "Ziehen verschiebt eine ROI oder das Bild; die Pfeiltasten verschieben die gewählte ROI um "
-      "1 Pixel, mit Umschalt um 10. Zoom: Mausrad oder Strg + Plus/Minus; Strg + 0 zeigt das "
-      "ganze Bild. Ziehen mit der rechten Maustaste stellt das Fenster ein: nach rechts breiter, "
-      "nach links schmaler, nach unten höhere, nach oben niedrigere Fensterlage.")));
+  imageColumn->addWidget(measure::NewHintLabel(QStringLiteral(
+      "Ziehen verschiebt eine ROI oder das Bild. Im Bild wählt Tab nach „Al“ die ROI „BG“ "
+      "(Umschalt + Tab zurück), erst dann geht es zum nächsten Feld; die Pfeiltasten verschieben "
+      "die gewählte ROI um 1 Pixel, mit Umschalt um 10, Strg + Pfeiltasten verschieben das Bild. "
+      "Zoom: Mausrad oder Strg + Plus/Minus; Strg + 0 zeigt das ganze Bild. Ziehen mit der "
+      "rechten Maustaste stellt das Fenster ein: nach rechts breiter, nach links schmaler, nach "
+      "unten höhere, nach oben niedrigere Fensterlage.")));
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(imageColumn, 1);
   layout->addWidget(newSidePanel());
@@ -111,6 +107,8 @@ QWidget* MeasureWindow::newSidePanel() {
   scroll->setWidget(content);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // Not a stop of its own: Tab reaches the controls in it, and it scrolls to the one focused.
+  scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setMinimumWidth(content->minimumSizeHint().width() +
                           scroll->verticalScrollBar()->sizeHint().width());

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "hint_label.h"
+
 namespace measure {
 
 namespace {
@@ -37,24 +39,28 @@ RoiPanel::RoiPanel(QWidget* parent) : QWidget(parent) {
   large.setPointSizeF(large.pointSizeF() * 1.4);
   sdnr_->setFont(large);
   resultLayout->addRow(QStringLiteral("SDNR:"), sdnr_);
+  sdnr_->setAccessibleName(QStringLiteral("SDNR"));
   layout->addWidget(result);
 
-  auto* note = new QLabel(
+  layout->addWidget(NewHintLabel(
       QStringLiteral("Standardabweichung der Stichprobe: die Summe der Abweichungsquadrate wird "
-                     "durch n − 1 geteilt."));
-  note->setWordWrap(true);
-  note->setForegroundRole(QPalette::PlaceholderText);
-  layout->addWidget(note);
+                     "durch n − 1 geteilt.")));
 }
 
 RoiPanel::RoiLabels RoiPanel::addRoiGroup(QVBoxLayout* layout, const QString& title) {
   auto* group = new QGroupBox(title);
   auto* form = new QFormLayout(group);
   const RoiLabels labels{NewValueLabel(), NewValueLabel(), NewValueLabel(), NewValueLabel()};
-  form->addRow(QStringLiteral("Position (oben links):"), labels.position);
-  form->addRow(QStringLiteral("Pixelanzahl n:"), labels.count);
-  form->addRow(QStringLiteral("Mittelwert:"), labels.mean);
-  form->addRow(QStringLiteral("Standardabweichung (n − 1):"), labels.standardDeviation);
+  // Each value named with its ROI and caption, so that a screen reader reading the panel in
+  // order, or one value alone, says what it is.
+  const auto addRow = [&](const QString& caption, QLabel* value) {
+    form->addRow(caption + ':', value);
+    value->setAccessibleName(title + ", " + caption);
+  };
+  addRow(QStringLiteral("Position (oben links)"), labels.position);
+  addRow(QStringLiteral("Pixelanzahl n"), labels.count);
+  addRow(QStringLiteral("Mittelwert"), labels.mean);
+  addRow(QStringLiteral("Standardabweichung (n − 1)"), labels.standardDeviation);
   layout->addWidget(group);
   return labels;
 }

@@ -1,6 +1,8 @@
 // The measuring window driven through mouse and keyboard on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -149,6 +151,41 @@ TEST_F(MeasureWindowTest, ArrowKeysMoveTheSelectedRoiAndStopAtTheBorder) {
 }
 
 // Enter applies the size and leaves the window open.
+// By keys alone: Tab in the image selects BG after Al, the arrows move it (Shift 10 px), Ctrl and
+// an arrow pan without moving a ROI, Shift+Tab selects Al again; then Tab goes round the window,
+// and every stop has a name for screen readers.
+TEST_F(MeasureWindowTest, KeysAloneReachBothRoisAndEveryTabStopHasAName) {
+  view()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(view(), Qt::Key_Tab);
+  ASSERT_EQ(view()->selectedRoi(), 1);
+  ASSERT_TRUE(view()->hasFocus());
+  const measure::RoiPair before = window_.rois();
+  QTest::keyClick(view(), Qt::Key_Right);
+  QTest::keyClick(view(), Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(window_.rois()[1],
+            (Roi{before[1].x + 1, before[1].y + 10, before[1].width, before[1].height}));
+  EXPECT_EQ(window_.rois()[0], before[0]);
+  const measure::RoiPair moved = window_.rois();
+  const QPointF corner = view()->imagePoint({0, 0});
+  QTest::keyClick(view(), Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_GT(view()->imagePoint({0, 0}).x(), corner.x());
+  EXPECT_EQ(window_.rois(), moved);
+  QTest::keyClick(view(), Qt::Key_Backtab);
+  EXPECT_EQ(view()->selectedRoi(), 0);
+  EXPECT_TRUE(view()->hasFocus());
+
+  QTest::keyClick(view(), Qt::Key_Tab);
+  QStringList stops;
+  for (int i = 0; i < 40 && (stops.isEmpty() || QApplication::focusWidget() != view()); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* stop = QApplication::focusWidget();
+    const QString name = QAccessible::queryAccessibleInterface(stop)->text(QAccessible::Name);
+    stops << QString::fromLatin1(stop->metaObject()->className()) + ": " + name;
+    EXPECT_FALSE(name.isEmpty()) << stops.join(", ").toStdString();
+  }
+  EXPECT_EQ(QApplication::focusWidget(), view()) << stops.join(", ").toStdString();
+}
+
 TEST_F(MeasureWindowTest, SizeFieldSetsBothSquaresAboutTheirCentres) {
   auto* size = window_.findChild<QSpinBox*>();
   ASSERT_NE(size, nullptr);
