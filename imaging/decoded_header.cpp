@@ -9,7 +9,8 @@ DicomImage ImageFrom(DecodedHeader header, PixelStorage pixels) {
   const auto sources = HeaderFactSources();
   for (std::size_t i = 0; i < sources.size(); ++i) {
     facts.push_back({sources[i].key, sources[i].label,
-                     i < header.factValues.size() ? std::move(header.factValues[i]) : ""});
+                     i < header.factValues.size() ? std::move(header.factValues[i]) : "",
+                     sources[i].listed});
   }
   return DicomImage({header.width, header.height, {}, header.offset}, std::move(pixels),
                     header.photometric, header.bitsStored, header.rescale, header.window,

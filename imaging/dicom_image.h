@@ -36,6 +36,7 @@ struct HeaderFact {
   std::string_view key;    // the command line's column name, e.g. "manufacturer"
   std::string_view label;  // the window's German label, e.g. "Hersteller"
   std::string value;       // UTF-8, on one line; empty when the file does not say
+  bool listed = true;      // shown and printed; the others are kept for the QA record only
 };
 
 // The Modality LUT: modality value = stored value * slope + intercept, in extended.

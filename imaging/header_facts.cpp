@@ -9,7 +9,7 @@
 namespace imaging {
 namespace {
 
-constexpr std::array<HeaderFactSource, 12> Sources{{
+constexpr std::array<HeaderFactSource, 18> Sources{{
     {"manufacturer", "Hersteller", 0x0008, 0x0070},
     {"model", "Modell", 0x0008, 0x1090},
     {"station", "Stationsname", 0x0008, 0x1010},
@@ -22,6 +22,12 @@ constexpr std::array<HeaderFactSource, 12> Sources{{
     {"thickness_mm", "Objektdicke (mm)", 0x0018, 0x11A0},
     {"exposure_mas", "Strom-Zeit-Produkt (mAs)", 0x0018, 0x1152},
     {"pixel_spacing_mm", "Pixelabstand", 0x0028, 0x0030, 0x0018, 0x1164},
+    {"exposure_mas_source", "mAs aus", 0x0018, 0x1152, 0, 0, false},
+    {"sop_instance_uid", "SOP Instance UID", 0x0008, 0x0018, 0, 0, false},
+    {"timezone_offset", "Zeitzone (UTC-Abstand)", 0x0008, 0x0201, 0, 0, false},
+    {"exposure_control_mode", "Belichtungsautomatik", 0x0018, 0x7060, 0, 0, false},
+    {"detector_id", "Detektor", 0x0018, 0x700A, 0, 0, false},
+    {"software_versions", "Softwareversionen", 0x0018, 0x1020, 0, 0, false},
 }};
 
 std::string latin1ToUtf8(std::string_view text) {
@@ -88,18 +94,28 @@ std::string microToMilli(const std::string& text) {
   return negative && value != "0" ? '-' + value : value;
 }
 
-// Where Exposure is missing: Exposure in mAs (a binary double), else Exposure in µAs.
+// The mAs, and the attribute they come from: Exposure, else Exposure in mAs (a binary double),
+// else Exposure in µAs.
+struct Exposure {
+  std::string mas;
+  std::string source;
+};
+
 template <typename Text>
-std::string exposureMas(const ElementText& elementText, const Text& text) {
+Exposure exposureOf(const ElementText& elementText, const Text& text) {
+  if (std::string mas = text(0x0018, 0x1152); !mas.empty()) return {std::move(mas), "Exposure"};
   const std::string inMas = elementText(0x0018, 0x9332);
   double mas = 0;
   if (inMas.size() == sizeof mas) {
     std::memcpy(&mas, inMas.data(), sizeof mas);
     char digits[32];
-    if (std::isfinite(mas)) return std::string(digits, std::to_chars(digits, digits + 32, mas).ptr);
+    if (std::isfinite(mas)) {
+      return {std::string(digits, std::to_chars(digits, digits + 32, mas).ptr), "Exposure in mAs"};
+    }
   }
   const std::string inMicroAs = text(0x0018, 0x1153);
-  return inMicroAs.empty() ? std::string() : microToMilli(inMicroAs);
+  if (inMicroAs.empty()) return {};
+  return {microToMilli(inMicroAs), "Exposure in µAs"};
 }
 
 }  // namespace
@@ -114,6 +130,7 @@ std::vector<HeaderFact> HeaderFacts(const ElementText& elementText) {
     const std::string raw = elementText(group, element);
     return oneLine(isUtf8 ? raw : latin1ToUtf8(raw));
   };
+  const Exposure exposure = exposureOf(elementText, text);
   std::vector<HeaderFact> facts;
   for (const HeaderFactSource& source : Sources) {
     std::string value = text(source.group, source.element);
@@ -122,9 +139,10 @@ std::vector<HeaderFact> HeaderFacts(const ElementText& elementText) {
     }
     if (source.key == "acquisition_date") value = readableDate(value);
     if (source.key == "acquisition_time") value = readableTime(value);
-    if (source.key == "exposure_mas" && value.empty()) value = exposureMas(elementText, text);
+    if (source.key == "exposure_mas") value = exposure.mas;
+    if (source.key == "exposure_mas_source") value = exposure.source;
     if (source.key == "pixel_spacing_mm") value = readableSpacing(value);
-    facts.push_back({source.key, source.label, std::move(value)});
+    facts.push_back({source.key, source.label, std::move(value), source.listed});
   }
   return facts;
 }

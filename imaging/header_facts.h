@@ -19,9 +19,10 @@ struct HeaderFactSource {
   std::uint16_t element;
   std::uint16_t fallbackGroup = 0;  // read where the element is missing, when not 0
   std::uint16_t fallbackElement = 0;
+  bool listed = true;  // shown and printed; the others are kept for the QA record only
 };
 
-// In the order they are shown and printed.
+// The listed facts first, in the order they are shown and printed, then the record's own.
 std::span<const HeaderFactSource> HeaderFactSources();
 
 // The facts from an element's raw text (empty when absent): control characters become spaces,

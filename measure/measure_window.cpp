@@ -38,6 +38,7 @@ QGroupBox* NewFactsGroup(const std::vector<imaging::HeaderFact>& facts) {
   auto* group = new QGroupBox(QStringLiteral("Aufnahme"));
   auto* form = new QFormLayout(group);
   for (const imaging::HeaderFact& fact : facts) {
+    if (!fact.listed) continue;
     auto* value = new QLabel(fact.value.empty() ? QStringLiteral("–") : FromUtf8(fact.value));
     value->setWordWrap(true);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);

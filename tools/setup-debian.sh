@@ -24,6 +24,8 @@ packages=(
   xclip
   # a window that reports the clicks it gets, below the about window
   x11-utils
+  # the QA record: SQLite through Qt SQL
+  libqt6sql6-sqlite
   # DICOM images: reading and decoding every transfer syntax
   libgdcm-dev
   libseccomp-dev

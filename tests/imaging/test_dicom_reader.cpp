@@ -280,6 +280,10 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
         {tags::BodyPartThickness, "45"},
         {tags::Exposure, "63"},
         {tags::ExposureInMicroAs, "1000"},
+        {tags::DetectorId, "DET-7"},
+        {tags::SoftwareVersions, "VB10\\2.1"},
+        {tags::ExposureControlMode, "AUTOMATIC"},
+        {tags::TimezoneOffsetFromUtc, "+0100"},
         {tags::PixelSpacing, "0.085\\0.085"},
         {tags::ImagerPixelSpacing, "0.1\\0.1"},
         {tags::WindowCenter, "2047.5"},
@@ -295,16 +299,25 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
         {"filter", "RHODIUM"},
         {"thickness_mm", "45"},
         {"exposure_mas", "63"},
-        {"pixel_spacing_mm", "0.085 × 0.085 mm"}},
+        {"exposure_mas_source", "Exposure"},
+        {"pixel_spacing_mm", "0.085 × 0.085 mm"},
+        {"detector_id", "DET-7"},
+        {"software_versions", "VB10\\2.1"},
+        {"exposure_control_mode", "AUTOMATIC"},
+        {"timezone_offset", "+0100"}},
        true},
       {"imager pixel spacing only",
        {{tags::ImagerPixelSpacing, "0.07\\0.07"}},
        {{"pixel_spacing_mm", "0.07 × 0.07 mm"}}},
-      {"exposure in mAs, as a double", {{tags::ExposureInMas, "63.2"}}, {{"exposure_mas", "63.2"}}},
-      {"exposure in µAs", {{tags::ExposureInMicroAs, "63250"}}, {{"exposure_mas", "63.25"}}},
+      {"exposure in mAs, as a double",
+       {{tags::ExposureInMas, "63.2"}},
+       {{"exposure_mas", "63.2"}, {"exposure_mas_source", "Exposure in mAs"}}},
+      {"exposure in µAs",
+       {{tags::ExposureInMicroAs, "63250"}},
+       {{"exposure_mas", "63.25"}, {"exposure_mas_source", "Exposure in µAs"}}},
       {"exposure in µAs, below 1 mAs",
        {{tags::ExposureInMicroAs, "500"}},
-       {{"exposure_mas", "0.5"}}},
+       {{"exposure_mas", "0.5"}, {"exposure_mas_source", "Exposure in µAs"}}},
       {"a spacing of three values, as written",
        {{tags::PixelSpacing, "0.1\\0.1\\0.1"}},
        {{"pixel_spacing_mm", "0.1\\0.1\\0.1"}}},
@@ -356,8 +369,11 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
                             .elements = c.elements};
     dicom_test::WriteDicomFile(written, path);
     const imaging::DicomImage image = imaging::ReadDicomImage(path);
-    EXPECT_EQ(image.facts().size(), 12u);
+    EXPECT_EQ(image.facts().size(), 18u);
+    // The writer gives every file a UID of its own.
+    EXPECT_FALSE(FactValue(image, "sop_instance_uid").empty());
     for (const imaging::HeaderFact& fact : image.facts()) {
+      if (fact.key == "sop_instance_uid") continue;
       const auto expected = c.expected.find(fact.key);
       EXPECT_EQ(fact.value, expected == c.expected.end() ? "" : expected->second) << fact.key;
     }

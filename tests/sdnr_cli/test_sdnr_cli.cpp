@@ -81,10 +81,13 @@ TEST_F(SdnrTool, PrintsTheLibrarysMeasurementAndGoesOnAfterAFailure) {
   const imaging::Roi al{60, 70, 80, 80}, bg{170, 70, 80, 80};
   const imaging::Measurement expected = imaging::Measure(image, al, bg);
   const sdnr_cli::FileReport report{
-      good, expected, image.facts(),
-      imaging::CheckMeasurement(imaging::SurveyExposure(image), image.context(), al, bg)};
+      good,
+      expected,
+      image.facts(),
+      imaging::CheckMeasurement(imaging::SurveyExposure(image), image.context(), al, bg),
+      {}};
   const std::string line = sdnr_cli::TsvLine(report).text;
-  EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n" + line + "\n" + line + "\n");
+  EXPECT_EQ(run.out, sdnr_cli::TsvHeader(false) + "\n" + line + "\n" + line + "\n");
   // 6400 pixels: fewer than a reliable standard deviation needs, said on both channels.
   ASSERT_EQ(report.warnings.size(), 1u);
   const std::string warning =
@@ -208,6 +211,28 @@ TEST_F(SdnrTool, AFailedWriteIsAnError) {
   }
 }
 
+#ifdef QUANTELO_WITH_RECORD
+// --save records each image once, in the record asked for, and prints what the record made of it;
+// the operator is remembered for the next call.
+TEST_F(SdnrTool, SaveRecordsEachImageOnceAndPrintsTheVerdict) {
+  const std::string record = file("record.sqlite");
+  const std::string settings = "XDG_CONFIG_HOME=" + file("config") + " ";
+  const ToolRun first =
+      run("--save --operator Prüfer --record " + record + " " + file("good.dcm"), settings);
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(first.out.starts_with(sdnr_cli::TsvHeader(true) + "\n")) << first.out;
+  EXPECT_NE(
+      sdnr_cli::TsvHeader(true).find("\tmeasurement\treference\tdeviation\tverdict\twarnings"),
+      std::string::npos);
+  EXPECT_NE(first.out.find("\t1\t\t\tkein Bezugswert\t"), std::string::npos) << first.out;
+
+  const ToolRun again = run("--save --json --record " + record + " " + file("good.dcm"), settings);
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("schon gespeichert (Messung 1)"), std::string::npos) << again.err;
+  EXPECT_NE(again.out.find("\"measurement\": null"), std::string::npos) << again.out;
+}
+#endif
+
 #ifndef QUANTELO_SANITIZED
 // Too little address space to read: each file fails with a message of its own, and the tool
 // ends as it does for any file it cannot measure. (The sanitizers' shadow memory needs more
@@ -222,7 +247,7 @@ TEST_F(SdnrTool, LackOfMemoryFailsTheFileNotTheTool) {
   dicom_test::WriteDicomFile(large, file);
   const ToolRun run = this->run(file + " " + file, "prlimit --as=60000000 ");
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.out, sdnr_cli::TsvHeader() + "\n");
+  EXPECT_EQ(run.out, sdnr_cli::TsvHeader(false) + "\n");
   const std::string message =
       ": Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei.\n";
   EXPECT_EQ(run.err, "quantelo-sdnr: " + file + message + "quantelo-sdnr: " + file + message);

@@ -54,7 +54,7 @@ Arguments answerOnly(Arguments::Action action) {
 
 const char* const UsageText =
     "Aufruf: quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto [--size N]] [--json] [--strict]\n"
-    "                      DATEI...\n"
+    "                      [--save [--operator NAME] [--phantom TEXT] [--record ORT]] DATEI...\n"
     "\n"
     "Misst in jeder DICOM-Datei Mittelwert und Standardabweichung (mit n − 1) einer ROI über\n"
     "dem Aluminiumobjekt (Al) und einer gleich großen ROI im Hintergrund (BG) und berechnet\n"
@@ -66,6 +66,13 @@ const char* const UsageText =
     "  --size N      Seitenlänge der automatisch gesetzten ROIs (Vorgabe 200)\n"
     "  --json        je Datei ein JSON-Objekt statt tabulatorgetrennter Zeilen\n"
     "  --strict      eine Datei mit Warnungen gilt als nicht gemessen\n"
+    "  --save        jede gemessene Datei im QA-Record speichern, alle eines Aufrufs als eine\n"
+    "                Prüfung; die Ausgabe bekommt die Spalten measurement, reference,\n"
+    "                deviation und verdict\n"
+    "  --operator NAME  Prüfer (wird gemerkt)\n"
+    "  --phantom TEXT   Prüfmittel\n"
+    "  --record ORT     der QA-Record (Vorgabe: $QUANTELO_RECORD, sonst\n"
+    "                   ~/.local/share/quantelo/record.sqlite)\n"
     "  -h, --help    diesen Text zeigen\n"
     "  -v, --version die Version zeigen\n"
     "\n"
@@ -89,7 +96,7 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
   }
 
   Arguments parsed;
-  bool automatic = false, sized = false, optionsEnded = false;
+  bool automatic = false, sized = false, optionsEnded = false, saveOnly = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
@@ -102,6 +109,14 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
       automatic = true;
     } else if (argument == "--strict") {
       parsed.strict = true;
+    } else if (argument == "--save") {
+      parsed.save = true;
+    } else if (argument == "--operator" || argument == "--phantom" || argument == "--record") {
+      if (i + 1 == arguments.size()) throw UsageError(argument + " erwartet einen Text");
+      (argument == "--operator"  ? parsed.operatorName
+       : argument == "--phantom" ? parsed.phantom
+                                 : parsed.record) = arguments[++i];
+      saveOnly = true;
     } else if (argument == "--size") {
       if (i + 1 == arguments.size()) throw UsageError("--size erwartet eine Seitenlänge");
       parsed.size = parseSize(arguments[++i]);
@@ -123,6 +138,9 @@ Arguments ParseArguments(const std::vector<std::string>& arguments) {
   if (parsed.aluminium && (parsed.aluminium->width != parsed.background->width ||
                            parsed.aluminium->height != parsed.background->height)) {
     throw UsageError("die ROIs --al und --bg müssen gleich groß sein");
+  }
+  if (saveOnly && !parsed.save) {
+    throw UsageError("--operator, --phantom und --record gelten nur mit --save");
   }
   if (parsed.files.empty()) throw UsageError("keine Datei angegeben");
   return parsed;

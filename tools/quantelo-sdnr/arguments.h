@@ -18,6 +18,11 @@ struct Arguments {
   int size = imaging::DefaultRoiSize;  // of the automatically placed ROIs
   bool json = false;
   bool strict = false;  // a file with warnings counts as not measured
+  // --save: every measured file goes into the QA record, the files of one call as one session.
+  bool save = false;
+  std::string operatorName;  // --operator; empty: the one remembered from before
+  std::string phantom;       // --phantom
+  std::string record;        // --record WHERE; empty: the environment's or the default
   std::vector<std::string> files;
 };
 
@@ -27,8 +32,9 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto [--size N]] [--json] [--strict] FILE...;
-// "--" ends the options. --help (-h) and --version (-v) win over everything else.
+// quantelo-sdnr [--al X,Y,W,H --bg X,Y,W,H | --auto [--size N]] [--json] [--strict]
+// [--save [--operator NAME] [--phantom TEXT] [--record WHERE]] FILE...; "--" ends the options.
+// --help (-h) and --version (-v) win over everything else.
 Arguments ParseArguments(const std::vector<std::string>& arguments);
 
 extern const char* const UsageText;

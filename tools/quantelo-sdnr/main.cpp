@@ -19,6 +19,11 @@
 #include "printable_text.h"
 #include "report.h"
 
+#ifdef QUANTELO_WITH_RECORD
+#include "record/record_error.h"
+#include "record_saving.h"
+#endif
+
 namespace {
 
 constexpr int UsageFailure = 2;
@@ -65,6 +70,46 @@ std::string FailureText(const std::exception& error) {
   return std::string("Die Datei ließ sich nicht messen: ") + error.what();
 }
 
+// Prints a measured file's line, then what its texts held and its warnings; the status it gives.
+int emit(const sdnr_cli::Arguments& arguments, const sdnr_cli::FileReport& report) {
+  const sdnr_cli::PrintedLine line =
+      arguments.json ? sdnr_cli::JsonLine(report) : sdnr_cli::TsvLine(report);
+  print(line.text + '\n');
+  if (line.replacedBytes) {
+    tell(report.file,
+         "Hinweis: Bytes, die kein UTF-8-Zeichen bilden, sind als „\uFFFD“ ausgegeben.");
+  }
+  for (const imaging::MeasurementWarning& warning : report.warnings)
+    tell(report.file, "Warnung: " + warning.text);
+  return arguments.strict && !report.warnings.empty() ? 1 : 0;
+}
+
+#ifdef QUANTELO_WITH_RECORD
+// Saves the measured files as one session, then prints their lines with what the record made of
+// them; a file not saved gives status 1.
+int saveAndEmit(const sdnr_cli::Arguments& arguments, std::vector<sdnr_cli::FileReport>& reports,
+                const std::vector<sdnr_cli::FileToSave>& files) {
+  int status = 0;
+  std::vector<std::string> refusals(reports.size());
+  try {
+    refusals = sdnr_cli::SaveInRecord(arguments, reports, files);
+  } catch (const record::RecordError& error) {
+    tell("QA-Record", error.cause().empty() ? error.what()
+                                            : error.what() + (" [Ursache: " + error.cause() + "]"));
+    for (sdnr_cli::FileReport& report : reports) report.saved = sdnr_cli::SavedColumns{};
+    refusals.assign(reports.size(), "nicht gespeichert.");
+  }
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    status |= emit(arguments, reports[i]);
+    if (!refusals[i].empty()) {
+      tell(reports[i].file, refusals[i]);
+      status = 1;
+    }
+  }
+  return status;
+}
+#endif
+
 int run(const sdnr_cli::Arguments& arguments) {
   if (arguments.action == sdnr_cli::Arguments::Action::Help) {
     print(sdnr_cli::UsageText);
@@ -74,9 +119,18 @@ int run(const sdnr_cli::Arguments& arguments) {
     print("quantelo-sdnr " QUANTELO_VERSION "\n");
     return 0;
   }
+#ifndef QUANTELO_WITH_RECORD
+  if (arguments.save) {
+    std::cerr << "quantelo-sdnr: --save: der QA-Record gehört nicht zu diesem Build.\n";
+    return UsageFailure;
+  }
+#endif
 
-  if (!arguments.json) print(sdnr_cli::TsvHeader() + '\n');
+  if (!arguments.json) print(sdnr_cli::TsvHeader(arguments.save) + '\n');
   int status = 0;
+  // With --save the lines wait for the record, which saves the files of one call together.
+  std::vector<sdnr_cli::FileReport> toSave;
+  std::vector<sdnr_cli::FileToSave> described;
   for (const std::string& file : arguments.files) {
     std::optional<sdnr_cli::FileReport> report;
     try {
@@ -84,24 +138,29 @@ int run(const sdnr_cli::Arguments& arguments) {
       const imaging::ExposureSurvey survey = imaging::SurveyExposure(image);
       const auto [aluminium, background] = roisFor(survey, arguments);
       report = sdnr_cli::FileReport{
-          file, imaging::Measure(image, aluminium, background), image.facts(),
-          imaging::CheckMeasurement(survey, image.context(), aluminium, background)};
+          file,
+          imaging::Measure(image, aluminium, background),
+          image.facts(),
+          imaging::CheckMeasurement(survey, image.context(), aluminium, background),
+          {}};
+#ifdef QUANTELO_WITH_RECORD
+      if (arguments.save) described.push_back(sdnr_cli::DescribeForRecord(file, image));
+#endif
     } catch (const std::exception& error) {
       // Whatever fails costs this file its line, never the others theirs.
       tell(file, FailureText(error));
       status = 1;
       continue;
     }
-    const sdnr_cli::PrintedLine line =
-        arguments.json ? sdnr_cli::JsonLine(*report) : sdnr_cli::TsvLine(*report);
-    print(line.text + '\n');
-    if (line.replacedBytes) {
-      tell(file, "Hinweis: Bytes, die kein UTF-8-Zeichen bilden, sind als „\uFFFD“ ausgegeben.");
+    if (arguments.save) {
+      toSave.push_back(std::move(*report));
+    } else {
+      status |= emit(arguments, *report);
     }
-    for (const imaging::MeasurementWarning& warning : report->warnings)
-      tell(file, "Warnung: " + warning.text);
-    if (arguments.strict && !report->warnings.empty()) status = 1;
   }
+#ifdef QUANTELO_WITH_RECORD
+  if (!toSave.empty()) status |= saveAndEmit(arguments, toSave, described);
+#endif
   return status;
 }
 

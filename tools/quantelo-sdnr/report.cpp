@@ -39,8 +39,15 @@ std::vector<Column> columns(const FileReport& report) {
       {"al_roi", roiText(m.aluminium.roi)},
       {"bg_roi", roiText(m.background.roi)},
   };
-  for (const imaging::HeaderFact& fact : report.facts)
-    row.push_back({std::string(fact.key), fact.value});
+  for (const imaging::HeaderFact& fact : report.facts) {
+    if (fact.listed) row.push_back({std::string(fact.key), fact.value});
+  }
+  if (report.saved) {
+    row.emplace_back("measurement", report.saved->measurement, Column::Kind::Number);
+    row.emplace_back("reference", report.saved->reference);
+    row.emplace_back("deviation", report.saved->deviation);
+    row.emplace_back("verdict", report.saved->verdict);
+  }
   std::vector<std::string> warnings;
   for (const imaging::MeasurementWarning& warning : report.warnings)
     warnings.push_back(warning.text);
@@ -52,7 +59,7 @@ std::vector<Column> columns(const FileReport& report) {
 std::string jsonValue(const Column& column, PrintableText& printable) {
   switch (column.kind) {
     case Column::Kind::Number:
-      return column.text;
+      return column.text.empty() ? "null" : column.text;
     case Column::Kind::TextList: {
       std::string list = "[";
       for (const std::string& item : column.items) {
@@ -69,12 +76,14 @@ std::string jsonValue(const Column& column, PrintableText& printable) {
 
 }  // namespace
 
-std::string TsvHeader() {
+std::string TsvHeader(bool saved) {
   std::string line = "file\tmAl\tsAl\tmBG\tsBG\tSDNR\tn\tal_roi\tbg_roi";
   for (const imaging::HeaderFactSource& source : imaging::HeaderFactSources()) {
+    if (!source.listed) continue;
     line += '\t';
     line += source.key;
   }
+  if (saved) line += "\tmeasurement\treference\tdeviation\tverdict";
   return line + "\twarnings";
 }
 

@@ -1,0 +1,38 @@
+// Decimal numbers as written ("5.23", "-0.5", "20"), kept exactly, so that a verdict at the edge
+// of a tolerance never depends on binary rounding.
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace record {
+
+class ExactDecimal {
+ public:
+  // A number of at most 9 significant digits and 9 places, with an optional sign and point;
+  // nullopt for anything else (a comma, an exponent, "NaN").
+  static std::optional<ExactDecimal> Parse(std::string_view text);
+
+  // The value without needless zeros: "45.0" is "45", "-0.50" is "-0.5".
+  std::string text() const;
+  long double value() const;
+
+  ExactDecimal negated() const { return {-digits_, scale_}; }
+
+  friend int SignOfSum(std::initializer_list<std::pair<ExactDecimal, ExactDecimal>> products);
+  friend bool operator==(const ExactDecimal& a, const ExactDecimal& b);
+
+ private:
+  ExactDecimal(__int128 digits, int scale) : digits_(digits), scale_(scale) {}
+
+  __int128 digits_ = 0;  // the value is digits × 10^-scale
+  int scale_ = 0;
+};
+
+// The sign of the sum of the products (up to four), exactly: -1, 0 or 1.
+int SignOfSum(std::initializer_list<std::pair<ExactDecimal, ExactDecimal>> products);
+
+}  // namespace record

@@ -1,0 +1,195 @@
+#include "session_saving.h"
+
+#include <QTimeZone>
+
+#include "exact_decimal.h"
+#include "verdict.h"
+
+namespace record {
+namespace {
+
+// Never a null string, which Qt would store as NULL: an empty text is an empty text.
+QString fromUtf8(const std::string& text) {
+  return text.empty() ? QStringLiteral("") : QString::fromStdString(text);
+}
+
+std::string fact(const MeasuredImage& image, std::string_view key) {
+  for (const imaging::HeaderFact& fact : image.facts) {
+    if (fact.key == key) return fact.value;
+  }
+  return {};
+}
+
+QString roiText(const imaging::Roi& roi) {
+  return QStringLiteral("%1,%2,%3,%4").arg(roi.x).arg(roi.y).arg(roi.width).arg(roi.height);
+}
+
+// Thicknesses compare as numbers: "45" and "45.0" are the same.
+QString thicknessKey(const std::string& text) {
+  const std::optional<ExactDecimal> value = ExactDecimal::Parse(text);
+  return fromUtf8(value ? value->text() : text);
+}
+
+std::optional<ExactDecimal> decimal(const QVariant& value) {
+  if (value.isNull()) return std::nullopt;
+  return ExactDecimal::Parse(value.toString().toStdString());
+}
+
+qint64 deviceId(RecordDatabase& database, const MeasuredImage& image) {
+  const QVariantList identity = {fromUtf8(fact(image, "manufacturer")),
+                                 fromUtf8(fact(image, "model")),
+                                 fromUtf8(fact(image, "serial_number"))};
+  database.run(QStringLiteral("INSERT OR IGNORE INTO devices (manufacturer, model, serial_number) "
+                              "VALUES (?, ?, ?)"),
+               identity);
+  QSqlQuery found = database.run(
+      QStringLiteral(
+          "SELECT id FROM devices WHERE manufacturer = ? AND model = ? AND serial_number = ?"),
+      identity);
+  found.next();
+  return found.value(0).toLongLong();
+}
+
+struct InForce {
+  QVariant referenceId;
+  std::optional<ExactDecimal> reference;
+  QVariant toleranceId;
+  std::optional<ToleranceRule> rule;
+};
+
+// The newest reference value valid on the exposure's date for the device and thickness, and the
+// most specific newest SDNR tolerance rule for them.
+InForce inForce(RecordDatabase& database, qint64 device, const QString& thickness,
+                const QString& onDate) {
+  InForce found;
+  QSqlQuery reference =
+      database.run(QStringLiteral("SELECT id, value FROM reference_values WHERE device_id = ? AND "
+                                  "thickness_mm = ? AND quantity = 'sdnr' AND valid_from <= ? "
+                                  "ORDER BY valid_from DESC, id DESC LIMIT 1"),
+                   {device, thickness, onDate});
+  if (reference.next()) {
+    found.referenceId = reference.value(0);
+    found.reference = decimal(reference.value(1));
+  }
+  QSqlQuery rule = database.run(
+      QStringLiteral(
+          "SELECT id, below_percent, above_percent, minimum, maximum FROM tolerance_rules "
+          "WHERE quantity = 'sdnr' AND (device_id IS NULL OR device_id = ?) AND "
+          "(thickness_mm IS NULL OR thickness_mm = ?) "
+          "ORDER BY (device_id IS NOT NULL) + (thickness_mm IS NOT NULL) DESC, id DESC LIMIT 1"),
+      {device, thickness});
+  if (rule.next()) {
+    found.toleranceId = rule.value(0);
+    found.rule = ToleranceRule{decimal(rule.value(1)), decimal(rule.value(2)),
+                               decimal(rule.value(3)), decimal(rule.value(4))};
+  }
+  return found;
+}
+
+// The session's id: the one saved before under the same key, or a new one.
+qint64 sessionId(RecordDatabase& database, const SessionEntry& session) {
+  database.run(
+      QStringLiteral("INSERT OR IGNORE INTO sessions (client_key, performed_at, time_zone, "
+                     "operator, phantom, kind, quantelo_version) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+      {session.clientKey, session.performedAt.toUTC().toString(Qt::ISODate),
+       QString::fromUtf8(QTimeZone::systemTimeZoneId()), session.operatorName, session.phantom,
+       session.kind, session.version});
+  QSqlQuery found = database.run(QStringLiteral("SELECT id FROM sessions WHERE client_key = ?"),
+                                 {session.clientKey});
+  found.next();
+  return found.value(0).toLongLong();
+}
+
+SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const MeasuredImage& image) {
+  const QString uid = fromUtf8(fact(image, "sop_instance_uid"));
+  if (uid.isEmpty())
+    return {{}, "Die Aufnahme hat keine SOP Instance UID und wird nicht gespeichert.", {}, {}, {}};
+  QSqlQuery known = database.run(
+      QStringLiteral("SELECT m.id, m.session_id, r.value, m.deviation_percent, m.verdict "
+                     "FROM images i JOIN measurements m ON m.image_id = i.id "
+                     "LEFT JOIN reference_values r ON r.id = m.reference_id "
+                     "WHERE i.sop_instance_uid = ?"),
+      {uid});
+  if (known.next()) {
+    // A retried save of this session finds what it saved; any other is refused.
+    if (known.value(1).toLongLong() == session) {
+      return {known.value(0).toLongLong(),
+              {},
+              known.value(2).toString().toStdString(),
+              known.value(3).toString().toStdString(),
+              known.value(4).toString().toStdString()};
+    }
+    return {{},
+            "Die Aufnahme ist schon gespeichert (Messung " +
+                known.value(0).toString().toStdString() + ").",
+            {},
+            {},
+            {}};
+  }
+  const std::optional<ExactDecimal> sdnr = ExactDecimal::Parse(image.measurement.sdnr);
+  if (!sdnr) {
+    return {{},
+            "Das SDNR ist keine Zahl (" + image.measurement.sdnr + ") und wird nicht gespeichert.",
+            {},
+            {},
+            {}};
+  }
+  const qint64 device = deviceId(database, image);
+  const QString thickness = thicknessKey(fact(image, "thickness_mm"));
+  const QString date = fromUtf8(fact(image, "acquisition_date"));
+  const InForce force = inForce(database, device, thickness, date);
+  const Evaluation evaluation = Evaluate(*sdnr, force.reference, force.rule);
+
+  QVariantList values = {device, uid, fromUtf8(image.sha256)};
+  for (const char* key :
+       {"acquisition_date", "acquisition_time", "timezone_offset", "station", "detector_id",
+        "software_versions", "kvp", "exposure_mas", "exposure_mas_source", "anode", "filter"}) {
+    values << fromUtf8(fact(image, key));
+  }
+  values << thickness << fromUtf8(fact(image, "exposure_control_mode"))
+         << fromUtf8(image.presentationIntent) << fromUtf8(fact(image, "pixel_spacing_mm"))
+         << fromUtf8(image.rescaleSlope) << fromUtf8(image.rescaleIntercept);
+  const QSqlQuery added = database.run(
+      QStringLiteral("INSERT INTO images (device_id, sop_instance_uid, sha256, acquisition_date, "
+                     "acquisition_time, timezone_offset, station, detector_id, software_versions, "
+                     "kvp, exposure_mas, exposure_mas_source, anode, filter, thickness_mm, "
+                     "exposure_control_mode, presentation_intent, pixel_spacing, rescale_slope, "
+                     "rescale_intercept) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                     "?, ?, ?, ?)"),
+      values);
+  const imaging::Measurement& m = image.measurement;
+  std::string warnings;
+  for (const std::string& warning : image.warnings)
+    warnings += (warnings.empty() ? "" : "\n") + warning;
+  const QSqlQuery measured = database.run(
+      QStringLiteral("INSERT INTO measurements (session_id, image_id, al_roi, bg_roi, n, m_al, "
+                     "s_al, m_bg, s_bg, sdnr, placement, warnings, reference_id, tolerance_id, "
+                     "deviation_percent, verdict) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                     "?, ?, ?)"),
+      {session, added.lastInsertId(), roiText(m.aluminium.roi), roiText(m.background.roi),
+       static_cast<qulonglong>(m.aluminium.count), fromUtf8(m.aluminium.mean),
+       fromUtf8(m.aluminium.standardDeviation), fromUtf8(m.background.mean),
+       fromUtf8(m.background.standardDeviation), fromUtf8(m.sdnr),
+       image.automaticPlacement ? QStringLiteral("automatisch") : QStringLiteral("von Hand"),
+       fromUtf8(warnings), force.referenceId, force.toleranceId,
+       fromUtf8(evaluation.deviationPercent), fromUtf8(evaluation.verdict)});
+  return {measured.lastInsertId().toLongLong(),
+          {},
+          force.reference ? force.reference->text() : "",
+          evaluation.deviationPercent,
+          evaluation.verdict};
+}
+
+}  // namespace
+
+std::vector<SavedMeasurement> SaveSession(RecordDatabase& database, const SessionEntry& session,
+                                          const std::vector<MeasuredImage>& images) {
+  WriteTransaction transaction(database);
+  const qint64 session_ = sessionId(database, session);
+  std::vector<SavedMeasurement> saved;
+  for (const MeasuredImage& image : images) saved.push_back(saveImage(database, session_, image));
+  transaction.commit();
+  return saved;
+}
+
+}  // namespace record

@@ -1,0 +1,119 @@
+// A record file as the programs keep it: sessions saved once even when retried, images never
+// twice, verdicts frozen when references change, history never rewritten, and a file it does not
+// understand left exactly as it is.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "record/record_database.h"
+#include "record/record_error.h"
+#include "record/session_saving.h"
+
+namespace {
+
+using record::MeasuredImage;
+using record::RecordDatabase;
+using record::RecordError;
+
+MeasuredImage Image(const char* uid, const char* sdnr, const char* thickness = "45") {
+  MeasuredImage image;
+  image.sha256 = "ab12";
+  image.facts = {{"manufacturer", "", "ACME"},    {"model", "", "Mammo 3000"},
+                 {"serial_number", "", "SN 42"},  {"acquisition_date", "", "2026-12-01"},
+                 {"thickness_mm", "", thickness}, {"sop_instance_uid", "", uid},
+                 {"exposure_mas", "", "63.25"},   {"exposure_mas_source", "", "Exposure in µAs"}};
+  image.measurement.sdnr = sdnr;
+  image.measurement.aluminium = {{10, 10, 200, 200}, 40000, "2099.87", "20.07"};
+  image.measurement.background = {{300, 10, 200, 200}, 40000, "2000.05", "19.87"};
+  return image;
+}
+
+record::SessionEntry Session(const char* key) {
+  return {key, QDateTime::currentDateTimeUtc(), "Prüferin", "PMMA 45", "SDNR monatlich", "1.0"};
+}
+
+qint64 Count(RecordDatabase& database, const char* table) {
+  QSqlQuery query = database.run(QStringLiteral("SELECT count(*) FROM %1").arg(table));
+  query.next();
+  return query.value(0).toLongLong();
+}
+
+class RecordFile : public testing::Test {
+ protected:
+  QString path() const { return folder_.filePath("sub/record.sqlite"); }
+  QTemporaryDir folder_;
+};
+
+TEST_F(RecordFile, SavesOnceFreezesVerdictsAndNeverRewritesHistory) {
+  RecordDatabase database(path());
+  const auto first = record::SaveSession(database, Session("key-1"), {Image("1.2.3", "5.00")});
+  ASSERT_TRUE(first[0].id) << first[0].refusal;
+  EXPECT_EQ(first[0].verdict, "kein Bezugswert");
+
+  // A reference value and a rule from then on: the next image is judged, the first stays as it was.
+  database.run(
+      QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, "
+                     "value, source, valid_from, recorded_at, mean_of) VALUES (1, '45', "
+                     "'sdnr', '5.2', 'Abnahmeprüfung', '2026-01-01', 'now', '')"));
+  database.run(
+      QStringLiteral("INSERT INTO tolerance_rules (quantity, below_percent, source, "
+                     "recorded_at) VALUES ('sdnr', '10', 'DIN', 'now')"));
+  const auto second =
+      record::SaveSession(database, Session("key-2"),
+                          {Image("1.2.4", "4.68"), Image("1.2.5", "4.67"), Image("1.2.3", "5.00"),
+                           Image("1.2.6", "5.00", "45.0"), Image("1.2.7", "NaN")});
+  EXPECT_EQ(second[0].verdict, "bestanden");  // 4.68 is exactly 10 % below 5.2
+  EXPECT_EQ(second[0].reference, "5.2");
+  EXPECT_EQ(second[1].verdict, "nicht bestanden");
+  EXPECT_FALSE(second[2].id);  // recorded in another session
+  EXPECT_NE(second[2].refusal.find("schon gespeichert"), std::string::npos);
+  EXPECT_EQ(second[3].verdict, "bestanden");  // 45.0 mm is 45 mm
+  EXPECT_FALSE(second[4].id);
+  QSqlQuery stored =
+      database.run(QStringLiteral("SELECT verdict FROM measurements WHERE id = ?"), {*first[0].id});
+  ASSERT_TRUE(stored.next());
+  EXPECT_EQ(stored.value(0).toString(), "kein Bezugswert");
+
+  // Retried under the same key: the same measurements, nothing twice.
+  const qint64 measurements = Count(database, "measurements");
+  const auto retried = record::SaveSession(database, Session("key-2"), {Image("1.2.4", "4.68")});
+  EXPECT_EQ(retried[0].id, second[0].id);
+  EXPECT_EQ(retried[0].verdict, "bestanden");
+  EXPECT_EQ(Count(database, "measurements"), measurements);
+  EXPECT_EQ(Count(database, "sessions"), 2);
+
+  for (const char* change :
+       {"UPDATE measurements SET verdict = 'bestanden'", "DELETE FROM measurements",
+        "UPDATE reference_values SET value = '1'", "DELETE FROM sessions", "DELETE FROM images"}) {
+    EXPECT_THROW(database.run(QString::fromLatin1(change)), RecordError) << change;
+  }
+  EXPECT_EQ(Count(database, "measurements"), measurements);
+  EXPECT_TRUE(database.problems().isEmpty()) << database.problems().join('\n').toStdString();
+}
+
+TEST_F(RecordFile, AFileItDoesNotUnderstandIsLeftAsItIs) {
+  { RecordDatabase created(path()); }
+  {
+    RecordDatabase newer(path());
+    newer.run(QStringLiteral("PRAGMA user_version = 99"));
+  }
+  const QString notARecord = folder_.filePath("notes.sqlite");
+  QFile text(notARecord);
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write(QByteArray(4096, 'x'));
+  text.close();
+  for (const QString& file : {path(), notARecord}) {
+    QFile before(file);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+    EXPECT_THROW(RecordDatabase{file}, RecordError) << file.toStdString();
+    QFile after(file);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes) << file.toStdString();
+  }
+}
+
+}  // namespace
