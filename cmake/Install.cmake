@@ -43,7 +43,8 @@ add_custom_target(quantelo_icons ALL DEPENDS ${icon_pngs})
 # so that the same sources give the same package.
 function(quantelo_gzip source output)
   get_filename_component(name ${output} NAME_WLE)
-  set(copy ${CMAKE_BINARY_DIR}/gzipped/${name})
+  get_filename_component(folder ${output} DIRECTORY)
+  set(copy ${folder}/${name})
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
     COMMAND gzip -9nf ${copy}
@@ -51,12 +52,17 @@ function(quantelo_gzip source output)
     COMMENT "Compressing ${name}")
 endfunction()
 
+# The manual pages in English, and in German where man runs in a German locale.
+set(man_section_en man1)
+set(man_section_de de/man1)
 set(gzipped "")
-foreach(page quantelo.1 quantelo-sdnr.1)
-  set(gz ${CMAKE_BINARY_DIR}/gzipped/${page}.gz)
-  quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/man/${page} ${gz})
-  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  list(APPEND gzipped ${gz})
+foreach(language en de)
+  foreach(page quantelo.1 quantelo-sdnr.1)
+    set(gz ${CMAKE_BINARY_DIR}/gzipped/man/${language}/${page}.gz)
+    quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/man/${language}/${page} ${gz})
+    install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${man_section_${language}})
+    list(APPEND gzipped ${gz})
+  endforeach()
 endforeach()
 set(changelog_gz ${CMAKE_BINARY_DIR}/gzipped/changelog.gz)
 quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/changelog ${changelog_gz})
