@@ -6,13 +6,27 @@ include(GNUInstallDirs)
 
 set(QUANTELO_APP_ID de.example.Quantelo)
 
-install(TARGETS quantelo quantelo-sdnr RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Installs the binary of a target into a folder. Stripped, as for the package (CPack, or
+# `cmake --install --strip`), it also loses its .comment section: the compilers' version notes,
+# which strip keeps and a package has no use for.
+function(quantelo_install_binary target folder)
+  install(TARGETS ${target} RUNTIME DESTINATION ${folder} LIBRARY DESTINATION ${folder})
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/$<TARGET_FILE_NAME:${target}>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endfunction()
+
+quantelo_install_binary(quantelo ${CMAKE_INSTALL_BINDIR})
+quantelo_install_binary(quantelo-sdnr ${CMAKE_INSTALL_BINDIR})
 
 # The gradient module and the decoding helper live in a folder of the program's own, where no
 # other program's loader or shell looks; modules/ finds them there from the executable's folder.
-install(TARGETS msimg32 LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
+quantelo_install_binary(msimg32 ${QUANTELO_MODULE_DIR})
 if(TARGET quantelo-decode)
-  install(TARGETS quantelo-decode RUNTIME DESTINATION ${QUANTELO_MODULE_DIR})
+  quantelo_install_binary(quantelo-decode ${QUANTELO_MODULE_DIR})
 endif()
 
 # Desktop entry and AppStream metainfo, named by the application id.
