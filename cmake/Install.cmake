@@ -83,6 +83,10 @@ quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/changelog ${changelog_gz})
 list(APPEND gzipped ${changelog_gz})
 add_custom_target(quantelo_gzipped ALL DEPENDS ${gzipped})
 
+# What lintian is to let pass in the package, with the reasons.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/quantelo.lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quantelo)
+
 # The documentation folder under the program's name; the licence under Debian's name for it.
 set(QUANTELO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quantelo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${changelog_gz} DESTINATION ${QUANTELO_DOC_DIR})
