@@ -6,13 +6,27 @@ include(GNUInstallDirs)
 
 set(QUANTELO_APP_ID de.example.Quantelo)
 
-install(TARGETS quantelo quantelo-sdnr RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Installs the binary of a target into a folder. Stripped, as for the package (CPack, or
+# `cmake --install --strip`), it also loses its .comment section: the compilers' version notes,
+# which strip keeps and a package has no use for.
+function(quantelo_install_binary target folder)
+  install(TARGETS ${target} RUNTIME DESTINATION ${folder} LIBRARY DESTINATION ${folder})
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/$<TARGET_FILE_NAME:${target}>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endfunction()
+
+quantelo_install_binary(quantelo ${CMAKE_INSTALL_BINDIR})
+quantelo_install_binary(quantelo-sdnr ${CMAKE_INSTALL_BINDIR})
 
 # The gradient module and the decoding helper live in a folder of the program's own, where no
 # other program's loader or shell looks; modules/ finds them there from the executable's folder.
-install(TARGETS msimg32 LIBRARY DESTINATION ${QUANTELO_MODULE_DIR})
+quantelo_install_binary(msimg32 ${QUANTELO_MODULE_DIR})
 if(TARGET quantelo-decode)
-  install(TARGETS quantelo-decode RUNTIME DESTINATION ${QUANTELO_MODULE_DIR})
+  quantelo_install_binary(quantelo-decode ${QUANTELO_MODULE_DIR})
 endif()
 
 # Desktop entry and AppStream metainfo, named by the application id.
@@ -43,7 +57,8 @@ add_custom_target(quantelo_icons ALL DEPENDS ${icon_pngs})
 # so that the same sources give the same package.
 function(quantelo_gzip source output)
   get_filename_component(name ${output} NAME_WLE)
-  set(copy ${CMAKE_BINARY_DIR}/gzipped/${name})
+  get_filename_component(folder ${output} DIRECTORY)
+  set(copy ${folder}/${name})
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
     COMMAND gzip -9nf ${copy}
@@ -51,17 +66,26 @@ function(quantelo_gzip source output)
     COMMENT "Compressing ${name}")
 endfunction()
 
+# The manual pages in English, and in German where man runs in a German locale.
+set(man_section_en man1)
+set(man_section_de de/man1)
 set(gzipped "")
-foreach(page quantelo.1 quantelo-sdnr.1)
-  set(gz ${CMAKE_BINARY_DIR}/gzipped/${page}.gz)
-  quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/man/${page} ${gz})
-  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  list(APPEND gzipped ${gz})
+foreach(language en de)
+  foreach(page quantelo.1 quantelo-sdnr.1)
+    set(gz ${CMAKE_BINARY_DIR}/gzipped/man/${language}/${page}.gz)
+    quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/man/${language}/${page} ${gz})
+    install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${man_section_${language}})
+    list(APPEND gzipped ${gz})
+  endforeach()
 endforeach()
 set(changelog_gz ${CMAKE_BINARY_DIR}/gzipped/changelog.gz)
 quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/changelog ${changelog_gz})
 list(APPEND gzipped ${changelog_gz})
 add_custom_target(quantelo_gzipped ALL DEPENDS ${gzipped})
+
+# What lintian is to let pass in the package, with the reasons.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/quantelo.lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quantelo)
 
 # The documentation folder under the program's name; the licence under Debian's name for it.
 set(QUANTELO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quantelo)

@@ -22,4 +22,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/software/toolcoll.shtm)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation")
+# CPack writes a postinst and a postrm that run ldconfig whenever a shared object lies in or just
+# below /usr/lib, as the gradient module does in /usr/lib/quantelo. The dynamic linker never
+# searches that folder of the program's own, so there is nothing for ldconfig to do. Naming a
+# postinst and a postrm of the package's own is the one way to keep CPack from writing them; the
+# package has none, so cpack warns that the two files are missing and leaves them out.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/no-maintainer-scripts/postinst
+  ${CMAKE_CURRENT_LIST_DIR}/no-maintainer-scripts/postrm)
+# The same sources give the same package: cpack reads PackageTimestamps.cmake first.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageTimestamps.cmake)
+set(CPACK_QUANTELO_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 include(CPack)

@@ -30,6 +30,9 @@ set(expected
   ${icon_dir}/scalable/apps/${APP_ID}.svg
   ${MANDIR}/man1/quantelo.1.gz
   ${MANDIR}/man1/quantelo-sdnr.1.gz
+  ${MANDIR}/de/man1/quantelo.1.gz
+  ${MANDIR}/de/man1/quantelo-sdnr.1.gz
+  ${DATADIR}/lintian/overrides/quantelo
   ${DATADIR}/doc/quantelo/README.md
   ${DATADIR}/doc/quantelo/changelog.gz
   ${DATADIR}/doc/quantelo/copyright
