@@ -114,13 +114,18 @@ void EnterSandbox() {
   for (const char* name : AllowedCalls) allow(seccomp_syscall_resolve_name(name));
   // Threads, never a process; clone3 hides its flags, so it is refused as unknown and the
   // C library falls back to clone.
-  const scmp_arg_cmp thread = SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD);
+  // The first argument compared, written out: the library's SCMP_A0 leaves a field to its
+  // default, which -Wmissing-field-initializers refuses.
+  const auto firstArgument = [](scmp_compare op, scmp_datum_t a, scmp_datum_t b = 0) {
+    return scmp_arg_cmp{0, op, a, b};
+  };
+  const scmp_arg_cmp thread = firstArgument(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD);
   allow(SCMP_SYS(clone), 1, &thread);
   seccomp_rule_add(filter.get(), SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0);
   // Signals to itself only (abort), limits of its own only.
-  const scmp_arg_cmp self = SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(getpid()));
+  const scmp_arg_cmp self = firstArgument(SCMP_CMP_EQ, static_cast<scmp_datum_t>(getpid()));
   allow(SCMP_SYS(tgkill), 1, &self);
-  const scmp_arg_cmp ownProcess = SCMP_A0(SCMP_CMP_EQ, 0);
+  const scmp_arg_cmp ownProcess = firstArgument(SCMP_CMP_EQ, 0);
   allow(SCMP_SYS(prlimit64), 1, &ownProcess);
   const int loaded = seccomp_load(filter.get());
   if (loaded == -EINVAL || loaded == -ENOSYS) return;  // a kernel without seccomp filters

@@ -201,13 +201,15 @@ for line in lines:
 // A failed write, to a full disk or a closed pipe, is told and ends the tool with status 1.
 TEST_F(SdnrTool, AFailedWriteIsAnError) {
   for (const std::string redirect : {" >/dev/full", " | head -c 1 >/dev/null"}) {
-    const std::string command = "sh -c '" + std::string(SDNR_TOOL) + " " + file("good.dcm") + " " +
-                                file("good.dcm") + redirect + "; echo $? >&2' 2>" +
+    // The tool's own status, not the pipe's, on standard error after its messages.
+    const std::string command = "sh -c '{ " + std::string(SDNR_TOOL) + " " + file("good.dcm") +
+                                " " + file("good.dcm") + "; echo $? >&2; }" + redirect + "' 2>" +
                                 (dir_ / "err").string();
-    std::system(command.c_str());
+    ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string err = contents(dir_ / "err");
     EXPECT_NE(err.find("quantelo-sdnr: Die Ausgabe ließ sich nicht schreiben: "), std::string::npos)
         << redirect << err;
+    EXPECT_TRUE(err.ends_with("\n1\n")) << redirect << err;  // the tool's status
   }
 }
 
