@@ -1,6 +1,7 @@
 #include "session_saving.h"
 
 #include <QTimeZone>
+#include <algorithm>
 
 #include "exact_decimal.h"
 #include "verdict.h"
@@ -185,10 +186,13 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const Measu
 std::vector<SavedMeasurement> SaveSession(RecordDatabase& database, const SessionEntry& session,
                                           const std::vector<MeasuredImage>& images) {
   WriteTransaction transaction(database);
-  const qint64 session_ = sessionId(database, session);
+  const qint64 sessionRow = sessionId(database, session);
   std::vector<SavedMeasurement> saved;
-  for (const MeasuredImage& image : images) saved.push_back(saveImage(database, session_, image));
-  transaction.commit();
+  for (const MeasuredImage& image : images) saved.push_back(saveImage(database, sessionRow, image));
+  // A session without a single measurement is not kept.
+  if (std::any_of(saved.begin(), saved.end(), [](const SavedMeasurement& m) { return m.id; })) {
+    transaction.commit();
+  }
   return saved;
 }
 

@@ -83,6 +83,9 @@ TEST_F(RecordFile, SavesOnceFreezesVerdictsAndNeverRewritesHistory) {
   EXPECT_EQ(retried[0].verdict, "bestanden");
   EXPECT_EQ(Count(database, "measurements"), measurements);
   EXPECT_EQ(Count(database, "sessions"), 2);
+  // Nothing to keep: no session either.
+  EXPECT_FALSE(record::SaveSession(database, Session("key-3"), {Image("1.2.3", "5.00")})[0].id);
+  EXPECT_EQ(Count(database, "sessions"), 2);
 
   for (const char* change :
        {"UPDATE measurements SET verdict = 'bestanden'", "DELETE FROM measurements",
