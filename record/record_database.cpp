@@ -41,12 +41,13 @@ RecordDatabase::RecordDatabase(const QString& path)
     run(QStringLiteral("PRAGMA journal_mode = WAL"));
     run(QStringLiteral("PRAGMA synchronous = FULL"));
     run(QStringLiteral("PRAGMA foreign_keys = ON"));
-    migrate();
   } catch (const RecordError& error) {
     throw RecordError("Der QA-Record „" + path.toStdString() +
                           "“ ist beschädigt oder keine Quantelo-Datenbank; er bleibt, wie er ist.",
-                      error.cause().empty() ? error.what() : error.cause());
+                      error.cause());
   }
+  // Outside the above: a record of a newer schema is told as such.
+  migrate();
 }
 
 RecordDatabase::~RecordDatabase() {

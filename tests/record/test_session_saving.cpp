@@ -112,7 +112,15 @@ TEST_F(RecordFile, AFileItDoesNotUnderstandIsLeftAsItIs) {
     ASSERT_TRUE(before.open(QIODevice::ReadOnly));
     const QByteArray bytes = before.readAll();
     before.close();
-    EXPECT_THROW(RecordDatabase{file}, RecordError) << file.toStdString();
+    try {
+      RecordDatabase refused(file);
+      ADD_FAILURE() << "opened " << file.toStdString();
+    } catch (const RecordError& error) {
+      // Each says what it is: a record of a newer Quantelo, or a damaged file.
+      EXPECT_NE(std::string(error.what()).find(file == path() ? "neueren" : "beschädigt"),
+                std::string::npos)
+          << error.what();
+    }
     QFile after(file);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), bytes) << file.toStdString();
