@@ -222,7 +222,12 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
     throw ImageError("Die Datei ist beschädigt: Samples per Pixel ist " +
                      std::to_string(declared.samplesPerPixel) + ".");
   }
-  CheckCodecStreams(scanned.transferSyntax, scanned.pixelData, declared);
+  // The code stream joined once, for the checks and the codec alike.
+  const Codec codec = CodecOf(scanned.transferSyntax);
+  std::string joined;
+  const std::string_view codeStream =
+      codec == Codec::None ? std::string_view() : CodeStream(codec, scanned.pixelData, joined);
+  CheckCodecStreams(codec, codeStream, declared);
 
   // Pixel data is taken from the file as it lies (all but a deflated data set's), so the library
   // reads up to it only.
@@ -266,16 +271,12 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
     header.factValues.push_back(std::move(fact.value));
   }
   const std::size_t count = layout.pixelCount();
-  const Codec codec = CodecOf(scanned.transferSyntax);
   if (codec == Codec::Rle) {
-    DecodeRlePixels(scanned.pixelData.front(), layout, pixelsFor(count));
+    DecodeRlePixels(codeStream, layout, pixelsFor(count));
   } else if (syntax.IsEncapsulated()) {
     // The walk through the coded data runs on a thread of its own while the codec decodes.
-    std::future<void> complete = std::async(std::launch::async, [&] {
-      CheckCodedDataComplete(scanned.transferSyntax, scanned.pixelData);
-    });
-    std::string joined;
-    const std::string_view codeStream = CodeStream(scanned.pixelData, joined);
+    std::future<void> complete =
+        std::async(std::launch::async, [&] { CheckCodedDataComplete(codec, codeStream); });
     if (preview && codec == Codec::Jpeg2000) showPreview(codeStream, layout, header, preview);
     DecodeEncapsulatedPixels(scanned.transferSyntax, codeStream, layout, pixelsFor(count));
     complete.get();

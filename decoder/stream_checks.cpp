@@ -109,19 +109,15 @@ Codec CodecOf(std::string_view transferSyntax) {
   return Codec::None;
 }
 
-std::string_view CodeStream(const std::vector<std::string_view>& pixelData, std::string& joined) {
+std::string_view CodeStream(Codec codec, const std::vector<std::string_view>& pixelData,
+                            std::string& joined) {
   if (pixelData.empty() || pixelData.front().empty()) DamagedStream("es gibt keinen Datenstrom");
-  if (pixelData.size() == 1) return pixelData.front();
+  if (pixelData.size() == 1 || codec == Codec::Rle) return pixelData.front();
   for (const std::string_view fragment : pixelData) joined += fragment;
   return joined;
 }
 
-void CheckCodecStreams(std::string_view transferSyntax,
-                       const std::vector<std::string_view>& pixelData, const DeclaredImage& image) {
-  const Codec codec = CodecOf(transferSyntax);
-  if (codec == Codec::None) return;
-  std::string joined;
-  const std::string_view stream = CodeStream(pixelData, joined);
+void CheckCodecStreams(Codec codec, std::string_view stream, const DeclaredImage& image) {
   switch (codec) {
     case Codec::Jpeg2000:
       checkJpeg2000(stream, image);
@@ -133,20 +129,15 @@ void CheckCodecStreams(std::string_view transferSyntax,
       break;
     }
     case Codec::Rle:
-      // The first fragment is the frame's, with its segment table.
-      checkRle(pixelData.front(), image);
+      checkRle(stream, image);
       break;
     case Codec::None:
       break;
   }
 }
 
-void CheckCodedDataComplete(std::string_view transferSyntax,
-                            const std::vector<std::string_view>& pixelData) {
-  if (CodecOf(transferSyntax) != Codec::Jpeg) return;
-  std::string joined;
-  const std::string_view stream = CodeStream(pixelData, joined);
-  CheckJpegScanComplete(stream, ReadJpegHeader(stream, false));
+void CheckCodedDataComplete(Codec codec, std::string_view stream) {
+  if (codec == Codec::Jpeg) CheckJpegScanComplete(stream, ReadJpegHeader(stream, false));
 }
 
 }  // namespace decoder

@@ -24,20 +24,19 @@ enum class Codec : std::uint8_t { None, Jpeg, JpegLs, Jpeg2000, Rle };
 // does not decode.
 Codec CodecOf(std::string_view transferSyntax);
 
-// Raises ImageError when the pixel data of the transfer syntax does not hold together with the
-// image declared: codec headers with other sizes, precisions the codecs cannot handle, RLE
-// segment tables that point outside their fragment or hold too little for the image. Native
-// pixel data passes: its size is checked against the image elsewhere.
-void CheckCodecStreams(std::string_view transferSyntax,
-                       const std::vector<std::string_view>& pixelData, const DeclaredImage& image);
+// The frame's code stream, which may lie in several fragments: joined into joined only then. An
+// RLE frame is its first fragment, with its segment table. Raises ImageError when there is none.
+std::string_view CodeStream(Codec codec, const std::vector<std::string_view>& pixelData,
+                            std::string& joined);
 
-// The frame's code stream, which may lie in several fragments: joined into joined only then.
-// Raises ImageError when there is none.
-std::string_view CodeStream(const std::vector<std::string_view>& pixelData, std::string& joined);
+// Raises ImageError when the codec's stream does not hold together with the image declared:
+// codec headers with other sizes, precisions the codecs cannot handle, RLE segment tables that
+// point outside their fragment or hold too little for the image. Codec::None passes: native
+// pixel data's size is checked against the image elsewhere.
+void CheckCodecStreams(Codec codec, std::string_view stream, const DeclaredImage& image);
 
 // Raises ImageError when the coded data ends before the last row its header declares, where the
 // codec would fill the rest in (JPEG). A walk through all of it: run beside the decoding.
-void CheckCodedDataComplete(std::string_view transferSyntax,
-                            const std::vector<std::string_view>& pixelData);
+void CheckCodedDataComplete(Codec codec, std::string_view stream);
 
 }  // namespace decoder

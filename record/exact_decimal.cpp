@@ -61,10 +61,6 @@ long double ExactDecimal::value() const {
   return static_cast<long double>(digits_) / std::pow(10.0L, scale_);
 }
 
-bool operator==(const ExactDecimal& a, const ExactDecimal& b) {
-  return a.text() == b.text();
-}
-
 int SignOfSum(std::initializer_list<std::pair<ExactDecimal, ExactDecimal>> products) {
   // Every product at the largest scale among them: nine digits and nine places each keep each
   // term below 10^36 and four of them within 128 bits.

@@ -23,7 +23,6 @@ class ExactDecimal {
   ExactDecimal negated() const { return {-digits_, scale_}; }
 
   friend int SignOfSum(std::initializer_list<std::pair<ExactDecimal, ExactDecimal>> products);
-  friend bool operator==(const ExactDecimal& a, const ExactDecimal& b);
 
  private:
   ExactDecimal(__int128 digits, int scale) : digits_(digits), scale_(scale) {}

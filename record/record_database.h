@@ -19,7 +19,6 @@ class RecordDatabase {
   RecordDatabase(const RecordDatabase&) = delete;
   RecordDatabase& operator=(const RecordDatabase&) = delete;
 
-  const QString& path() const { return path_; }
   // The statement with its values bound in order, run; raises RecordError with the database's
   // words as the cause.
   QSqlQuery run(const QString& sql, const QVariantList& values = {});
