@@ -12,7 +12,7 @@ namespace about {
 inline constexpr int CreditsWidth = 195;
 inline constexpr int CreditsRowHeight = 30;
 inline constexpr int CreditsBlockHeight = 120;
-inline const QString CreditsAuthorLine = QStringLiteral("The Example Software team");
+inline const QString CreditsAuthorLine = QStringLiteral("The Quantelo developers");
 
 // The roles in their fixed order.
 QStringList CreditRoles();

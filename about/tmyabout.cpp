@@ -44,16 +44,17 @@ const QString MakerMail = QStringLiteral("mailto: info@example.com");
 const QString PartnerSite = QStringLiteral("https://partner.example.org");
 const QString SecondPage = QStringLiteral("https://www.example.com/software/quality.php");
 
+// The program is MIT-licensed: the notice says what that licence asks of a copy.
 const QString Notice = QStringLiteral(
     "Warning: this program is protected\n"
-    "by copyright law and international\n"
-    "treaties. Copying this program or\n"
-    "passing it on, in whole or in part,\n"
-    "without the written permission of\n"
-    "the rights holder is not allowed.\n"
-    "Unauthorised copying or\n"
-    "distribution will be prosecuted\n"
-    "to the full extent of the law.");
+    "by copyright law. It is licensed\n"
+    "under the MIT licence; every copy\n"
+    "must keep its copyright and\n"
+    "permission notice. Copying or\n"
+    "distribution without that notice\n"
+    "is not permitted. Unauthorised\n"
+    "copying or distribution will be\n"
+    "prosecuted.");
 
 // A timer that is enabled keeps its rhythm; only a disabled one starts anew.
 void EnableTimer(QTimer* timer, bool enabled) {

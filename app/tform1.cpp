@@ -170,7 +170,7 @@ void TForm1::ber1Click() {
   toolkit::TAboutInfo info{};
   info.Title = QStringLiteral("Quantelo");
   info.Description = QStringLiteral("Berechnet das Signaldifferenz-Rausch-Verhältnis");
-  info.Copyright = QStringLiteral("Copyright © 2024 Example Software");
+  info.Copyright = QStringLiteral("Copyright © 2024–2026 The Quantelo developers");
   info.Graphic = &icon;
   info.Url = QStringLiteral("https://www.example.com/software/toolcoll.shtm");
   about::ShowAbout(info);
