@@ -1,0 +1,104 @@
+#include "example_history.h"
+
+#include <QDate>
+#include <map>
+#include <random>
+#include <string>
+
+#include "imaging/header_facts.h"
+#include "record/session_saving.h"
+
+namespace bench_record {
+namespace {
+
+constexpr const char* Thicknesses[] = {"26", "46", "66"};
+constexpr double ReferenceSdnr[] = {9.1, 6.4, 4.2};
+
+std::string twoPlaces(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+record::MeasuredImage image(int device, const QDate& date, int thickness, long long number,
+                            std::mt19937& rng) {
+  std::normal_distribution<double> noise(0, 0.12);
+  const double sdnr = ReferenceSdnr[thickness] * (1 + noise(rng));
+  record::MeasuredImage image;
+  image.sha256 = std::string(64, '0');
+  const std::map<std::string_view, QString> values = {
+      {"manufacturer", QStringLiteral("ACME Medical")},
+      {"model", QStringLiteral("Mammo 3000")},
+      {"serial_number", ExampleSerial(device)},
+      {"station", QStringLiteral("MAMMO%1").arg(device + 1)},
+      {"acquisition_date", date.toString(Qt::ISODate)},
+      {"acquisition_time", QStringLiteral("08:1%1:00").arg(thickness)},
+      {"kvp", QString::number(26 + 2 * thickness)},
+      {"anode", QStringLiteral("W")},
+      {"filter", thickness == 2 ? QStringLiteral("AG") : QStringLiteral("RH")},
+      {"thickness_mm", QString::fromLatin1(Thicknesses[thickness])},
+      {"exposure_mas", QString::number(40 + 50 * thickness)},
+      {"sop_instance_uid", QStringLiteral("1.2.826.0.1.3680043.2.1125.9.%1").arg(number)},
+  };
+  for (const imaging::HeaderFactSource& source : imaging::HeaderFactSources()) {
+    const auto value = values.find(source.key);
+    image.facts.push_back({source.key, source.label,
+                           value == values.end() ? std::string() : value->second.toStdString(),
+                           source.listed});
+  }
+  image.measurement.aluminium = {
+      {900, 1200, 400, 400}, 160000, twoPlaces(1800 - 200 * sdnr), "19.84"};
+  image.measurement.background = {{1500, 1200, 400, 400}, 160000, "1800.00", "20.11"};
+  image.measurement.sdnr = twoPlaces(sdnr);
+  return image;
+}
+
+}  // namespace
+
+QString ExampleSerial(int device) {
+  return QStringLiteral("SN-%1").arg(4711 + device);
+}
+
+void WriteExampleHistory(record::RecordDatabase& database, int measurements, int devices) {
+  database.run(QStringLiteral("PRAGMA synchronous = OFF"));
+  std::mt19937 rng(2020);
+  QDate date(2020, 1, 2);
+  long long number = 0;
+  for (int session = 0; number < measurements; ++session) {
+    const int device = session % devices;
+    if (device == 0) {
+      do date = date.addDays(1);
+      while (date.dayOfWeek() > 5);
+    }
+    std::vector<record::MeasuredImage> images;
+    for (int t = 0; t < 3 && number < measurements; ++t)
+      images.push_back(image(device, date, t, number++, rng));
+    const QDateTime at(date, QTime(9, 0), Qt::UTC);
+    record::SaveSession(
+        database,
+        {QStringLiteral("example-%1").arg(session), at, QStringLiteral("Prüferin"),
+         QStringLiteral("PMMA-Satz 12"), QStringLiteral("SDNR monatlich"), QStringLiteral("1.0")},
+        images);
+    // The acceptance test's values, from the first check on.
+    if (session < devices) {
+      for (int t = 0; t < 3; ++t) {
+        database.run(QStringLiteral(
+                         "INSERT INTO reference_values (device_id, thickness_mm, quantity, value, "
+                         "source, valid_from, recorded_at, mean_of) SELECT id, ?, 'sdnr', ?, "
+                         "'Abnahmeprüfung 2019-12-16, Protokoll 17', '2019-12-16', "
+                         "'2019-12-16T10:00:00Z', '' FROM devices WHERE serial_number = ?"),
+                     {Thicknesses[t], QString::fromStdString(twoPlaces(ReferenceSdnr[t])),
+                      ExampleSerial(device)});
+      }
+    }
+    if (session == 0) {
+      database.run(QStringLiteral(
+          "INSERT INTO tolerance_rules (quantity, below_percent, above_percent, source, "
+          "recorded_at) VALUES ('sdnr', '20', '30', 'Eingabe nach Norm, Beispiel', "
+          "'2019-12-16T10:00:00Z')"));
+    }
+  }
+  database.run(QStringLiteral("PRAGMA synchronous = FULL"));
+}
+
+}  // namespace bench_record
