@@ -26,6 +26,8 @@ packages=(
   x11-utils
   # the QA record: SQLite through Qt SQL
   libqt6sql6-sqlite
+  # the protocol's test reads the PDF's text and fonts (pdftotext, pdffonts)
+  poppler-utils
   # DICOM images: reading and decoding every transfer syntax
   libgdcm-dev
   libseccomp-dev
