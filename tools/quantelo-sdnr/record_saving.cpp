@@ -1,30 +1,23 @@
 #include "record_saving.h"
 
-#include <QCryptographicHash>
-#include <QFile>
-#include <QSettings>
 #include <QUuid>
 
-#include "calc/extended_ops.h"
-#include "calc/number_text.h"
+#include "record/image_description.h"
 #include "record/record_database.h"
 #include "record/record_error.h"
 #include "record/record_location.h"
-#include "record/session_saving.h"
+#include "record/remembered_operator.h"
 
 namespace sdnr_cli {
 namespace {
 
 // The operator is the user's choice, remembered for the next time; never a name from a header.
 QString operatorName(const Arguments& arguments) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quantelo"),
-                     QStringLiteral("quantelo"));
-  const QString key = QStringLiteral("record/operator");
   if (!arguments.operatorName.empty()) {
-    settings.setValue(key, QString::fromStdString(arguments.operatorName));
+    record::RememberOperator(QString::fromStdString(arguments.operatorName));
     return QString::fromStdString(arguments.operatorName);
   }
-  const QString remembered = settings.value(key).toString();
+  const QString remembered = record::RememberedOperator();
   if (remembered.isEmpty()) {
     throw record::RecordError(
         "Für den QA-Record fehlt der Prüfer: bitte --operator NAME angeben "
@@ -33,45 +26,24 @@ QString operatorName(const Arguments& arguments) {
   return remembered;
 }
 
-std::string sha256Of(const std::string& file) {
-  QFile content(QString::fromStdString(file));
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!content.open(QIODevice::ReadOnly) || !hash.addData(&content)) {
-    throw record::RecordError("Die Datei „" + file + "“ lässt sich für den QA-Record nicht lesen.");
-  }
-  return hash.result().toHex().toStdString();
-}
-
 }  // namespace
 
-FileToSave DescribeForRecord(const std::string& file, const imaging::DicomImage& image) {
-  calc::Fpu fpu;
-  return {sha256Of(file), image.context().presentationIntent,
-          calc::FormatNumberGeneral(fpu, image.rescale().slope),
-          calc::FormatNumberGeneral(fpu, image.rescale().intercept)};
+record::MeasuredImage DescribeForRecord(const std::string& file, const imaging::DicomImage& image,
+                                        const FileReport& report, bool automaticPlacement) {
+  return record::DescribeImage(record::FileSha256(QString::fromStdString(file)), image,
+                               report.measurement, automaticPlacement, report.warnings);
 }
 
 std::vector<std::string> SaveInRecord(const Arguments& arguments, std::vector<FileReport>& reports,
-                                      const std::vector<FileToSave>& files) {
+                                      const std::vector<record::MeasuredImage>& files) {
   const record::SessionEntry session{QUuid::createUuid().toString(QUuid::WithoutBraces),
                                      QDateTime::currentDateTimeUtc(),
                                      operatorName(arguments),
                                      QString::fromStdString(arguments.phantom),
                                      QStringLiteral("SDNR monatlich"),
                                      QStringLiteral(QUANTELO_VERSION)};
-  std::vector<record::MeasuredImage> images;
-  for (std::size_t i = 0; i < reports.size(); ++i) {
-    std::vector<std::string> warnings;
-    for (const imaging::MeasurementWarning& warning : reports[i].warnings) {
-      warnings.push_back(warning.text);
-    }
-    images.push_back({files[i].sha256, reports[i].facts, files[i].presentationIntent,
-                      files[i].rescaleSlope, files[i].rescaleIntercept, reports[i].measurement,
-                      !arguments.aluminium.has_value(), std::move(warnings)});
-  }
   record::RecordDatabase database(record::RecordLocation(QString::fromStdString(arguments.record)));
-  const std::vector<record::SavedMeasurement> saved =
-      record::SaveSession(database, session, images);
+  const std::vector<record::SavedMeasurement> saved = record::SaveSession(database, session, files);
   std::vector<std::string> refusals;
   for (std::size_t i = 0; i < reports.size(); ++i) {
     reports[i].saved =
