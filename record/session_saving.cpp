@@ -2,6 +2,7 @@
 
 #include <QTimeZone>
 #include <algorithm>
+#include <tuple>
 
 #include "exact_decimal.h"
 #include "verdict.h"
@@ -59,6 +60,7 @@ qint64 deviceId(RecordDatabase& database, const MeasuredImage& image) {
 struct InForce {
   QVariant referenceId;
   std::optional<ExactDecimal> reference;
+  QString referenceMeanOf;  // the measurements the reference is the mean of, "12,13,14"
   QVariant toleranceId;
   std::optional<ToleranceRule> rule;
 };
@@ -69,13 +71,15 @@ InForce inForce(RecordDatabase& database, qint64 device, const QString& thicknes
                 const QString& onDate) {
   InForce found;
   QSqlQuery reference =
-      database.run(QStringLiteral("SELECT id, value FROM reference_values WHERE device_id = ? AND "
+      database.run(QStringLiteral("SELECT id, value, mean_of FROM reference_values WHERE "
+                                  "device_id = ? AND "
                                   "thickness_mm = ? AND quantity = 'sdnr' AND valid_from <= ? "
                                   "ORDER BY valid_from DESC, id DESC LIMIT 1"),
                    {device, thickness, onDate});
   if (reference.next()) {
     found.referenceId = reference.value(0);
     found.reference = decimal(reference.value(1));
+    found.referenceMeanOf = reference.value(2).toString();
   }
   QSqlQuery rule = database.run(
       QStringLiteral(
@@ -90,6 +94,32 @@ InForce inForce(RecordDatabase& database, qint64 device, const QString& thicknes
                                decimal(rule.value(3)), decimal(rule.value(4))};
   }
   return found;
+}
+
+// "Bedingungen abweichend (…)" where the exposure's kV, anode or filter differ from the one the
+// reference value was measured at; empty where they agree or the reference was typed, which
+// names no exposure. The thickness always agrees: the reference is looked up by it.
+std::string differingConditions(RecordDatabase& database, const QString& meanOf,
+                                const MeasuredImage& image) {
+  if (meanOf.isEmpty()) return {};
+  std::string differences;
+  for (const auto& [column, key, label] :
+       {std::tuple{"kvp", "kvp", "kV"}, std::tuple{"anode", "anode", "Anode"},
+        std::tuple{"filter", "filter", "Filter"}}) {
+    QSqlQuery used = database.run(
+        QStringLiteral("SELECT DISTINCT i.%1 FROM measurements m JOIN images i ON i.id = "
+                       "m.image_id WHERE instr(',' || ? || ',', ',' || m.id || ',') > 0")
+            .arg(QString::fromLatin1(column)),
+        {meanOf});
+    if (!used.next()) continue;
+    const std::string reference = used.value(0).toString().toStdString();
+    const std::string now = fact(image, key);
+    // Measured at several settings, the reference names none to compare with.
+    if (used.next() || reference == now) continue;
+    differences += (differences.empty() ? "" : "; ") + std::string(label) + " " +
+                   (now.empty() ? "?" : now) + " statt " + (reference.empty() ? "?" : reference);
+  }
+  return differences.empty() ? "" : "Bedingungen abweichend (" + differences + ")";
 }
 
 // The session's id: the one saved before under the same key, or a new one.
@@ -113,10 +143,16 @@ QString imageKey(const SessionEntry& session, std::size_t place, const MeasuredI
   return fromUtf8(fact(image, "sop_instance_uid"));
 }
 
-SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QString& uid,
-                           const MeasuredImage& image) {
+SavedMeasurement refused(std::string why) {
+  SavedMeasurement outcome;
+  outcome.refusal = std::move(why);
+  return outcome;
+}
+
+SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QString& sessionDate,
+                           const QString& uid, const MeasuredImage& image) {
   if (uid.isEmpty())
-    return {{}, "Die Aufnahme hat keine SOP Instance UID und wird nicht gespeichert.", {}, {}, {}};
+    return refused("Die Aufnahme hat keine SOP Instance UID und wird nicht gespeichert.");
   QSqlQuery known = database.run(
       QStringLiteral("SELECT m.id, m.session_id, r.value, m.deviation_percent, m.verdict "
                      "FROM images i JOIN measurements m ON m.image_id = i.id "
@@ -126,31 +162,27 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
   if (known.next()) {
     // A retried save of this session finds what it saved; any other is refused.
     if (known.value(1).toLongLong() == session) {
-      return {known.value(0).toLongLong(),
-              {},
-              known.value(2).toString().toStdString(),
-              known.value(3).toString().toStdString(),
-              known.value(4).toString().toStdString()};
+      SavedMeasurement saved;
+      saved.id = known.value(0).toLongLong();
+      saved.reference = known.value(2).toString().toStdString();
+      saved.deviationPercent = known.value(3).toString().toStdString();
+      saved.verdict = known.value(4).toString().toStdString();
+      return saved;
     }
-    return {{},
-            "Die Aufnahme ist schon gespeichert (Messung " +
-                known.value(0).toString().toStdString() + ").",
-            {},
-            {},
-            {}};
+    return refused("Die Aufnahme ist schon gespeichert (Messung " +
+                   known.value(0).toString().toStdString() + ").");
   }
   const std::optional<ExactDecimal> sdnr = ExactDecimal::Parse(image.measurement.sdnr);
   if (!sdnr) {
-    return {{},
-            "Das SDNR ist keine Zahl (" + image.measurement.sdnr + ") und wird nicht gespeichert.",
-            {},
-            {},
-            {}};
+    return refused("Das SDNR ist keine Zahl (" + image.measurement.sdnr +
+                   ") und wird nicht gespeichert.");
   }
   const qint64 device = deviceId(database, image);
   const QString thickness = thicknessKey(fact(image, "thickness_mm"));
-  const QString date = fromUtf8(fact(image, "acquisition_date"));
-  const InForce force = inForce(database, device, thickness, date);
+  // An exposure without its date is judged by the reference in force on the day of the check.
+  const QString exposureDate = fromUtf8(fact(image, "acquisition_date"));
+  const InForce force =
+      inForce(database, device, thickness, exposureDate.isEmpty() ? sessionDate : exposureDate);
   const Evaluation evaluation = Evaluate(*sdnr, force.reference, force.rule);
 
   QVariantList values = {device, uid, fromUtf8(image.sha256)};
@@ -173,9 +205,11 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
   const imaging::Measurement& m = image.measurement;
   // Typed values come without ROIs: none is claimed, whatever the entry holds.
   const bool withRois = !image.typed;
+  const std::string conditions = differingConditions(database, force.referenceMeanOf, image);
   std::string warnings;
   for (const std::string& warning : image.warnings)
     warnings += (warnings.empty() ? "" : "\n") + warning;
+  if (!conditions.empty()) warnings += (warnings.empty() ? "" : "\n") + conditions;
   const QSqlQuery measured = database.run(
       QStringLiteral("INSERT INTO measurements (session_id, image_id, al_roi, bg_roi, n, m_al, "
                      "s_al, m_bg, s_bg, sdnr, placement, warnings, reference_id, tolerance_id, "
@@ -195,7 +229,8 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
           {},
           force.reference ? force.reference->text() : "",
           evaluation.deviationPercent,
-          evaluation.verdict};
+          evaluation.verdict,
+          conditions};
 }
 
 }  // namespace
@@ -204,9 +239,11 @@ std::vector<SavedMeasurement> SaveSession(RecordDatabase& database, const Sessio
                                           const std::vector<MeasuredImage>& images) {
   WriteTransaction transaction(database);
   const qint64 sessionRow = sessionId(database, session);
+  const QString sessionDate = session.performedAt.toLocalTime().date().toString(Qt::ISODate);
   std::vector<SavedMeasurement> saved;
   for (std::size_t i = 0; i < images.size(); ++i) {
-    saved.push_back(saveImage(database, sessionRow, imageKey(session, i, images[i]), images[i]));
+    saved.push_back(
+        saveImage(database, sessionRow, sessionDate, imageKey(session, i, images[i]), images[i]));
   }
   // A session without a single measurement is not kept.
   if (std::any_of(saved.begin(), saved.end(), [](const SavedMeasurement& m) { return m.id; })) {

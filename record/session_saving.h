@@ -47,6 +47,9 @@ struct SavedMeasurement {
   std::string reference;     // the reference value in force, empty without one
   std::string deviationPercent;
   std::string verdict;
+  // "Bedingungen abweichend (…)" where the exposure differs from the reference's; kept among the
+  // measurement's warnings.
+  std::string conditions;
 };
 
 // One outcome per image, in their order. Raises RecordError where the record cannot be written;

@@ -16,6 +16,7 @@ QString VerdictText(const record::SavedMeasurement& saved) {
                 .arg(QString::fromStdString(saved.reference),
                      QString::fromStdString(saved.deviationPercent));
   }
+  if (!saved.conditions.empty()) text += "\n" + QString::fromStdString(saved.conditions);
   return text;
 }
 

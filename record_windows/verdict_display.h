@@ -12,7 +12,8 @@ class QLabel;
 
 namespace record_windows {
 
-// E.g. "Messung 12 gespeichert.\nErgebnis: bestanden\nBezugswert 5.2, Abweichung +3.2 %".
+// E.g. "Messung 12 gespeichert.\nErgebnis: bestanden\nBezugswert 5.2, Abweichung +3.2 %", then
+// where the exposure differs from the reference's, "Bedingungen abweichend (…)".
 QString VerdictText(const record::SavedMeasurement& saved);
 
 // Light green for "bestanden", light red for "nicht bestanden", light amber for the verdicts that

@@ -162,6 +162,48 @@ TEST_F(RecordFile, ARecordOfTheFirstSchemaIsBroughtForward) {
   EXPECT_TRUE(database.problems().isEmpty()) << database.problems().join('\n').toStdString();
 }
 
+// A reference value taken as the mean of measurements names their exposure: a later exposure at
+// other settings is saved with a warning. One without its date is judged on the check's day.
+TEST_F(RecordFile, ConditionsOtherThanTheReferencesAreWarnedOf) {
+  RecordDatabase database(path());
+  auto exposure = [](const char* uid, const char* kvp, const char* filter, const char* date) {
+    MeasuredImage image = Image(uid, "5.00");
+    image.facts.push_back({"kvp", "", kvp});
+    image.facts.push_back({"anode", "", "W"});
+    image.facts.push_back({"filter", "", filter});
+    for (imaging::HeaderFact& fact : image.facts)
+      if (fact.key == "acquisition_date") fact.value = date;
+    return image;
+  };
+  const auto basis =
+      record::SaveSession(database, Session("key-1"), {exposure("1.1", "28", "RH", "2026-11-02")});
+  database.run(QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, "
+                              "value, source, valid_from, recorded_at, mean_of) VALUES (1, '45', "
+                              "'sdnr', '5', 'Mittel', '2026-11-02', 'now', ?)"),
+               {QString::number(*basis[0].id)});
+  const struct {
+    MeasuredImage image;
+    const char* conditions;
+  } cases[] = {
+      {exposure("1.2", "28", "RH", "2026-12-01"), ""},
+      {exposure("1.3", "29", "AG", "2026-12-01"),
+       "Bedingungen abweichend (kV 29 statt 28; Filter AG statt RH)"},
+      {exposure("1.4", "28", "RH", ""), ""},
+  };
+  int key = 2;
+  for (const auto& [image, conditions] : cases) {
+    const auto saved =
+        record::SaveSession(database, Session(("key-" + std::to_string(key++)).c_str()), {image});
+    ASSERT_TRUE(saved[0].id) << saved[0].refusal;
+    EXPECT_EQ(saved[0].conditions, conditions);
+    EXPECT_EQ(saved[0].reference, "5") << "without a date too";
+    QSqlQuery stored = database.run(
+        QStringLiteral("SELECT warnings FROM measurements WHERE id = ?"), {*saved[0].id});
+    ASSERT_TRUE(stored.next());
+    EXPECT_EQ(stored.value(0).toString().toStdString(), conditions);
+  }
+}
+
 TEST_F(RecordFile, AFileItDoesNotUnderstandIsLeftAsItIs) {
   { RecordDatabase created(path()); }
   {

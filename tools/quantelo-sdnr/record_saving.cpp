@@ -49,6 +49,8 @@ std::vector<std::string> SaveInRecord(const Arguments& arguments, std::vector<Fi
     reports[i].saved =
         SavedColumns{saved[i].id ? std::to_string(*saved[i].id) : std::string(), saved[i].reference,
                      saved[i].deviationPercent, saved[i].verdict};
+    // Told like the image's own warnings: in the line and on standard error.
+    if (!saved[i].conditions.empty()) reports[i].warnings.push_back({saved[i].conditions, {}});
     refusals.push_back(saved[i].refusal);
   }
   return refusals;
