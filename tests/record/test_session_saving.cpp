@@ -10,6 +10,7 @@
 #include "record/record_database.h"
 #include "record/record_error.h"
 #include "record/session_saving.h"
+#include "record_test_data.h"
 
 namespace {
 
@@ -18,21 +19,10 @@ using record::RecordDatabase;
 using record::RecordError;
 
 MeasuredImage Image(const char* uid, const char* sdnr, const char* thickness = "45") {
-  MeasuredImage image;
-  image.sha256 = "ab12";
-  image.facts = {{"manufacturer", "", "ACME"},    {"model", "", "Mammo 3000"},
-                 {"serial_number", "", "SN 42"},  {"acquisition_date", "", "2026-12-01"},
-                 {"thickness_mm", "", thickness}, {"sop_instance_uid", "", uid},
-                 {"exposure_mas", "", "63.25"},   {"exposure_mas_source", "", "Exposure in µAs"}};
-  image.measurement.sdnr = sdnr;
-  image.measurement.aluminium = {{10, 10, 200, 200}, 40000, "2099.87", "20.07"};
-  image.measurement.background = {{300, 10, 200, 200}, 40000, "2000.05", "19.87"};
-  return image;
+  return record_test::Image({uid, sdnr, thickness});
 }
 
-record::SessionEntry Session(const char* key) {
-  return {key, QDateTime::currentDateTimeUtc(), "Prüferin", "PMMA 45", "SDNR monatlich", "1.0"};
-}
+using record_test::Session;
 
 qint64 Count(RecordDatabase& database, const char* table) {
   QSqlQuery query = database.run(QStringLiteral("SELECT count(*) FROM %1").arg(table));
