@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "entered_values.h"
 #include "exact_decimal.h"
 #include "query_texts.h"
 #include "record_error.h"
@@ -20,27 +21,13 @@ int compare(const ExactDecimal& a, const ExactDecimal& b) {
   return SignOfSum({{One, a}, {One, b.negated()}});
 }
 
-// The number a text holds, as written with a point; the refusal names what the number is for.
-ExactDecimal number(const QString& text, const std::string& what) {
-  const std::optional<ExactDecimal> value = ExactDecimal::Parse(text.trimmed().toStdString());
-  if (value) return *value;
-  const std::string written = text.toStdString();
-  if (text.contains(QLatin1Char(','))) {
-    throw RecordError(what + ": „" + written + "“ – Zahlen bitte mit Punkt schreiben (5.23), " +
-                      "nicht mit Komma.");
-  }
-  throw RecordError(what + ": „" + written +
-                    "“ ist keine Zahl (erwartet z. B. 5.23: höchstens 9 Ziffern und 9 "
-                    "Nachkommastellen).");
-}
-
 std::optional<ExactDecimal> optionalNumber(const QString& text, const std::string& what) {
   if (text.trimmed().isEmpty()) return std::nullopt;
-  return number(text, what);
+  return EnteredNumber(text, what);
 }
 
 ExactDecimal positive(const QString& text, const std::string& what) {
-  const ExactDecimal value = number(text, what);
+  const ExactDecimal value = EnteredNumber(text, what);
   if (compare(value, Zero) <= 0)
     throw RecordError(what + ": „" + text.toStdString() + "“ muss größer als 0 sein.");
   return value;
@@ -65,10 +52,8 @@ QString sourceOf(const QString& source) {
 }
 
 QString dateOf(const QString& text) {
-  if (text.isEmpty()) return QDate::currentDate().toString(Qt::ISODate);
-  if (text.size() != 10 || !QDate::fromString(text, Qt::ISODate).isValid())
-    throw RecordError("„" + text.toStdString() + "“ ist kein Datum der Form JJJJ-MM-TT.");
-  return text;
+  return text.isEmpty() ? QDate::currentDate().toString(Qt::ISODate)
+                        : EnteredDate(text, "Gültig ab");
 }
 
 QString text(const ExactDecimal& value) {
@@ -88,7 +73,7 @@ QString meanAsReference(RecordDatabase& database, qint64 device, const QString& 
   if (compare(value, Zero) <= 0)
     throw RecordError("Der Mittelwert " + mean.toStdString() + " taugt nicht als Bezugswert.");
   if (!reference.value.trimmed().isEmpty() &&
-      compare(number(reference.value, "Bezugswert"), value) != 0) {
+      compare(EnteredNumber(reference.value, "Bezugswert"), value) != 0) {
     throw RecordError("Der Bezugswert " + reference.value.toStdString() +
                       " ist nicht der Mittelwert der Messungen (" + mean.toStdString() + ").");
   }
@@ -119,7 +104,7 @@ Mean MeanOf(RecordDatabase& database, qint64 device, const QString& thickness,
     if (found.value(4).toBool())
       throw RecordError(name + " ist ungültig oder ersetzt und zählt für keinen Mittelwert.");
     values.push_back(
-        number(found.value(sdnr ? 2 : 3).toString(), name + (sdnr ? " (SDNR)" : " (mAs)")));
+        EnteredNumber(found.value(sdnr ? 2 : 3).toString(), name + (sdnr ? " (SDNR)" : " (mAs)")));
   }
   const std::optional<ExactDecimal> mean = ExactDecimal::RoundedMean(values, 2);
   if (!mean) throw RecordError("Für einen Mittelwert fehlen die Messungen.");

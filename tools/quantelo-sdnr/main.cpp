@@ -14,9 +14,9 @@
 #include "imaging/dicom_image.h"
 #include "imaging/exposure_survey.h"
 #include "imaging/measurement_checks.h"
+#include "imaging/printable_text.h"
 #include "imaging/roi_placement.h"
 #include "imaging/roi_statistics.h"
-#include "printable_text.h"
 #include "report.h"
 
 #ifdef QUANTELO_WITH_RECORD
@@ -41,7 +41,7 @@ void print(const std::string& text) {
 
 // "quantelo-sdnr: FILE: TEXT" on standard error, both made printable.
 void tell(const std::string& file, const std::string& text) {
-  sdnr_cli::PrintableText printable;
+  imaging::PrintableText printable;
   std::cerr << "quantelo-sdnr: " << printable.message(file) << ": " << printable.message(text)
             << std::endl;
 }
@@ -173,7 +173,7 @@ int main(int argc, char* argv[]) {
   try {
     arguments = sdnr_cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const sdnr_cli::UsageError& error) {
-    std::cerr << "quantelo-sdnr: " << sdnr_cli::PrintableText().message(error.what()) << "\n"
+    std::cerr << "quantelo-sdnr: " << imaging::PrintableText().message(error.what()) << "\n"
               << "Mehr mit: quantelo-sdnr --help\n";
     return UsageFailure;
   }

@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSettings>
 #include <QUuid>
 
 #include "calc/extended_ops.h"
@@ -10,28 +9,11 @@
 #include "record/record_database.h"
 #include "record/record_error.h"
 #include "record/record_location.h"
+#include "record/remembered_operator.h"
 #include "record/session_saving.h"
 
 namespace sdnr_cli {
 namespace {
-
-// The operator is the user's choice, remembered for the next time; never a name from a header.
-QString operatorName(const Arguments& arguments) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quantelo"),
-                     QStringLiteral("quantelo"));
-  const QString key = QStringLiteral("record/operator");
-  if (!arguments.operatorName.empty()) {
-    settings.setValue(key, QString::fromStdString(arguments.operatorName));
-    return QString::fromStdString(arguments.operatorName);
-  }
-  const QString remembered = settings.value(key).toString();
-  if (remembered.isEmpty()) {
-    throw record::RecordError(
-        "Für den QA-Record fehlt der Prüfer: bitte --operator NAME angeben "
-        "(er wird dann gemerkt).");
-  }
-  return remembered;
-}
 
 std::string sha256Of(const std::string& file) {
   QFile content(QString::fromStdString(file));
@@ -53,12 +35,13 @@ FileToSave DescribeForRecord(const std::string& file, const imaging::DicomImage&
 
 std::vector<std::string> SaveInRecord(const Arguments& arguments, std::vector<FileReport>& reports,
                                       const std::vector<FileToSave>& files) {
-  const record::SessionEntry session{QUuid::createUuid().toString(QUuid::WithoutBraces),
-                                     QDateTime::currentDateTimeUtc(),
-                                     operatorName(arguments),
-                                     QString::fromStdString(arguments.phantom),
-                                     QStringLiteral("SDNR monatlich"),
-                                     QStringLiteral(QUANTELO_VERSION)};
+  const record::SessionEntry session{
+      QUuid::createUuid().toString(QUuid::WithoutBraces),
+      QDateTime::currentDateTimeUtc(),
+      record::OperatorFor(QString::fromStdString(arguments.operatorName)),
+      QString::fromStdString(arguments.phantom),
+      QStringLiteral("SDNR monatlich"),
+      QStringLiteral(QUANTELO_VERSION)};
   std::vector<record::MeasuredImage> images;
   for (std::size_t i = 0; i < reports.size(); ++i) {
     std::vector<std::string> warnings;

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "imaging/utf8_text.h"
+#include "utf8_text.h"
 
-namespace sdnr_cli {
+namespace imaging {
 namespace {
 
 // C0 and C1 controls, DEL, and the marks and embeddings, overrides and isolates of the
@@ -79,4 +79,4 @@ std::string PrintableText::jsonString(std::string_view bytes) {
   return '"' + escaped(bytes, true) + '"';
 }
 
-}  // namespace sdnr_cli
+}  // namespace imaging
