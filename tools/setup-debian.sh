@@ -26,6 +26,8 @@ packages=(
   x11-utils
   # the QA record: SQLite through Qt SQL, and SQLite's own header for its online backup
   libqt6sql6-sqlite libsqlite3-dev
+  # the protocol's test reads the PDF's text and fonts (pdftotext, pdffonts)
+  poppler-utils
   # DICOM images: reading and decoding every transfer syntax
   libgdcm-dev
   libseccomp-dev
