@@ -8,6 +8,7 @@
 #include "calc/errors.h"
 #include "calc/fpu.h"
 #include "imaging/dicom_image.h"
+#include "record/record_error.h"
 #include "toolkit/event_dispatch.h"
 
 TApplication::TApplication(int& argc, char** argv, calc::Fpu& fpu)
@@ -45,6 +46,9 @@ void TApplication::HandleException(std::exception_ptr error) {
     message = QString::fromLatin1(e.message());
   } catch (const imaging::ImageError& e) {
     // The technical cause behind "Details", for whoever looks into the failure.
+    message = QString::fromUtf8(e.what());
+    cause = QString::fromUtf8(e.cause());
+  } catch (const record::RecordError& e) {
     message = QString::fromUtf8(e.what());
     cause = QString::fromUtf8(e.cause());
   } catch (const std::exception& e) {

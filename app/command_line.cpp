@@ -3,11 +3,19 @@
 #include <QCommandLineParser>
 #include <QSet>
 
+namespace {
+
+const QString RecordWithoutPlace =
+    QStringLiteral("--record braucht einen Ort, die Datei des QA-Records");
+
+}  // namespace
+
 CommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
   const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-  parser.addOptions({help, version});
+  const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("ORT"));
+  parser.addOptions({help, version, record});
   parser.addPositionalArgument(QStringLiteral("DATEI"), QString());
 
   CommandLine commandLine;
@@ -15,9 +23,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (!parser.parse(QStringList{QStringLiteral("quantelo")} + arguments)) {
     commandLine.action = CommandLine::Action::Wrong;
     commandLine.message =
-        parser.unknownOptionNames().isEmpty()
-            ? parser.errorText()
-            : QStringLiteral("unbekannte Option „%1“").arg(parser.unknownOptionNames().first());
+        !parser.unknownOptionNames().isEmpty()
+            ? QStringLiteral("unbekannte Option „%1“").arg(parser.unknownOptionNames().first())
+        : arguments.endsWith(QStringLiteral("--record")) ? RecordWithoutPlace
+                                                         : parser.errorText();
     return commandLine;
   }
   if (parser.isSet(help)) {
@@ -27,8 +36,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.positionalArguments().size() > 1) {
     commandLine.action = CommandLine::Action::Wrong;
     commandLine.message = QStringLiteral("nur eine Datei auf einmal");
-  } else if (!parser.positionalArguments().isEmpty()) {
-    commandLine.file = parser.positionalArguments().first();
+  } else if (parser.isSet(record) && parser.value(record).isEmpty()) {
+    commandLine.action = CommandLine::Action::Wrong;
+    commandLine.message = RecordWithoutPlace;
+  } else {
+    if (!parser.positionalArguments().isEmpty())
+      commandLine.file = parser.positionalArguments().first();
+    commandLine.record = parser.value(record);
   }
   return commandLine;
 }
@@ -64,7 +78,7 @@ QStringList WithoutToolkitOptions(const QStringList& arguments) {
 
 QString CommandLineHelp() {
   return QStringLiteral(
-      "Aufruf: quantelo [--help] [--version] [DATEI]\n"
+      "Aufruf: quantelo [--help] [--version] [--record ORT] [DATEI]\n"
       "\n"
       "Quantelo berechnet das Signaldifferenz-Rausch-Verhältnis (SDNR) nach DIN 6868-14 aus\n"
       "Mittelwert und Standardabweichung über dem Aluminiumobjekt und im Hintergrund einer\n"
@@ -72,6 +86,9 @@ QString CommandLineHelp() {
       "\n"
       "  -h, --help     diesen Text zeigen\n"
       "  -v, --version  die Version zeigen\n"
+      "  --record ORT   der QA-Record, in den „Datei → Messung speichern…“ schreibt\n"
+      "                 (Vorgabe: $QUANTELO_RECORD, sonst\n"
+      "                 ~/.local/share/quantelo/record.sqlite)\n"
       "\n"
       "Messen ohne Fenster: quantelo-sdnr --help\n");
 }

@@ -1,4 +1,4 @@
-// The program's command line: quantelo [--help] [--version] [FILE].
+// The program's command line: quantelo [--help] [--version] [--record WHERE] [FILE].
 #pragma once
 
 #include <QString>
@@ -8,6 +8,7 @@ struct CommandLine {
   enum class Action { Run, Help, Version, Wrong };
   Action action = Action::Run;
   QString file;     // with Run: the image to open at start, or empty
+  QString record;   // with Run: --record WHERE, the QA record to save into, or empty
   QString message;  // with Wrong: what is wrong, in German
 };
 

@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
   RunningUnits units;
 
   TForm2 help;
-  TForm1 main(processFpu, help);
+  TForm1 main(processFpu, help, commandLine.record);
   main.show();
   // "quantelo FILE" measures the file as soon as the loop runs.
   if (!commandLine.file.isEmpty()) {

@@ -23,6 +23,11 @@
 #include "imaging/dicom_image.h"
 #include "measure/image_opening.h"
 #include "measure/measure_window.h"
+#include "record/exact_decimal.h"
+#include "record/image_description.h"
+#include "record/record_location.h"
+#include "record_windows/entry_from_fields.h"
+#include "record_windows/save_measurement_window.h"
 #include "tform2.h"
 #include "toolkit/about_info.h"
 #include "toolkit/classic_font.h"
@@ -57,7 +62,8 @@ std::string ansiText(const QLineEdit* field) {
 
 }  // namespace
 
-TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
+TForm1::TForm1(calc::Fpu& fpu, TForm2& help, QString recordOption)
+    : fpu_(fpu), help_(help), recordOption_(std::move(recordOption)) {
   setWindowTitle(QStringLiteral("Quantelo"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -91,6 +97,11 @@ TForm1::TForm1(calc::Fpu& fpu, TForm2& help) : fpu_(fpu), help_(help) {
   Image1->hide();
 
   buildMenu();
+  // A result the record can keep as a number; "NaN" and an empty field are none.
+  connect(LabeledEdit5, &QLineEdit::textChanged, this, [this](const QString& result) {
+    saveMeasurementAction->setEnabled(
+        record::ExactDecimal::Parse(result.toStdString()).has_value());
+  });
   setAcceptDrops(true);
   for (QLineEdit* field : findChildren<QLineEdit*>()) field->installEventFilter(this);
   setFixedSize(ClientSize.width(), ClientSize.height() + MainMenu1->sizeHint().height());
@@ -108,6 +119,9 @@ void TForm1::buildMenu() {
   Datei1 = MainMenu1->addMenu(QStringLiteral("&Datei"));
   openImageAction = Datei1->addAction(QStringLiteral("Bild ö&ffnen…"));
   openImageAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  saveMeasurementAction = Datei1->addAction(QStringLiteral("Messung &speichern…"));
+  saveMeasurementAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  saveMeasurementAction->setEnabled(false);
   Beenden1 = Datei1->addAction(QStringLiteral("Be&enden"));
   Hilfe1 = MainMenu1->addMenu(QStringLiteral("&Hilfe"));
   Hilfe2 = Hilfe1->addAction(QStringLiteral("Hilfe"));
@@ -118,6 +132,8 @@ void TForm1::buildMenu() {
 
   connect(openImageAction, &QAction::triggered, this,
           [this] { toolkit::Dispatch([this] { openImageClick(); }); });
+  connect(saveMeasurementAction, &QAction::triggered, this,
+          [this] { toolkit::Dispatch([this] { saveMeasurementClick(); }); });
   connect(Beenden1, &QAction::triggered, this,
           [this] { toolkit::Dispatch([this] { Beenden1Click(); }); });
   connect(Hilfe2, &QAction::triggered, this,
@@ -187,11 +203,21 @@ void TForm1::openImage(const QString& path) {
   // One file at a time: the menu waits while one opens (the fields stay usable).
   if (!openImageAction->isEnabled()) return;
   std::optional<measure::OpenedImage> opened;
+  std::string sha256;
   {
     openImageAction->setEnabled(false);
     const auto reenable = qScopeGuard([this] { openImageAction->setEnabled(true); });
     try {
-      opened = measure::OpenImage(path, this);
+      // The file's digest for the QA record, taken on the reading thread as the file is read.
+      opened = measure::OpenImage(path, this,
+                                  [&sha256, &path](const std::filesystem::path& file,
+                                                   const imaging::ReadCancellation* cancellation,
+                                                   const imaging::PreviewHandler& onPreview) {
+                                    imaging::DicomImage image =
+                                        imaging::ReadDicomImage(file, cancellation, onPreview);
+                                    sha256 = record::FileSha256(path);
+                                    return image;
+                                  });
     } catch (const imaging::ImageError& error) {
       throw imaging::ImageError(
           "„" + QFileInfo(path).fileName().toStdString() + "“: " + error.what(), error.cause());
@@ -200,10 +226,22 @@ void TForm1::openImage(const QString& path) {
   if (!opened) return;
   MeasureWindow window(std::move(opened->image), path, this, std::move(opened->survey));
   if (window.exec() != QDialog::Accepted) return;
+  taken_ = record::DescribeImage(std::move(sha256), window.image(), window.measurement(),
+                                 window.placedAutomatically(), window.warnings());
   const std::array<QString, 4> texts = window.fieldTexts();
   const std::array<toolkit::TLabeledEdit*, 4> fields{LabeledEdit1, LabeledEdit2, LabeledEdit3,
                                                      LabeledEdit4};
   for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->setText(texts[i]);
+}
+
+void TForm1::saveMeasurementClick() {
+  SaveMeasurementWindow window(
+      record_windows::EntryFromFields(
+          taken_,
+          {LabeledEdit1->text(), LabeledEdit2->text(), LabeledEdit3->text(), LabeledEdit4->text()},
+          LabeledEdit5->text()),
+      record::RecordLocation(recordOption_), this);
+  window.exec();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

@@ -2,6 +2,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <optional>
+
+#include "record/session_saving.h"
 
 class QAction;
 class QLabel;
@@ -17,8 +21,10 @@ class TForm2;
 
 class TForm1 : public QMainWindow {
  public:
-  // fpu is the process setting the calculation runs under; help is the help window.
-  TForm1(calc::Fpu& fpu, TForm2& help);
+  // fpu is the process setting the calculation runs under; help is the help window;
+  // recordOption is --record WHERE, the QA record to save into (empty: the environment's or the
+  // default).
+  TForm1(calc::Fpu& fpu, TForm2& help, QString recordOption = {});
 
   // The change notification of the four input fields.
   void LabeledEdit1Change(toolkit::TLabeledEdit* Sender);
@@ -36,6 +42,10 @@ class TForm1 : public QMainWindow {
   // over, writes them into the four fields as if typed. A file that cannot be measured raises
   // imaging::ImageError naming the file.
   void openImage(const QString& path);
+  // Shows the window that saves the measurement in the fields into the QA record: the one taken
+  // over from the last measured image while the fields hold exactly its texts, else the values as
+  // typed.
+  void saveMeasurementClick();
 
   toolkit::TLabeledEdit* LabeledEdit1;
   toolkit::TLabeledEdit* LabeledEdit2;
@@ -46,6 +56,8 @@ class TForm1 : public QMainWindow {
   QMenuBar* MainMenu1;
   QMenu* Datei1;
   QAction* openImageAction;
+  // Enabled while the result is a number.
+  QAction* saveMeasurementAction;
   QAction* Beenden1;
   QMenu* Hilfe1;
   QAction* Hilfe2;
@@ -64,4 +76,7 @@ class TForm1 : public QMainWindow {
 
   calc::Fpu& fpu_;
   TForm2& help_;
+  QString recordOption_;
+  // What the record keeps of the measured image whose values were last taken over.
+  std::optional<record::MeasuredImage> taken_;
 };

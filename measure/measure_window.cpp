@@ -186,6 +186,7 @@ void MeasureWindow::placeAutomatically() {
     size_->setValue(placement.aluminium.width);
   }
   view_->setRois({placement.aluminium, placement.background});
+  automaticRois_ = view_->rois();
 }
 
 void MeasureWindow::updateFigures() {

@@ -33,6 +33,12 @@ class MeasureWindow : public QDialog {
 
   // The four texts for mAl, sAl, mBG, sBG of the current ROIs.
   std::array<QString, 4> fieldTexts() const;
+  // The measurement of the current ROIs: both ROIs, n, the four texts and the SDNR.
+  const imaging::Measurement& measurement() const { return measurement_; }
+  // Whether the ROIs are where the automatic placement put them last: not moved or resized by
+  // hand since (nor left at the start before it ran).
+  bool placedAutomatically() const { return automaticRois_ == view_->rois(); }
+  const imaging::DicomImage& image() const { return image_; }
   const measure::RoiPair& rois() const { return view_->rois(); }
   measure::ImageView* view() const { return view_; }
   // Until the automatic placement on opening has run.
@@ -62,4 +68,5 @@ class MeasureWindow : public QDialog {
   QPushButton* acceptButton_;
   QLabel* warningStrip_;
   bool placementPending_ = true;
+  std::optional<measure::RoiPair> automaticRois_;
 };

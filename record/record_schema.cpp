@@ -110,10 +110,16 @@ QStringList firstVersion() {
   return statements;
 }
 
+// A remark of the user's on a measurement, given when it is saved. Rows of version 1 get an empty
+// one: adding a column rewrites no row, so the append-only triggers have nothing to refuse.
+QStringList secondVersion() {
+  return {"ALTER TABLE measurements ADD COLUMN remark TEXT NOT NULL DEFAULT ''"};
+}
+
 }  // namespace
 
 const std::vector<QStringList>& Migrations() {
-  static const std::vector<QStringList> migrations = {firstVersion()};
+  static const std::vector<QStringList> migrations = {firstVersion(), secondVersion()};
   return migrations;
 }
 

@@ -9,9 +9,14 @@
 namespace record {
 namespace {
 
-// Never a null string, which Qt would store as NULL: an empty text is an empty text.
+// Never a null string, which Qt would store as NULL: an empty text is an empty text. (A NULL in
+// a NOT NULL column would make INSERT OR IGNORE pass over the row without a word.)
+QString notNull(const QString& text) {
+  return text.isNull() ? QStringLiteral("") : text;
+}
+
 QString fromUtf8(const std::string& text) {
-  return text.empty() ? QStringLiteral("") : QString::fromStdString(text);
+  return notNull(QString::fromStdString(text));
 }
 
 std::string fact(const MeasuredImage& image, std::string_view key) {
@@ -93,16 +98,23 @@ qint64 sessionId(RecordDatabase& database, const SessionEntry& session) {
       QStringLiteral("INSERT OR IGNORE INTO sessions (client_key, performed_at, time_zone, "
                      "operator, phantom, kind, quantelo_version) VALUES (?, ?, ?, ?, ?, ?, ?)"),
       {session.clientKey, session.performedAt.toUTC().toString(Qt::ISODate),
-       QString::fromUtf8(QTimeZone::systemTimeZoneId()), session.operatorName, session.phantom,
-       session.kind, session.version});
+       QString::fromUtf8(QTimeZone::systemTimeZoneId()), notNull(session.operatorName),
+       notNull(session.phantom), notNull(session.kind), notNull(session.version)});
   QSqlQuery found = database.run(QStringLiteral("SELECT id FROM sessions WHERE client_key = ?"),
                                  {session.clientKey});
   found.next();
   return found.value(0).toLongLong();
 }
 
-SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const MeasuredImage& image) {
-  const QString uid = fromUtf8(fact(image, "sop_instance_uid"));
+// The image's key in the record: its SOP Instance UID, or for typed values one made from the
+// session's client key and the entry's place in the session.
+QString imageKey(const SessionEntry& session, std::size_t place, const MeasuredImage& image) {
+  if (image.typed) return QStringLiteral("von Hand:%1/%2").arg(session.clientKey).arg(place + 1);
+  return fromUtf8(fact(image, "sop_instance_uid"));
+}
+
+SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QString& uid,
+                           const MeasuredImage& image) {
   if (uid.isEmpty())
     return {{}, "Die Aufnahme hat keine SOP Instance UID und wird nicht gespeichert.", {}, {}, {}};
   QSqlQuery known = database.run(
@@ -159,21 +171,26 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const Measu
                      "?, ?, ?, ?)"),
       values);
   const imaging::Measurement& m = image.measurement;
+  // Typed values come without ROIs: none is claimed, whatever the entry holds.
+  const bool withRois = !image.typed;
   std::string warnings;
   for (const std::string& warning : image.warnings)
     warnings += (warnings.empty() ? "" : "\n") + warning;
   const QSqlQuery measured = database.run(
       QStringLiteral("INSERT INTO measurements (session_id, image_id, al_roi, bg_roi, n, m_al, "
                      "s_al, m_bg, s_bg, sdnr, placement, warnings, reference_id, tolerance_id, "
-                     "deviation_percent, verdict) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                     "?, ?, ?)"),
-      {session, added.lastInsertId(), roiText(m.aluminium.roi), roiText(m.background.roi),
-       static_cast<qulonglong>(m.aluminium.count), fromUtf8(m.aluminium.mean),
+                     "deviation_percent, verdict, remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                     "?, ?, ?, ?, ?, ?, ?)"),
+      {session, added.lastInsertId(), withRois ? roiText(m.aluminium.roi) : QStringLiteral(""),
+       withRois ? roiText(m.background.roi) : QStringLiteral(""),
+       withRois ? static_cast<qulonglong>(m.aluminium.count) : 0, fromUtf8(m.aluminium.mean),
        fromUtf8(m.aluminium.standardDeviation), fromUtf8(m.background.mean),
        fromUtf8(m.background.standardDeviation), fromUtf8(m.sdnr),
-       image.automaticPlacement ? QStringLiteral("automatisch") : QStringLiteral("von Hand"),
+       withRois && image.automaticPlacement ? QStringLiteral("automatisch")
+                                            : QStringLiteral("von Hand"),
        fromUtf8(warnings), force.referenceId, force.toleranceId,
-       fromUtf8(evaluation.deviationPercent), fromUtf8(evaluation.verdict)});
+       fromUtf8(evaluation.deviationPercent), fromUtf8(evaluation.verdict),
+       fromUtf8(image.remark)});
   return {measured.lastInsertId().toLongLong(),
           {},
           force.reference ? force.reference->text() : "",
@@ -188,7 +205,9 @@ std::vector<SavedMeasurement> SaveSession(RecordDatabase& database, const Sessio
   WriteTransaction transaction(database);
   const qint64 sessionRow = sessionId(database, session);
   std::vector<SavedMeasurement> saved;
-  for (const MeasuredImage& image : images) saved.push_back(saveImage(database, sessionRow, image));
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    saved.push_back(saveImage(database, sessionRow, imageKey(session, i, images[i]), images[i]));
+  }
   // A session without a single measurement is not kept.
   if (std::any_of(saved.begin(), saved.end(), [](const SavedMeasurement& m) { return m.id; })) {
     transaction.commit();

@@ -25,7 +25,7 @@ struct SessionEntry {
 };
 
 struct MeasuredImage {
-  std::string sha256;  // of the file, hexadecimal
+  std::string sha256;  // of the file, hexadecimal; empty when typed
   std::vector<imaging::HeaderFact> facts;
   std::string presentationIntent;
   std::string rescaleSlope;
@@ -33,6 +33,12 @@ struct MeasuredImage {
   imaging::Measurement measurement;
   bool automaticPlacement = true;
   std::vector<std::string> warnings;
+  // Four values typed by hand rather than measured in a file: no ROIs, no pixel count, no file,
+  // and the facts are the user's. Such an entry has no SOP Instance UID; it is kept under
+  // "von Hand:CLIENT-KEY/N" (the session's key and its place in the session), which a retried
+  // save of the session finds again.
+  bool typed = false;
+  std::string remark;  // the user's, on this measurement
 };
 
 struct SavedMeasurement {

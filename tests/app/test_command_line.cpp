@@ -5,13 +5,15 @@
 
 namespace {
 
-TEST(CommandLine, ReadsHelpVersionAndOneFile) {
+TEST(CommandLine, ReadsHelpVersionTheRecordAndOneFile) {
   using Action = CommandLine::Action;
+  const QString noPlace = "--record braucht einen Ort, die Datei des QA-Records";
   const struct {
     QStringList arguments;
     Action action;
     QString file;
     QString message;
+    QString record = {};
   } cases[] = {
       {{}, Action::Run, {}, {}},
       {{"aufnahme.dcm"}, Action::Run, "aufnahme.dcm", {}},
@@ -22,12 +24,17 @@ TEST(CommandLine, ReadsHelpVersionAndOneFile) {
       {{"-v"}, Action::Version, {}, {}},
       {{"--bogus"}, Action::Wrong, {}, "unbekannte Option „bogus“"},
       {{"a.dcm", "b.dcm"}, Action::Wrong, {}, "nur eine Datei auf einmal"},
+      {{"--record", "qa.sqlite", "a.dcm"}, Action::Run, "a.dcm", {}, "qa.sqlite"},
+      {{"a.dcm", "--record=qa.sqlite"}, Action::Run, "a.dcm", {}, "qa.sqlite"},
+      {{"--record"}, Action::Wrong, {}, noPlace},
+      {{"--record="}, Action::Wrong, {}, noPlace},
   };
   for (const auto& c : cases) {
     const CommandLine commandLine = ParseCommandLine(c.arguments);
     EXPECT_EQ(commandLine.action, c.action) << c.arguments.join(' ').toStdString();
     EXPECT_EQ(commandLine.file, c.file);
     EXPECT_EQ(commandLine.message, c.message);
+    EXPECT_EQ(commandLine.record, c.record);
   }
 }
 

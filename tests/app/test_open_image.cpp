@@ -46,13 +46,16 @@ class OpenImageTest : public WindowTest {
       fs::temp_directory_path() / ("quantelo-open-" + std::to_string(getpid()) + ".dcm");
 };
 
-TEST_F(OpenImageTest, TheMenuOffersItAboveBeendenWithCtrlO) {
+TEST_F(OpenImageTest, TheMenuOffersItFirstWithCtrlOThenSavingAboveBeenden) {
   const QList<QAction*> actions = main_.Datei1->actions();
-  ASSERT_EQ(actions.size(), 2);
+  ASSERT_EQ(actions.size(), 3);
   EXPECT_EQ(actions[0], main_.openImageAction);
   EXPECT_EQ(actions[0]->text(), QStringLiteral("Bild ö&ffnen…"));
   EXPECT_EQ(actions[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-  EXPECT_EQ(actions[1]->text(), QStringLiteral("Be&enden"));
+  EXPECT_EQ(actions[1], main_.saveMeasurementAction);
+  EXPECT_EQ(actions[1]->text(), QStringLiteral("Messung &speichern…"));
+  EXPECT_EQ(actions[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+  EXPECT_EQ(actions[2]->text(), QStringLiteral("Be&enden"));
 }
 
 // The values taken over are the measurement's texts, and the main window treats them as typed:
@@ -63,7 +66,9 @@ TEST_F(OpenImageTest, UbernehmenFillsTheFieldsAsIfTyped) {
     auto* window = dynamic_cast<MeasureWindow*>(&modal);
     ASSERT_NE(window, nullptr) << "The modal window is no measuring window";
     ASSERT_TRUE(QTest::qWaitFor([window] { return !window->placementPending(); }));
+    EXPECT_TRUE(window->placedAutomatically());
     QTest::keyClick(window->view(), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_FALSE(window->placedAutomatically());  // moved by hand
     taken = window->fieldTexts();
     for (QPushButton* button : window->findChildren<QPushButton*>()) {
       if (button->text() == QStringLiteral("Ü&bernehmen"))

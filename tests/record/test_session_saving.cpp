@@ -9,6 +9,7 @@
 
 #include "record/record_database.h"
 #include "record/record_error.h"
+#include "record/record_schema.h"
 #include "record/session_saving.h"
 #include "record_test_data.h"
 
@@ -83,6 +84,71 @@ TEST_F(RecordFile, SavesOnceFreezesVerdictsAndNeverRewritesHistory) {
     EXPECT_THROW(database.run(QString::fromLatin1(change)), RecordError) << change;
   }
   EXPECT_EQ(Count(database, "measurements"), measurements);
+  EXPECT_TRUE(database.problems().isEmpty()) << database.problems().join('\n').toStdString();
+}
+
+// Typed values have no file and no UID: they are kept under a key made from the session's, found
+// again by a retried save, and carry the user's remark.
+TEST_F(RecordFile, TypedValuesAreKeptOnceUnderTheirSessionsKey) {
+  RecordDatabase database(path());
+  MeasuredImage typed = Image("", "4.94");
+  typed.typed = true;
+  typed.sha256.clear();
+  typed.remark = "Phantom neu justiert";
+  // Null texts, as an empty field or an unset version gives them, are empty ones.
+  const record::SessionEntry session{
+      "key-t", QDateTime::currentDateTimeUtc(), "Prüferin", QString(), "SDNR monatlich", QString()};
+  const auto first = record::SaveSession(database, session, {typed, typed});
+  const auto retried = record::SaveSession(database, session, {typed, typed});
+  ASSERT_TRUE(first[0].id && first[1].id) << first[0].refusal;
+  EXPECT_NE(first[0].id, first[1].id);
+  EXPECT_EQ(retried[0].id, first[0].id);
+  EXPECT_EQ(retried[1].id, first[1].id);
+  QSqlQuery stored = database.run(
+      QStringLiteral("SELECT i.sop_instance_uid, i.sha256, m.al_roi, m.n, m.placement, m.remark "
+                     "FROM measurements m JOIN images i ON i.id = m.image_id WHERE m.id = ?"),
+      {*first[1].id});
+  ASSERT_TRUE(stored.next());
+  EXPECT_EQ(stored.value(0).toString(), "von Hand:key-t/2");
+  EXPECT_EQ(stored.value(1).toString(), "");
+  EXPECT_EQ(stored.value(2).toString(), "");
+  EXPECT_EQ(stored.value(3).toLongLong(), 0);
+  EXPECT_EQ(stored.value(4).toString(), "von Hand");
+  EXPECT_EQ(stored.value(5).toString(), "Phantom neu justiert");
+}
+
+// A record as the first schema left it, with a measurement in it, is brought forward: its rows
+// stay as they were, with an empty remark, and it stays append-only.
+TEST_F(RecordFile, ARecordOfTheFirstSchemaIsBroughtForward) {
+  {
+    QSqlDatabase first = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "first-schema");
+    first.setDatabaseName(folder_.filePath("record.sqlite"));
+    ASSERT_TRUE(first.open());
+    QStringList statements = record::Migrations()[0];
+    statements << "INSERT INTO devices VALUES (1, 'ACME', 'Mammo 3000', 'SN 42')"
+               << "INSERT INTO sessions VALUES (1, 'key-1', '2026-12-01T09:00:00Z', "
+                  "'Europe/Berlin', 'Prüferin', '', 'SDNR monatlich', '1.0')"
+               << "INSERT INTO images VALUES (1, 1, '1.2.3', 'ab12', '2026-12-01', '', '', '', "
+                  "'', '', '28', '63', 'Exposure', 'W', 'Rh', '45', '', '', '', '1', '0')"
+               << "INSERT INTO measurements VALUES (1, 1, 1, '0,0,9,9', '9,0,9,9', 81, '2', "
+                  "'1', '1', '1', '0.71', 'automatisch', '', NULL, NULL, '', 'kein Bezugswert')"
+               << "PRAGMA user_version = 1";
+    for (const QString& statement : statements) {
+      ASSERT_TRUE(QSqlQuery(first).exec(statement)) << statement.toStdString();
+    }
+  }
+  QSqlDatabase::removeDatabase("first-schema");
+
+  RecordDatabase database(folder_.filePath("record.sqlite"));
+  QSqlQuery version = database.run(QStringLiteral("PRAGMA user_version"));
+  ASSERT_TRUE(version.next());
+  EXPECT_EQ(version.value(0).toInt(), 2);
+  QSqlQuery kept = database.run(QStringLiteral("SELECT sdnr, remark FROM measurements"));
+  ASSERT_TRUE(kept.next());
+  EXPECT_EQ(kept.value(0).toString(), "0.71");
+  EXPECT_EQ(kept.value(1).toString(), "");
+  EXPECT_TRUE(record::SaveSession(database, Session("key-2"), {Image("1.2.4", "5.00")})[0].id);
+  EXPECT_THROW(database.run(QStringLiteral("UPDATE measurements SET remark = 'x'")), RecordError);
   EXPECT_TRUE(database.problems().isEmpty()) << database.problems().join('\n').toStdString();
 }
 

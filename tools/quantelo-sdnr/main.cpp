@@ -88,7 +88,7 @@ int emit(const sdnr_cli::Arguments& arguments, const sdnr_cli::FileReport& repor
 // Saves the measured files as one session, then prints their lines with what the record made of
 // them; a file not saved gives status 1.
 int saveAndEmit(const sdnr_cli::Arguments& arguments, std::vector<sdnr_cli::FileReport>& reports,
-                const std::vector<sdnr_cli::FileToSave>& files) {
+                const std::vector<record::MeasuredImage>& files) {
   int status = 0;
   std::vector<std::string> refusals(reports.size());
   try {
@@ -130,7 +130,9 @@ int run(const sdnr_cli::Arguments& arguments) {
   int status = 0;
   // With --save the lines wait for the record, which saves the files of one call together.
   std::vector<sdnr_cli::FileReport> toSave;
-  std::vector<sdnr_cli::FileToSave> described;
+#ifdef QUANTELO_WITH_RECORD
+  std::vector<record::MeasuredImage> described;
+#endif
   for (const std::string& file : arguments.files) {
     std::optional<sdnr_cli::FileReport> report;
     try {
@@ -144,7 +146,10 @@ int run(const sdnr_cli::Arguments& arguments) {
           imaging::CheckMeasurement(survey, image.context(), aluminium, background),
           {}};
 #ifdef QUANTELO_WITH_RECORD
-      if (arguments.save) described.push_back(sdnr_cli::DescribeForRecord(file, image));
+      if (arguments.save) {
+        described.push_back(
+            sdnr_cli::DescribeForRecord(file, image, *report, !arguments.aluminium.has_value()));
+      }
 #endif
     } catch (const std::exception& error) {
       // Whatever fails costs this file its line, never the others theirs.
