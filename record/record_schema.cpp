@@ -110,10 +110,15 @@ QStringList firstVersion() {
   return statements;
 }
 
+// The history read oldest first in the order of an index, without sorting it as a whole first.
+QStringList historyByDate() {
+  return {"CREATE INDEX images_by_date ON images (acquisition_date, acquisition_time)"};
+}
+
 }  // namespace
 
 const std::vector<QStringList>& Migrations() {
-  static const std::vector<QStringList> migrations = {firstVersion()};
+  static const std::vector<QStringList> migrations = {firstVersion(), historyByDate()};
   return migrations;
 }
 
