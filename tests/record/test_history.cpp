@@ -33,7 +33,7 @@ class History : public testing::Test {
  protected:
   void SetUp() override {
     record::AddToleranceRule(*database_, {"sdnr", {}, "", "10", "10", "", "9", "DIN-Norm"});
-    // Saved out of date order; the one without an exposure date takes the session's.
+    // Saved out of date order; the one without an exposure date comes first, dated by its session.
     const auto saved = record::SaveSession(
         *database_, record_test::Session("a"),
         {Image({"1.1", "5.10", "45", "2026-03-15"}), Image({"1.2", "5.20", "45", "2026-01-15"}),
@@ -56,8 +56,8 @@ TEST_F(History, FiltersByDeviceAndPeriodOldestFirst) {
     HistoryFilter filter;
     std::vector<qint64> expected;
   } cases[] = {
-      {Filter(""), {m[1], m[2], m[3], m[0], m[4]}},
-      {Filter("SN 42"), {m[1], m[2], m[0], m[4]}},
+      {Filter(""), {m[4], m[1], m[2], m[3], m[0]}},
+      {Filter("SN 42"), {m[4], m[1], m[2], m[0]}},
       {Filter("", "2026-02-01", "2026-02-28"), {m[2], m[3]}},
       {Filter("SN 42", "2026-02-15", "2026-02-15"), {m[2]}},  // both ends included
       {Filter("", today, today), {m[4]}},
