@@ -1,6 +1,7 @@
 #include "protocol_document.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include "german_text.h"
 #include "page_flow.h"
 #include "record/record_error.h"
-#include "record/verdict.h"
 #include "session_table.h"
 #include "trend_plot.h"
 #include "typeset.h"
@@ -160,10 +160,11 @@ void drawMargins(QPainter& painter, const ProtocolHeader& header, int page, int 
   painter.setFont(t.small);
   if (page > 1) {
     const QRectF head(left, 8 * t.mm, width, 6 * t.mm);
-    painter.drawText(head, Qt::AlignLeft | Qt::AlignBottom,
-                     header.test + QStringLiteral(" · ") + deviceText(header) +
+    const QString text = header.test + QStringLiteral(" · ") + deviceText(header) +
                          QStringLiteral(", Seriennummer ") + header.serialNumber +
-                         QStringLiteral(" · ") + periodText(header));
+                         QStringLiteral(" · ") + periodText(header);
+    painter.drawText(head, Qt::AlignLeft | Qt::AlignBottom,
+                     QFontMetricsF(t.small, t.device).elidedText(text, Qt::ElideRight, width));
     painter.setPen(QPen(Qt::black, 0.15 * t.mm));
     painter.drawLine(QPointF(left, head.bottom() + t.mm),
                      QPointF(left + width, head.bottom() + t.mm));
@@ -191,15 +192,14 @@ void drawMargins(QPainter& painter, const ProtocolHeader& header, int page, int 
 
 ProtocolHeader CompletedFromRows(ProtocolHeader header,
                                  const std::vector<record::HistoryRow>& rows) {
-  if (rows.empty()) return header;
-  const record::HistoryRow& newest = rows.back();
-  for (auto [field, value] : {std::pair{&header.manufacturer, newest.manufacturer},
-                              {&header.model, newest.model},
-                              {&header.serialNumber, newest.serialNumber}}) {
-    if (field->isEmpty()) *field = value;
+  using Row = record::HistoryRow;
+  for (auto [field, column] : {std::pair{&header.manufacturer, &Row::manufacturer},
+                               {&header.model, &Row::model},
+                               {&header.serialNumber, &Row::serialNumber},
+                               {&header.station, &Row::station},
+                               {&header.phantom, &Row::phantom}}) {
+    if (field->isEmpty()) *field = joinedOnce(rows, column);
   }
-  if (header.station.isEmpty()) header.station = joinedOnce(rows, &record::HistoryRow::station);
-  if (header.phantom.isEmpty()) header.phantom = joinedOnce(rows, &record::HistoryRow::phantom);
   return header;
 }
 

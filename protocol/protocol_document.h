@@ -23,8 +23,9 @@ struct ProtocolHeader {
   QDateTime writtenAt;  // invalid: now
 };
 
-// The header with its empty device fields and Prüfmittel taken from the rows: the device of the
-// newest row, every station and Prüfmittel that occurs (in order, each once).
+// The header with its empty device fields and Prüfmittel taken from the rows: every value that
+// occurs, in order, each once (rows of one device name it once; rows of several name them all,
+// rather than one of them for all).
 ProtocolHeader CompletedFromRows(ProtocolHeader header,
                                  const std::vector<record::HistoryRow>& rows);
 

@@ -119,6 +119,7 @@ Block headBlock(const Grid& grid, const Typeset& typeset) {
 Block measurementBlock(const record::HistoryRow& row, QStringList& sources, const Grid& grid,
                        const Typeset& typeset) {
   std::vector<QFont> fonts(std::size(Columns), typeset.table);
+  // A failed verdict, the last column, in bold as a second cue besides its words.
   if (row.verdict == QLatin1String(record::Failed)) fonts.back() = typeset.tableBold;
   QStringList notes;
   if (!row.warnings.isEmpty())

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -31,7 +32,10 @@ struct TrendSeries {
 
 struct TrendData {
   std::vector<TrendSeries> series;  // thinnest first
-  bool empty() const { return series.empty(); }
+  bool empty() const {
+    return std::all_of(series.begin(), series.end(),
+                       [](const TrendSeries& one) { return one.points.empty(); });
+  }
 };
 
 // Whether the measurement was voided: its amendment begins with "ungültig".

@@ -279,6 +279,7 @@ ValueAxis seriesAxis(const TrendSeries& series, int maxTicks) {
     for (const auto& bound : {point.reference, point.lower, point.upper})
       if (bound) values.push_back(*bound);
   }
+  if (values.empty()) return valueAxis(0, 1, maxTicks);
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
   return valueAxis(*low, *high, maxTicks);
 }

@@ -126,6 +126,18 @@ TEST(ProtocolDocument, AYearOfDailySessionsKeepsEveryRowWholeAndNumbersEveryPage
   EXPECT_EQ(Count(R"(Sitzung \d+ · )", text), 300);
 }
 
+TEST(ProtocolDocument, AnEmptyPeriodStillGivesAPageThatSaysSo) {
+  QTemporaryDir folder;
+  const QString pdf = folder.filePath("empty.pdf");
+  protocol::ProtocolHeader header;
+  header.serialNumber = "SD-40512";
+  protocol::WriteProtocol(header, {}, pdf);
+  const QStringList pages = PageTexts(pdf);
+  ASSERT_EQ(pages.size(), 1);
+  EXPECT_EQ(Count("Keine Messungen im Zeitraum", pages[0]), 2);  // the plot and the table
+  EXPECT_TRUE(pages[0].contains("Seite 1 von 1"));
+}
+
 TEST(ProtocolDocument, AFileThatCannotBeWrittenIsToldInGermanAndNothingIsLeft) {
   QTemporaryDir folder;
   const QString pdf = folder.filePath("missing/protocol.pdf");
