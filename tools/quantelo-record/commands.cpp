@@ -2,12 +2,11 @@
 
 #include <QFileInfo>
 
-#include "history_table.h"
 #include "imaging/printable_text.h"
 #include "record/amendments.h"
 #include "record/backup.h"
 #include "record/devices.h"
-#include "record/history.h"
+#include "record/history_export.h"
 #include "record/record_error.h"
 #include "record/record_location.h"
 #include "record/reference_values.h"
@@ -15,8 +14,6 @@
 
 namespace record_cli {
 namespace {
-
-constexpr int HistoryBatch = 1000;
 
 QString text(const Arguments& arguments, std::string_view option) {
   return QString::fromStdString(arguments.value(option));
@@ -52,33 +49,26 @@ int devices(const Arguments& arguments, const Print& print) {
   return 0;
 }
 
-TableFormat formatOf(const Arguments& arguments) {
+record::HistoryFormat formatOf(const Arguments& arguments) {
   const std::string format = arguments.has("--format")   ? arguments.value("--format")
                              : arguments.has("--german") ? "csv"
                                                          : "tsv";
   if (arguments.has("--german") && format != "csv")
     throw UsageError("--german gilt nur für --format csv");
-  if (format == "tsv") return TableFormat::Tsv;
-  if (format == "csv") return arguments.has("--german") ? TableFormat::GermanCsv : TableFormat::Csv;
-  if (format == "json") return TableFormat::Json;
+  if (format == "tsv") return record::HistoryFormat::Tsv;
+  if (format == "csv")
+    return arguments.has("--german") ? record::HistoryFormat::GermanCsv
+                                     : record::HistoryFormat::Csv;
+  if (format == "json") return record::HistoryFormat::Json;
   throw UsageError("--format erwartet tsv, csv oder json, nicht „" + format + "“");
 }
 
-// Streamed in batches: a long history is never held at once.
 int history(const Arguments& arguments, const Print& print) {
-  const TableFormat format = formatOf(arguments);
+  const record::HistoryFormat format = formatOf(arguments);
   const auto database = openRecord(arguments);
-  record::HistoryReader reader(
-      *database, {text(arguments, "--device"), text(arguments, "--from"), text(arguments, "--to")});
-  imaging::PrintableText printable;
-  print(HistoryHeader(format));
-  std::string lines;
-  while (!reader.atEnd()) {
-    lines.clear();
-    for (const record::HistoryRow& row : reader.next(HistoryBatch))
-      lines += HistoryLine(row, format, printable);
-    print(lines);
-  }
+  record::WriteHistory(
+      *database, {text(arguments, "--device"), text(arguments, "--from"), text(arguments, "--to")},
+      format, print);
   return 0;
 }
 

@@ -1,14 +1,15 @@
-#include "history_table.h"
+#include "history_export.h"
 
 #include <algorithm>
 #include <array>
 
-namespace record_cli {
+namespace record {
 namespace {
 
-enum class Kind { Text, Number, Integer, List };
+// Rows read between two writes.
+constexpr int Batch = 1000;
 
-using record::HistoryRow;
+enum class Kind { Text, Number, Integer, List };
 
 struct Column {
   const char* name;
@@ -43,12 +44,12 @@ const std::array<Column, 23> Columns = {{
     {"amendment", Kind::List, &HistoryRow::amendment},
 }};
 
-char separator(TableFormat format) {
-  return format == TableFormat::Tsv ? '\t' : format == TableFormat::Csv ? ',' : ';';
+char separator(HistoryFormat format) {
+  return format == HistoryFormat::Tsv ? '\t' : format == HistoryFormat::Csv ? ',' : ';';
 }
 
-const char* lineEnd(TableFormat format) {
-  return format == TableFormat::Csv || format == TableFormat::GermanCsv ? "\r\n" : "\n";
+const char* lineEnd(HistoryFormat format) {
+  return format == HistoryFormat::Csv || format == HistoryFormat::GermanCsv ? "\r\n" : "\n";
 }
 
 // A number as German spreadsheets read it: "-12,5". Texts that are no plain number stay.
@@ -91,9 +92,9 @@ void appendJsonValue(std::string& line, const Column& column, const std::string&
 
 }  // namespace
 
-std::string HistoryHeader(TableFormat format) {
-  if (format == TableFormat::Json) return {};
-  std::string header = format == TableFormat::GermanCsv ? "\xEF\xBB\xBF" : "";
+std::string HistoryHeader(HistoryFormat format) {
+  if (format == HistoryFormat::Json) return {};
+  std::string header = format == HistoryFormat::GermanCsv ? "\xEF\xBB\xBF" : "";
   for (const Column& column : Columns) {
     if (&column != Columns.data()) header += separator(format);
     header += column.name;
@@ -101,13 +102,13 @@ std::string HistoryHeader(TableFormat format) {
   return header + lineEnd(format);
 }
 
-std::string HistoryLine(const HistoryRow& row, TableFormat format,
+std::string HistoryLine(const HistoryRow& row, HistoryFormat format,
                         imaging::PrintableText& printable) {
-  std::string line = format == TableFormat::Json ? "{" : "";
+  std::string line = format == HistoryFormat::Json ? "{" : "";
   for (const Column& column : Columns) {
     std::string text =
         column.text ? (row.*column.text).toStdString() : std::to_string(row.*column.number);
-    if (format == TableFormat::Json) {
+    if (format == HistoryFormat::Json) {
       line += &column == Columns.data() ? "\"" : ", \"";
       line += column.name;
       line += "\": ";
@@ -119,16 +120,29 @@ std::string HistoryLine(const HistoryRow& row, TableFormat format,
     for (std::size_t at; column.kind == Kind::List && (at = text.find('\n')) != std::string::npos;)
       text.replace(at, 1, "; ");
     std::string field = printable.tsvField(text);
-    if (format == TableFormat::GermanCsv && column.kind == Kind::Number)
+    if (format == HistoryFormat::GermanCsv && column.kind == Kind::Number)
       field = withDecimalComma(std::move(field));
-    if (format == TableFormat::Tsv) {
+    if (format == HistoryFormat::Tsv) {
       line += field;
     } else {
       appendCsvField(line, field, separator(format));
     }
   }
-  line += format == TableFormat::Json ? "}" : "";
+  line += format == HistoryFormat::Json ? "}" : "";
   return line + lineEnd(format);
 }
 
-}  // namespace record_cli
+void WriteHistory(RecordDatabase& database, const HistoryFilter& filter, HistoryFormat format,
+                  const std::function<void(const std::string&)>& write) {
+  HistoryReader reader(database, filter);
+  imaging::PrintableText printable;
+  write(HistoryHeader(format));
+  std::string lines;
+  while (!reader.atEnd()) {
+    lines.clear();
+    for (const HistoryRow& row : reader.next(Batch)) lines += HistoryLine(row, format, printable);
+    write(lines);
+  }
+}
+
+}  // namespace record
