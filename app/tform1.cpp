@@ -27,6 +27,8 @@
 #include "record/image_description.h"
 #include "record/record_location.h"
 #include "record_windows/entry_from_fields.h"
+#include "record_windows/history_window.h"
+#include "record_windows/reference_values_window.h"
 #include "record_windows/save_measurement_window.h"
 #include "tform2.h"
 #include "toolkit/about_info.h"
@@ -122,6 +124,8 @@ void TForm1::buildMenu() {
   saveMeasurementAction = Datei1->addAction(QStringLiteral("Messung &speichern…"));
   saveMeasurementAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   saveMeasurementAction->setEnabled(false);
+  historyAction = Datei1->addAction(QStringLiteral("&Verlauf…"));
+  referenceValuesAction = Datei1->addAction(QStringLiteral("&Bezugswerte…"));
   Beenden1 = Datei1->addAction(QStringLiteral("Be&enden"));
   Hilfe1 = MainMenu1->addMenu(QStringLiteral("&Hilfe"));
   Hilfe2 = Hilfe1->addAction(QStringLiteral("Hilfe"));
@@ -134,6 +138,10 @@ void TForm1::buildMenu() {
           [this] { toolkit::Dispatch([this] { openImageClick(); }); });
   connect(saveMeasurementAction, &QAction::triggered, this,
           [this] { toolkit::Dispatch([this] { saveMeasurementClick(); }); });
+  connect(historyAction, &QAction::triggered, this,
+          [this] { toolkit::Dispatch([this] { historyClick(); }); });
+  connect(referenceValuesAction, &QAction::triggered, this,
+          [this] { toolkit::Dispatch([this] { referenceValuesClick(); }); });
   connect(Beenden1, &QAction::triggered, this,
           [this] { toolkit::Dispatch([this] { Beenden1Click(); }); });
   connect(Hilfe2, &QAction::triggered, this,
@@ -241,6 +249,16 @@ void TForm1::saveMeasurementClick() {
           {LabeledEdit1->text(), LabeledEdit2->text(), LabeledEdit3->text(), LabeledEdit4->text()},
           LabeledEdit5->text()),
       record::RecordLocation(recordOption_), this);
+  window.exec();
+}
+
+void TForm1::historyClick() {
+  HistoryWindow window(record::RecordLocation(recordOption_), this);
+  window.exec();
+}
+
+void TForm1::referenceValuesClick() {
+  ReferenceValuesWindow window(record::RecordLocation(recordOption_), this);
   window.exec();
 }
 

@@ -46,6 +46,10 @@ class TForm1 : public QMainWindow {
   // over from the last measured image while the fields hold exactly its texts, else the values as
   // typed.
   void saveMeasurementClick();
+  // The record's history of a device, and its reference values and tolerance rules; each
+  // raises record::RecordError where there is no record yet or it cannot be read.
+  void historyClick();
+  void referenceValuesClick();
 
   toolkit::TLabeledEdit* LabeledEdit1;
   toolkit::TLabeledEdit* LabeledEdit2;
@@ -58,6 +62,8 @@ class TForm1 : public QMainWindow {
   QAction* openImageAction;
   // Enabled while the result is a number.
   QAction* saveMeasurementAction;
+  QAction* historyAction;
+  QAction* referenceValuesAction;
   QAction* Beenden1;
   QMenu* Hilfe1;
   QAction* Hilfe2;

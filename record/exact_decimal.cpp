@@ -57,6 +57,24 @@ std::string ExactDecimal::text() const {
   return negative ? '-' + out : out;
 }
 
+std::optional<ExactDecimal> ExactDecimal::RoundedMean(std::span<const ExactDecimal> values,
+                                                      int places) {
+  if (values.empty()) return std::nullopt;
+  // Each value below 10^18 at scale 9: the sum of any count a record holds stays within 128 bits.
+  __int128 sum = 0;
+  for (const ExactDecimal& value : values)
+    sum += value.digits_ * powerOfTen(MostPlaces - value.scale_);
+  const __int128 numerator = sum * powerOfTen(places);
+  const __int128 denominator = static_cast<__int128>(values.size()) * powerOfTen(MostPlaces);
+  __int128 quotient = numerator / denominator;
+  const __int128 twiceRest = 2 * (numerator % denominator);
+  const __int128 twiceRestSize = twiceRest < 0 ? -twiceRest : twiceRest;
+  if (twiceRestSize > denominator || (twiceRestSize == denominator && quotient % 2 != 0))
+    quotient += numerator < 0 ? -1 : 1;
+  // Written and read again: without needless zeros, and refused beyond nine digits.
+  return Parse(ExactDecimal(quotient, places).text());
+}
+
 long double ExactDecimal::value() const {
   return static_cast<long double>(digits_) / std::pow(10.0L, scale_);
 }

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,6 +22,11 @@ class ExactDecimal {
   long double value() const;
 
   ExactDecimal negated() const { return {-digits_, scale_}; }
+
+  // The mean of the values rounded to places (at most 9), ties to even; nullopt for no values
+  // and for a mean of more than 9 significant digits.
+  // Example: "5.21", "5.24", "5.30" at 2 places give "5.25"; "0.125", "0.135" give "0.13".
+  static std::optional<ExactDecimal> RoundedMean(std::span<const ExactDecimal> values, int places);
 
   friend int SignOfSum(std::initializer_list<std::pair<ExactDecimal, ExactDecimal>> products);
 

@@ -5,7 +5,7 @@
 
 #include <QSqlQuery>
 #include <QString>
-#include <optional>
+#include <memory>
 #include <vector>
 
 #include "record_database.h"
@@ -48,15 +48,24 @@ struct HistoryRow {
   QString amendment;  // empty, or e.g. "ungültig: falsche Dicke" / "berichtigt: …"
 };
 
-// The measurements that match the filter, oldest first, in batches.
+// Devices, reference values, tolerance rules and amendments: read at once, looked up by id.
+struct HistorySmallTables;
+
+// The measurements that match the filter, oldest first by the exposure's date and time (those
+// of an image without a date before all others), in batches. The first batch comes at once: the
+// order is an index's, never a sort of the whole history.
 class HistoryReader {
  public:
   HistoryReader(RecordDatabase& database, const HistoryFilter& filter);
+  ~HistoryReader();
+  HistoryReader(const HistoryReader&) = delete;
+  HistoryReader& operator=(const HistoryReader&) = delete;
   // Up to count further rows; fewer (or none) at the end.
   std::vector<HistoryRow> next(int count);
   bool atEnd() const { return atEnd_; }
 
  private:
+  std::unique_ptr<const HistorySmallTables> tables_;
   QSqlQuery query_;
   bool atEnd_ = false;
 };

@@ -56,7 +56,8 @@ RecordDatabase::~RecordDatabase() {
 }
 
 QSqlQuery RecordDatabase::run(const QString& sql, const QVariantList& values) {
-  QSqlQuery query(QSqlDatabase::database(connection_, false));
+  QSqlQuery query(connection());
+  query.setForwardOnly(true);
   if (!query.prepare(sql)) fail("Der QA-Record versteht eine Anfrage nicht.", query.lastError());
   for (const QVariant& value : values) query.addBindValue(value);
   if (!query.exec())
@@ -80,6 +81,10 @@ void RecordDatabase::migrate() {
     run(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
     transaction.commit();
   }
+}
+
+QSqlDatabase RecordDatabase::connection() const {
+  return QSqlDatabase::database(connection_, false);
 }
 
 QStringList RecordDatabase::problems() {

@@ -20,10 +20,12 @@ class RecordDatabase {
   RecordDatabase& operator=(const RecordDatabase&) = delete;
 
   // The statement with its values bound in order, run; raises RecordError with the database's
-  // words as the cause.
+  // words as the cause. The result is read forward only, so a long one is never held at once.
   QSqlQuery run(const QString& sql, const QVariantList& values = {});
   // What SQLite's integrity and foreign-key checks find; empty for a sound record.
   QStringList problems();
+  // The connection itself, for what Qt SQL does not offer (SQLite's backup).
+  QSqlDatabase connection() const;
 
  private:
   void migrate();

@@ -116,10 +116,16 @@ QStringList secondVersion() {
   return {"ALTER TABLE measurements ADD COLUMN remark TEXT NOT NULL DEFAULT ''"};
 }
 
+// The history read oldest first in the order of an index, without sorting it as a whole first.
+QStringList historyByDate() {
+  return {"CREATE INDEX images_by_date ON images (acquisition_date, acquisition_time)"};
+}
+
 }  // namespace
 
 const std::vector<QStringList>& Migrations() {
-  static const std::vector<QStringList> migrations = {firstVersion(), secondVersion()};
+  static const std::vector<QStringList> migrations = {firstVersion(), secondVersion(),
+                                                       historyByDate()};
   return migrations;
 }
 

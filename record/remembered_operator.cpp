@@ -2,25 +2,43 @@
 
 #include <QSettings>
 
+#include "record_error.h"
+
 namespace record {
 namespace {
 
-// The user's settings of Quantelo, whichever program reads them.
-QSettings settings() {
-  return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quantelo"),
-                   QStringLiteral("quantelo"));
-}
+// The user's own settings of Quantelo.
+class UserSettings : public QSettings {
+ public:
+  UserSettings()
+      : QSettings(NativeFormat, UserScope, QStringLiteral("quantelo"), QStringLiteral("quantelo")) {
+  }
+};
 
 const QString Key = QStringLiteral("record/operator");
 
 }  // namespace
 
 QString RememberedOperator() {
-  return settings().value(Key).toString();
+  return UserSettings().value(Key).toString();
 }
 
 void RememberOperator(const QString& name) {
-  settings().setValue(Key, name);
+  UserSettings().setValue(Key, name);
+}
+
+QString OperatorFor(const QString& given) {
+  if (!given.trimmed().isEmpty()) {
+    RememberOperator(given.trimmed());
+    return given.trimmed();
+  }
+  const QString remembered = RememberedOperator();
+  if (remembered.isEmpty()) {
+    throw RecordError(
+        "Für den QA-Record fehlt der Prüfer: bitte --operator NAME angeben "
+        "(er wird dann gemerkt).");
+  }
+  return remembered;
 }
 
 }  // namespace record

@@ -24,8 +24,8 @@ packages=(
   xclip
   # a window that reports the clicks it gets, below the about window
   x11-utils
-  # the QA record: SQLite through Qt SQL
-  libqt6sql6-sqlite
+  # the QA record: SQLite through Qt SQL, and SQLite's own header for its online backup
+  libqt6sql6-sqlite libsqlite3-dev
   # the protocol's test reads the PDF's text and fonts (pdftotext, pdffonts)
   poppler-utils
   # DICOM images: reading and decoding every transfer syntax

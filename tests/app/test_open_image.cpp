@@ -46,16 +46,25 @@ class OpenImageTest : public WindowTest {
       fs::temp_directory_path() / ("quantelo-open-" + std::to_string(getpid()) + ".dcm");
 };
 
-TEST_F(OpenImageTest, TheMenuOffersItFirstWithCtrlOThenSavingAboveBeenden) {
+TEST_F(OpenImageTest, TheMenuOffersItFirstWithCtrlOThenTheRecordsItemsAboveBeenden) {
+  const struct {
+    QAction* action;
+    QString text;
+    QKeySequence shortcut;
+  } expected[] = {
+      {main_.openImageAction, QStringLiteral("Bild ö&ffnen…"), QKeySequence("Ctrl+O")},
+      {main_.saveMeasurementAction, QStringLiteral("Messung &speichern…"), QKeySequence("Ctrl+S")},
+      {main_.historyAction, QStringLiteral("&Verlauf…"), {}},
+      {main_.referenceValuesAction, QStringLiteral("&Bezugswerte…"), {}},
+      {main_.Beenden1, QStringLiteral("Be&enden"), {}},
+  };
   const QList<QAction*> actions = main_.Datei1->actions();
-  ASSERT_EQ(actions.size(), 3);
-  EXPECT_EQ(actions[0], main_.openImageAction);
-  EXPECT_EQ(actions[0]->text(), QStringLiteral("Bild ö&ffnen…"));
-  EXPECT_EQ(actions[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-  EXPECT_EQ(actions[1], main_.saveMeasurementAction);
-  EXPECT_EQ(actions[1]->text(), QStringLiteral("Messung &speichern…"));
-  EXPECT_EQ(actions[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-  EXPECT_EQ(actions[2]->text(), QStringLiteral("Be&enden"));
+  ASSERT_EQ(actions.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(actions[i], expected[i].action) << i;
+    EXPECT_EQ(actions[i]->text(), expected[i].text);
+    EXPECT_EQ(actions[i]->shortcut(), expected[i].shortcut);
+  }
 }
 
 // The values taken over are the measurement's texts, and the main window treats them as typed:

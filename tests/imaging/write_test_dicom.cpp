@@ -15,12 +15,13 @@ namespace {
 
 constexpr const char* Usage =
     "usage: write_test_dicom OUT.dcm [--size WxH] [--syntax NAME] [--bits 8..16] [--monochrome1]\n"
-    "                        [--seed N]\n"
+    "                        [--seed N] [--serial TEXT] [--date YYYYMMDD]\n"
     "Writes a WxH image (default 1024x832, 12 bits stored) of a background at 2000 with noise of\n"
     "standard deviation 20 and a square object 100 higher (scaled by 2^(bits-12)), of side\n"
     "min(400, W/2, H/2), centred. With --monochrome1 the stored values are inverted, so the\n"
     "object is darker in the file and still shown bright. NAME: implicit, explicit, bigendian,\n"
-    "deflated, jpeg, jpegls, jpeg2000, rle (default explicit).\n";
+    "deflated, jpeg, jpegls, jpeg2000, rle (default explicit). --serial and --date give the\n"
+    "Device Serial Number and the Acquisition Date.\n";
 
 struct Options {
   std::string output;
@@ -29,6 +30,8 @@ struct Options {
   int bits = 12;
   bool monochrome1 = false;
   std::uint64_t seed = 1;
+  std::string serial;
+  std::string date;
   dicom_test::TransferSyntax syntax = dicom_test::TransferSyntax::ExplicitLittleEndian;
 };
 
@@ -63,6 +66,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
       if (!parseNumber(value, options.bits)) return false;
     } else if (option == "--seed") {
       if (!parseNumber(value, options.seed)) return false;
+    } else if (option == "--serial") {
+      options.serial = value;
+    } else if (option == "--date") {
+      options.date = value;
     } else {
       return false;
     }
@@ -132,6 +139,10 @@ dicom_test::TestImage exposure(const Options& options) {
        std::to_string(std::lround(options.monochrome1 ? maximum - window / 2 : window / 2))},
       {dicom_test::tags::WindowWidth, std::to_string(std::lround(40 * noise))},
   };
+  if (!options.serial.empty())
+    image.elements.push_back({dicom_test::tags::DeviceSerialNumber, options.serial});
+  if (!options.date.empty())
+    image.elements.push_back({dicom_test::tags::AcquisitionDate, options.date});
   return image;
 }
 

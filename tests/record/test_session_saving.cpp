@@ -11,6 +11,7 @@
 #include "record/record_error.h"
 #include "record/record_schema.h"
 #include "record/session_saving.h"
+#include "record_test_data.h"
 
 namespace {
 
@@ -19,21 +20,10 @@ using record::RecordDatabase;
 using record::RecordError;
 
 MeasuredImage Image(const char* uid, const char* sdnr, const char* thickness = "45") {
-  MeasuredImage image;
-  image.sha256 = "ab12";
-  image.facts = {{"manufacturer", "", "ACME"},    {"model", "", "Mammo 3000"},
-                 {"serial_number", "", "SN 42"},  {"acquisition_date", "", "2026-12-01"},
-                 {"thickness_mm", "", thickness}, {"sop_instance_uid", "", uid},
-                 {"exposure_mas", "", "63.25"},   {"exposure_mas_source", "", "Exposure in µAs"}};
-  image.measurement.sdnr = sdnr;
-  image.measurement.aluminium = {{10, 10, 200, 200}, 40000, "2099.87", "20.07"};
-  image.measurement.background = {{300, 10, 200, 200}, 40000, "2000.05", "19.87"};
-  return image;
+  return record_test::Image({uid, sdnr, thickness});
 }
 
-record::SessionEntry Session(const char* key) {
-  return {key, QDateTime::currentDateTimeUtc(), "Prüferin", "PMMA 45", "SDNR monatlich", "1.0"};
-}
+using record_test::Session;
 
 qint64 Count(RecordDatabase& database, const char* table) {
   QSqlQuery query = database.run(QStringLiteral("SELECT count(*) FROM %1").arg(table));
@@ -152,7 +142,7 @@ TEST_F(RecordFile, ARecordOfTheFirstSchemaIsBroughtForward) {
   RecordDatabase database(folder_.filePath("record.sqlite"));
   QSqlQuery version = database.run(QStringLiteral("PRAGMA user_version"));
   ASSERT_TRUE(version.next());
-  EXPECT_EQ(version.value(0).toInt(), 2);
+  EXPECT_EQ(version.value(0).toInt(), static_cast<int>(record::Migrations().size()));
   QSqlQuery kept = database.run(QStringLiteral("SELECT sdnr, remark FROM measurements"));
   ASSERT_TRUE(kept.next());
   EXPECT_EQ(kept.value(0).toString(), "0.71");

@@ -1,6 +1,8 @@
 // Verdicts exactly at and beside every kind of bound.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "record/verdict.h"
 
 namespace {
@@ -70,3 +72,24 @@ TEST(Verdict, DecimalsAreReadStrictlyAndWrittenWithoutNeedlessZeros) {
 }
 
 }  // namespace
+
+// Means as a reference value takes them: exact, then to hundredths with ties to even.
+TEST(Verdict, MeansAreExactAndRoundedLikeTheSdnr) {
+  const struct {
+    std::vector<const char*> values;
+    const char* mean;
+  } cases[] = {{{"5.21", "5.24", "5.30"}, "5.25"},
+               {{"0.125", "0.135"}, "0.13"},
+               {{"0.125"}, "0.12"},
+               {{"0.135"}, "0.14"},
+               {{"-0.125"}, "-0.12"},
+               {{"1", "2"}, "1.5"},
+               {{"0.1", "0.2", "0.3"}, "0.2"},
+               {{"999999999", "999999999"}, "999999999"}};
+  for (const auto& c : cases) {
+    std::vector<ExactDecimal> values;
+    for (const char* value : c.values) values.push_back(*D(value));
+    EXPECT_EQ(ExactDecimal::RoundedMean(values, 2)->text(), c.mean) << c.values.front();
+  }
+  EXPECT_FALSE(ExactDecimal::RoundedMean({}, 2));
+}

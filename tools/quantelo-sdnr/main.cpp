@@ -1,5 +1,4 @@
 // quantelo-sdnr: measures DICOM test exposures and prints the four values and the SDNR.
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -14,9 +13,10 @@
 #include "imaging/dicom_image.h"
 #include "imaging/exposure_survey.h"
 #include "imaging/measurement_checks.h"
+#include "imaging/printable_text.h"
 #include "imaging/roi_placement.h"
 #include "imaging/roi_statistics.h"
-#include "printable_text.h"
+#include "imaging/standard_output.h"
 #include "report.h"
 
 #ifdef QUANTELO_WITH_RECORD
@@ -28,20 +28,11 @@ namespace {
 
 constexpr int UsageFailure = 2;
 
-// Standard output refused what was written: a full disk, a closed pipe.
-struct OutputFailed {
-  int error;
-};
-
-// Writes text to standard output at once, so that a line that does not get there is known.
-void print(const std::string& text) {
-  std::cout << text << std::flush;
-  if (!std::cout) throw OutputFailed{errno};
-}
+using imaging::PrintToStandardOutput;
 
 // "quantelo-sdnr: FILE: TEXT" on standard error, both made printable.
 void tell(const std::string& file, const std::string& text) {
-  sdnr_cli::PrintableText printable;
+  imaging::PrintableText printable;
   std::cerr << "quantelo-sdnr: " << printable.message(file) << ": " << printable.message(text)
             << std::endl;
 }
@@ -74,7 +65,7 @@ std::string FailureText(const std::exception& error) {
 int emit(const sdnr_cli::Arguments& arguments, const sdnr_cli::FileReport& report) {
   const sdnr_cli::PrintedLine line =
       arguments.json ? sdnr_cli::JsonLine(report) : sdnr_cli::TsvLine(report);
-  print(line.text + '\n');
+  PrintToStandardOutput(line.text + '\n');
   if (line.replacedBytes) {
     tell(report.file,
          "Hinweis: Bytes, die kein UTF-8-Zeichen bilden, sind als „\uFFFD“ ausgegeben.");
@@ -112,11 +103,11 @@ int saveAndEmit(const sdnr_cli::Arguments& arguments, std::vector<sdnr_cli::File
 
 int run(const sdnr_cli::Arguments& arguments) {
   if (arguments.action == sdnr_cli::Arguments::Action::Help) {
-    print(sdnr_cli::UsageText);
+    PrintToStandardOutput(sdnr_cli::UsageText);
     return 0;
   }
   if (arguments.action == sdnr_cli::Arguments::Action::Version) {
-    print("quantelo-sdnr " QUANTELO_VERSION "\n");
+    PrintToStandardOutput("quantelo-sdnr " QUANTELO_VERSION "\n");
     return 0;
   }
 #ifndef QUANTELO_WITH_RECORD
@@ -126,7 +117,7 @@ int run(const sdnr_cli::Arguments& arguments) {
   }
 #endif
 
-  if (!arguments.json) print(sdnr_cli::TsvHeader(arguments.save) + '\n');
+  if (!arguments.json) PrintToStandardOutput(sdnr_cli::TsvHeader(arguments.save) + '\n');
   int status = 0;
   // With --save the lines wait for the record, which saves the files of one call together.
   std::vector<sdnr_cli::FileReport> toSave;
@@ -178,13 +169,13 @@ int main(int argc, char* argv[]) {
   try {
     arguments = sdnr_cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const sdnr_cli::UsageError& error) {
-    std::cerr << "quantelo-sdnr: " << sdnr_cli::PrintableText().message(error.what()) << "\n"
+    std::cerr << "quantelo-sdnr: " << imaging::PrintableText().message(error.what()) << "\n"
               << "Mehr mit: quantelo-sdnr --help\n";
     return UsageFailure;
   }
   try {
     return run(arguments);
-  } catch (const OutputFailed& failure) {
+  } catch (const imaging::OutputFailed& failure) {
     std::cerr << "quantelo-sdnr: Die Ausgabe ließ sich nicht schreiben: "
               << std::strerror(failure.error) << std::endl;
     return 1;

@@ -9,24 +9,6 @@
 #include "record/remembered_operator.h"
 
 namespace sdnr_cli {
-namespace {
-
-// The operator is the user's choice, remembered for the next time; never a name from a header.
-QString operatorName(const Arguments& arguments) {
-  if (!arguments.operatorName.empty()) {
-    record::RememberOperator(QString::fromStdString(arguments.operatorName));
-    return QString::fromStdString(arguments.operatorName);
-  }
-  const QString remembered = record::RememberedOperator();
-  if (remembered.isEmpty()) {
-    throw record::RecordError(
-        "Für den QA-Record fehlt der Prüfer: bitte --operator NAME angeben "
-        "(er wird dann gemerkt).");
-  }
-  return remembered;
-}
-
-}  // namespace
 
 record::MeasuredImage DescribeForRecord(const std::string& file, const imaging::DicomImage& image,
                                         const FileReport& report, bool automaticPlacement) {
@@ -36,12 +18,13 @@ record::MeasuredImage DescribeForRecord(const std::string& file, const imaging::
 
 std::vector<std::string> SaveInRecord(const Arguments& arguments, std::vector<FileReport>& reports,
                                       const std::vector<record::MeasuredImage>& files) {
-  const record::SessionEntry session{QUuid::createUuid().toString(QUuid::WithoutBraces),
-                                     QDateTime::currentDateTimeUtc(),
-                                     operatorName(arguments),
-                                     QString::fromStdString(arguments.phantom),
-                                     QStringLiteral("SDNR monatlich"),
-                                     QStringLiteral(QUANTELO_VERSION)};
+  const record::SessionEntry session{
+      QUuid::createUuid().toString(QUuid::WithoutBraces),
+      QDateTime::currentDateTimeUtc(),
+      record::OperatorFor(QString::fromStdString(arguments.operatorName)),
+      QString::fromStdString(arguments.phantom),
+      QStringLiteral("SDNR monatlich"),
+      QStringLiteral(QUANTELO_VERSION)};
   record::RecordDatabase database(record::RecordLocation(QString::fromStdString(arguments.record)));
   const std::vector<record::SavedMeasurement> saved = record::SaveSession(database, session, files);
   std::vector<std::string> refusals;

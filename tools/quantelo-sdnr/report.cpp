@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "imaging/header_facts.h"
-#include "printable_text.h"
+#include "imaging/printable_text.h"
 
 namespace sdnr_cli {
 namespace {
@@ -56,7 +56,7 @@ std::vector<Column> columns(const FileReport& report) {
   return row;
 }
 
-std::string jsonValue(const Column& column, PrintableText& printable) {
+std::string jsonValue(const Column& column, imaging::PrintableText& printable) {
   switch (column.kind) {
     case Column::Kind::Number:
       return column.text.empty() ? "null" : column.text;
@@ -88,7 +88,7 @@ std::string TsvHeader(bool saved) {
 }
 
 PrintedLine TsvLine(const FileReport& report) {
-  PrintableText printable;
+  imaging::PrintableText printable;
   std::string line;
   for (const Column& column : columns(report)) {
     if (column.name != "file") line += '\t';
@@ -98,7 +98,7 @@ PrintedLine TsvLine(const FileReport& report) {
 }
 
 PrintedLine JsonLine(const FileReport& report) {
-  PrintableText printable;
+  imaging::PrintableText printable;
   std::string line = "{";
   for (const Column& column : columns(report)) {
     if (line.size() > 1) line += ", ";

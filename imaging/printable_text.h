@@ -1,14 +1,14 @@
-// Texts as quantelo-sdnr prints them. A file name or a header may hold any bytes; what is printed
-// is valid UTF-8 (a byte that forms no character becomes U+FFFD) and holds nothing a terminal or
-// a spreadsheet would act on: control characters (C0, DEL, C1) and the bidirectional controls
-// are written as \uXXXX, and a table field that a spreadsheet would take for a formula gets a
-// leading apostrophe.
+// Texts as the command-line programs print them. A file name, a header or a typed text may hold
+// any bytes; what is printed is valid UTF-8 (a byte that forms no character becomes U+FFFD) and
+// holds nothing a terminal or a spreadsheet would act on: control characters (C0, DEL, C1) and
+// the bidirectional controls are written as \uXXXX, and a table field that a spreadsheet would
+// take for a formula gets a leading apostrophe.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace sdnr_cli {
+namespace imaging {
 
 class PrintableText {
  public:
@@ -29,4 +29,4 @@ class PrintableText {
   bool replaced_ = false;
 };
 
-}  // namespace sdnr_cli
+}  // namespace imaging

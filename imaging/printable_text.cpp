@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "imaging/utf8_text.h"
+#include "utf8_text.h"
 
-namespace sdnr_cli {
+namespace imaging {
 namespace {
 
 // C0 and C1 controls, DEL, and the marks and embeddings, overrides and isolates of the
@@ -38,11 +38,25 @@ bool isNumber(std::string_view text) {
   return at == text.size();
 }
 
+// Printable ASCII, which passes as it is: most of any text, taken in runs rather than character
+// by character.
+bool isPlainAscii(char c, bool json) {
+  return c >= 0x20 && c < 0x7F && !(json && (c == '"' || c == '\\'));
+}
+
 }  // namespace
 
 std::string PrintableText::escaped(std::string_view bytes, bool json) {
   std::string text;
+  text.reserve(bytes.size());
   for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t plain = at;
+    while (plain < bytes.size() && isPlainAscii(bytes[plain], json)) ++plain;
+    if (plain > at) {
+      text += bytes.substr(at, plain - at);
+      at = plain;
+      continue;
+    }
     const std::optional<imaging::Utf8Character> character = imaging::Utf8CharacterAt(bytes, at);
     if (!character) {
       text += "\uFFFD";
@@ -79,4 +93,4 @@ std::string PrintableText::jsonString(std::string_view bytes) {
   return '"' + escaped(bytes, true) + '"';
 }
 
-}  // namespace sdnr_cli
+}  // namespace imaging

@@ -1,0 +1,153 @@
+#include "history.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "query_texts.h"
+#include "reference_values.h"
+
+namespace record {
+
+// The tables that stay small however long the history grows, read once and looked up by id, so
+// that each row carries only its own columns and shares these texts.
+struct HistorySmallTables {
+  struct Device {
+    QString manufacturer, model, serialNumber;
+  };
+  struct Reference {
+    QString value, source;
+  };
+  struct Tolerance {
+    QString belowPercent, abovePercent, minimum, maximum, inWords, source;
+  };
+  std::unordered_map<qint64, Device> devices;
+  std::unordered_map<qint64, Reference> references;
+  std::unordered_map<qint64, Tolerance> tolerances;
+  std::unordered_map<qint64, QString> amendments;  // by measurement, one per line
+};
+
+namespace {
+
+// Oldest first by the exposure's date and time, in the order of their index; the row's date is the
+// exposure's where the image has a readable one, else the session's (its UTC date).
+const char* const HistorySql =
+    "SELECT m.id, s.id, s.performed_at, CASE WHEN i.acquisition_date GLOB "
+    "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]' THEN i.acquisition_date "
+    "ELSE substr(s.performed_at, 1, 10) END AS date, i.acquisition_time, i.station, "
+    "i.thickness_mm, m.m_al, m.s_al, m.m_bg, m.s_bg, m.sdnr, m.n, i.kvp, i.exposure_mas, "
+    "i.anode, i.filter, m.deviation_percent, m.verdict, m.warnings, s.operator, s.phantom, "
+    "i.sop_instance_uid, i.device_id, m.reference_id, m.tolerance_id "
+    "FROM images i JOIN measurements m ON m.image_id = i.id "
+    "JOIN sessions s ON s.id = m.session_id "
+    "WHERE (? = '' OR i.device_id IN (SELECT id FROM devices WHERE serial_number = ?)) "
+    "AND (? = '' OR date >= ?) AND (? = '' OR date <= ?) "
+    "ORDER BY i.acquisition_date, i.acquisition_time, i.id";
+
+QString amendmentInWords(const QSqlQuery& q) {
+  const QString reason = q.value(2).toString();
+  if (q.value(1).toString() == QLatin1String("void")) return QStringLiteral("ungültig: ") + reason;
+  const QString replacement =
+      q.value(3).isNull()
+          ? QString()
+          : QStringLiteral(" (ersetzt durch Messung %1)").arg(q.value(3).toLongLong());
+  return QStringLiteral("berichtigt: ") + reason + replacement;
+}
+
+std::unique_ptr<const HistorySmallTables> readSmallTables(RecordDatabase& database) {
+  auto tables = std::make_unique<HistorySmallTables>();
+  QSqlQuery q =
+      database.run(QStringLiteral("SELECT id, manufacturer, model, serial_number FROM devices"));
+  while (q.next()) {
+    auto& device = tables->devices[q.value(0).toLongLong()];
+    ReadTexts(q, 1, {&device.manufacturer, &device.model, &device.serialNumber});
+  }
+  q = database.run(QStringLiteral("SELECT id, value, source FROM reference_values"));
+  while (q.next()) {
+    auto& reference = tables->references[q.value(0).toLongLong()];
+    ReadTexts(q, 1, {&reference.value, &reference.source});
+  }
+  q = database.run(QStringLiteral(
+      "SELECT id, below_percent, above_percent, minimum, maximum, source FROM tolerance_rules"));
+  while (q.next()) {
+    auto& rule = tables->tolerances[q.value(0).toLongLong()];
+    ReadTexts(q, 1,
+              {&rule.belowPercent, &rule.abovePercent, &rule.minimum, &rule.maximum, &rule.source});
+    rule.inWords =
+        ToleranceInWords(rule.belowPercent, rule.abovePercent, rule.minimum, rule.maximum);
+  }
+  q = database.run(QStringLiteral(
+      "SELECT measurement_id, kind, reason, replacement_id FROM amendments ORDER BY id"));
+  while (q.next()) {
+    QString& words = tables->amendments[q.value(0).toLongLong()];
+    words += (words.isEmpty() ? QString() : QStringLiteral("\n")) + amendmentInWords(q);
+  }
+  return tables;
+}
+
+}  // namespace
+
+HistoryReader::HistoryReader(RecordDatabase& database, const HistoryFilter& filter)
+    : tables_(readSmallTables(database)),
+      query_(database.run(QString::fromLatin1(HistorySql),
+                          {filter.deviceSerial, filter.deviceSerial, filter.from, filter.from,
+                           filter.to, filter.to})) {}
+
+HistoryReader::~HistoryReader() = default;
+
+std::vector<HistoryRow> HistoryReader::next(int count) {
+  std::vector<HistoryRow> rows;
+  rows.reserve(std::min(count, 1024));
+  while (!atEnd_ && static_cast<int>(rows.size()) < count) {
+    if (!query_.next()) {
+      atEnd_ = true;
+      query_.finish();
+      break;
+    }
+    const QSqlQuery& q = query_;
+    HistoryRow& row = rows.emplace_back();
+    row.measurement = q.value(0).toLongLong();
+    row.session = q.value(1).toLongLong();
+    ReadTexts(q, 2, {&row.performedAt,  &row.date,      &row.acquisitionTime,
+                     &row.station,      &row.thickness, &row.mAl,
+                     &row.sAl,          &row.mBG,       &row.sBG,
+                     &row.sdnr,         nullptr,        &row.kvp,
+                     &row.mas,          &row.anode,     &row.filter,
+                     &row.deviation,    &row.verdict,   &row.warnings,
+                     &row.operatorName, &row.phantom,   &row.sopInstanceUid});
+    row.n = q.value(12).toLongLong();
+    const auto& device = tables_->devices.at(q.value(23).toLongLong());
+    row.manufacturer = device.manufacturer;
+    row.model = device.model;
+    row.serialNumber = device.serialNumber;
+    if (const auto reference = tables_->references.find(q.value(24).toLongLong());
+        reference != tables_->references.end()) {
+      row.reference = reference->second.value;
+      row.referenceSource = reference->second.source;
+    }
+    if (const auto rule = tables_->tolerances.find(q.value(25).toLongLong());
+        rule != tables_->tolerances.end()) {
+      row.belowPercent = rule->second.belowPercent;
+      row.abovePercent = rule->second.abovePercent;
+      row.minimum = rule->second.minimum;
+      row.maximum = rule->second.maximum;
+      row.tolerance = rule->second.inWords;
+      row.toleranceSource = rule->second.source;
+    }
+    if (const auto amendment = tables_->amendments.find(row.measurement);
+        amendment != tables_->amendments.end()) {
+      row.amendment = amendment->second;
+    }
+  }
+  return rows;
+}
+
+std::vector<HistoryRow> ReadHistory(RecordDatabase& database, const HistoryFilter& filter) {
+  HistoryReader reader(database, filter);
+  std::vector<HistoryRow> rows;
+  while (!reader.atEnd()) {
+    for (HistoryRow& row : reader.next(1000)) rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace record

@@ -1,0 +1,153 @@
+// Reference values and tolerance rules as the user enters them: numbers with a point only, a
+// device told apart where its serial number is shared, means of chosen measurements, and the
+// history of each listed with what superseded what.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "record/amendments.h"
+#include "record/record_error.h"
+#include "record/reference_values.h"
+#include "record_test_data.h"
+
+namespace {
+
+using record::NewReference;
+using record::NewToleranceRule;
+using record::RecordDatabase;
+using record::RecordError;
+using record_test::Image;
+
+// The refusal's words, or "" where it was added.
+template <typename Adding>
+std::string Refusal(Adding add) {
+  try {
+    add();
+    return "";
+  } catch (const RecordError& error) {
+    return error.what();
+  }
+}
+
+NewReference Reference(const record::DeviceChoice& device, const char* thickness,
+                       const char* quantity, const char* value, const char* source,
+                       const char* validFrom = "", std::vector<qint64> meanOf = {}) {
+  return {device, thickness, quantity, value, source, validFrom, std::move(meanOf)};
+}
+
+class References : public testing::Test {
+ protected:
+  void SetUp() override {
+    // Two makers' devices share "SN 42".
+    const auto saved = record::SaveSession(
+        *database_, record_test::Session("a"),
+        {Image({"1.1", "5.21"}), Image({"1.2", "5.24"}), Image({"1.3", "5.30"}),
+         Image({"1.4", "5.00", "65"}), Image({"1.5", "5.00", "45", "2026-12-01", "SN 42", "Beta"}),
+         Image({"1.6", "5.00"})});
+    for (const auto& measurement : saved) m_.push_back(*measurement.id);
+    record::Void(*database_, m_[5], "falsche Dicke", "Prüferin");
+  }
+
+  QTemporaryDir folder_;
+  std::unique_ptr<RecordDatabase> database_ =
+      std::make_unique<RecordDatabase>(folder_.filePath("record.sqlite"));
+  std::vector<qint64> m_;
+};
+
+TEST_F(References, AreRefusedWithAReasonOrKeptAsANumber) {
+  const record::DeviceChoice acme{"SN 42", "ACME", ""};
+  const struct {
+    NewReference reference;
+    const char* refusal;  // a part of it; "" where the value is kept
+    const char* kept;
+  } cases[] = {
+      {Reference(acme, "45.0", "sdnr", "5.20", "Abnahme", "2026-03-02"), "", "5.2"},
+      {Reference(acme, "45", "sdnr", "5,2", "Abnahme"), "nicht mit Komma", ""},
+      {Reference(acme, "45", "sdnr", "fünf", "Abnahme"), "ist keine Zahl", ""},
+      {Reference(acme, "45", "sdnr", "0", "Abnahme"), "größer als 0", ""},
+      {Reference(acme, "-1", "sdnr", "5", "Abnahme"), "größer als 0", ""},
+      {Reference(acme, "45", "kV", "5", "Abnahme"), "sdnr oder mas", ""},
+      {Reference(acme, "45", "sdnr", "5", "Abnahme", "2026-02-30"), "kein Datum", ""},
+      {Reference(acme, "45", "sdnr", "5", " "), "Quelle fehlt", ""},
+      {Reference({"SN 42", "", ""}, "45", "sdnr", "5", "Abnahme"),
+       "mehrere Geräte (ACME Mammo 3000; Beta", ""},
+      {Reference({"SN 43", "", ""}, "45", "sdnr", "5", "Abnahme"), "kein Gerät", ""},
+      // The mean of chosen measurements, exactly, to hundredths.
+      {Reference(acme, "45", "sdnr", "", "Mittel", "", {m_[0], m_[1], m_[2]}), "", "5.25"},
+      {Reference(acme, "45", "mas", "", "Mittel", "", {m_[0], m_[1]}), "", "63.25"},
+      {Reference(acme, "45", "sdnr", "5.25", "Mittel", "", {m_[0], m_[1], m_[2]}), "", "5.25"},
+      {Reference(acme, "45", "sdnr", "5.3", "Mittel", "", {m_[0], m_[1], m_[2]}),
+       "nicht der Mittelwert", ""},
+      {Reference(acme, "45", "sdnr", "", "Mittel", "", {m_[0], m_[0]}), "zweimal", ""},
+      {Reference(acme, "45", "sdnr", "", "Mittel", "", {m_[0], m_[3]}),
+       "anderen Gerät oder einer anderen Dicke", ""},
+      {Reference(acme, "45", "sdnr", "", "Mittel", "", {m_[4]}), "anderen Gerät", ""},
+      {Reference(acme, "45", "sdnr", "", "Mittel", "", {m_[5]}), "ungültig", ""},
+      {Reference(acme, "45", "sdnr", "", "Mittel", "", {9999}), "gibt es im QA-Record nicht", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reference.value.toStdString() + " / " + c.refusal);
+    const std::string refusal = Refusal([&] { record::AddReference(*database_, c.reference); });
+    EXPECT_TRUE(refusal.find(c.refusal) != std::string::npos && refusal.empty() == !*c.refusal)
+        << refusal;
+    if (*c.refusal == '\0' && refusal.empty()) {
+      EXPECT_EQ(record::ListReferences(*database_).front().value.toStdString(), c.kept);
+    }
+  }
+}
+
+TEST_F(References, ListNewestFirstWithWhatSupersededThem) {
+  const record::DeviceChoice acme{"SN 42", "ACME", ""};
+  const qint64 old =
+      record::AddReference(*database_, Reference(acme, "45", "sdnr", "5.2", "A", "2026-01-01"));
+  const qint64 later =
+      record::AddReference(*database_, Reference(acme, "45", "sdnr", "5.4", "B", "2026-06-01"));
+  // Recorded last but valid before both: superseded by the first from its date.
+  const qint64 earlier =
+      record::AddReference(*database_, Reference(acme, "45", "sdnr", "5.1", "C", "2025-01-01"));
+  const qint64 other =
+      record::AddReference(*database_, Reference(acme, "65", "sdnr", "4", "D", "2026-01-01"));
+  const auto references = record::ListReferences(*database_);
+  ASSERT_EQ(references.size(), 4U);
+  const std::vector<std::pair<qint64, qint64>> expected = {
+      {later, 0}, {other, 0}, {old, later}, {earlier, old}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(references[i].id, expected[i].first) << i;
+    EXPECT_EQ(references[i].supersededBy, expected[i].second) << i;
+  }
+  EXPECT_EQ(references[2].supersededFrom, "2026-06-01");
+
+  const struct {
+    NewToleranceRule rule;
+    const char* refusal;
+    const char* words;
+  } rules[] = {
+      {{"sdnr", {}, "", "", "", "", "", "DIN"}, "mindestens eine Grenze", ""},
+      {{"sdnr", {}, "", "-10", "", "", "", "DIN"}, "positiv", ""},
+      {{"sdnr", {}, "", "101", "", "", "", "DIN"}, "höchstens 100", ""},
+      {{"sdnr", {}, "", "", "", "9", "5", "DIN"}, "Minimum liegt über", ""},
+      {{"sdnr", {}, "", "", "10,5", "", "", "DIN"}, "Komma", ""},
+      {{"sdnr", {"SN 42", "", ""}, "", "10", "", "", "", "DIN"}, "mehrere Geräte", ""},
+      {{"sdnr", {}, "", "10.0", "10", "5", "9", "DIN"}, "", "−10 % / +10 %; min 5; max 9"},
+      {{"sdnr", acme, "45", "", "15", "", "", "DIN"}, "", "+15 %"},
+      {{"sdnr", {}, "", "", "", "4", "", "DIN"}, "", "min 4"},
+  };
+  for (const auto& c : rules) {
+    SCOPED_TRACE(c.refusal);
+    const std::string refusal = Refusal([&] { record::AddToleranceRule(*database_, c.rule); });
+    EXPECT_TRUE(refusal.find(c.refusal) != std::string::npos && refusal.empty() == !*c.refusal)
+        << refusal;
+    if (*c.refusal == '\0' && refusal.empty()) {
+      EXPECT_EQ(record::ListToleranceRules(*database_).front().inWords.toStdString(), c.words);
+    }
+  }
+  // The newest rule for every device supersedes the one before it; the device's own stands apart.
+  const auto tolerances = record::ListToleranceRules(*database_);
+  ASSERT_EQ(tolerances.size(), 3U);
+  EXPECT_EQ(tolerances[0].supersededBy, 0);
+  EXPECT_EQ(tolerances[1].supersededBy, 0);
+  EXPECT_EQ(tolerances[1].serialNumber, "SN 42");
+  EXPECT_EQ(tolerances[2].supersededBy, tolerances[0].id);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// Reference values and tolerance rules added through the window's forms by keyboard, over a
+// record whose device has the acceptance test's reference values (26, 46, 66 mm, valid from
+// 16 December 2019) and a tolerance rule for every device.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "example_record.h"
+#include "record_windows/mean_picker_dialog.h"
+#include "record_windows/reference_values_window.h"
+
+namespace {
+
+const QString Source = QStringLiteral("Abnahmeprotokoll 17 vom 2026-03-02");
+
+class ReferenceValuesWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    window_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  }
+  void TearDown() override {
+    EXPECT_TRUE(ReportedErrors().empty()) << ReportedErrors().front();
+    ReportedErrors().clear();
+  }
+
+  // Alt + the mnemonic's letter, then the text typed where the focus went.
+  void typeInto(char mnemonic, const QString& text) {
+    QTest::keyClick(&window_, mnemonic, Qt::AltModifier);
+    auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(field, nullptr) << "Alt+" << mnemonic << " reached no field";
+    field->selectAll();
+    QTest::keyClicks(field, text);
+  }
+  // The first row whose first columns read as given, or -1.
+  static int rowOf(const QTableWidget* table, const QStringList& start) {
+    for (int row = 0; row < table->rowCount(); ++row) {
+      bool same = true;
+      for (int column = 0; column < start.size(); ++column)
+        same = same && table->item(row, column)->text() == start[column];
+      if (same) return row;
+    }
+    return -1;
+  }
+  static QString last(const QTableWidget* table, int row) {
+    return table->item(row, table->columnCount() - 1)->text();
+  }
+  // Presses the button by its mnemonic; a button clicks a moment after its shortcut.
+  void press(char mnemonic, const QTableWidget* table) {
+    const int rows = table->rowCount();
+    QTest::keyClick(&window_, mnemonic, Qt::AltModifier);
+    QTRY_VERIFY(table->rowCount() != rows || !ReportedErrors().empty());
+  }
+  // The message the add was refused with, or empty.
+  static std::string takeError() {
+    if (ReportedErrors().empty()) return {};
+    std::string error = ReportedErrors().front();
+    ReportedErrors().clear();
+    return error;
+  }
+
+  ExampleRecord record_{30, 1};
+  ReferenceValuesWindow window_{record_.path()};
+  const QString today_ = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+};
+
+TEST_F(ReferenceValuesWindowTest, ReferenceValueSupersedesTheOldOneAndACommaIsRefused) {
+  auto* table = window_.findChild<QTableWidget*>(QStringLiteral("references"));
+  ASSERT_EQ(table->rowCount(), 3);
+  typeInto('d', QStringLiteral("46"));
+  typeInto('w', QStringLiteral("6,55"));
+  typeInto('q', Source);
+  press('h', table);
+  EXPECT_NE(takeError().find("mit Punkt"), std::string::npos);
+  EXPECT_EQ(table->rowCount(), 3);
+
+  typeInto('w', QStringLiteral("6.55"));
+  press('h', table);
+  ASSERT_EQ(table->rowCount(), 4);
+  const QString device = QStringLiteral("SN-4711 · ACME Medical Mammo 3000");
+  const int added = rowOf(table, {device, "46", "SDNR", "6.55", Source, today_});
+  ASSERT_EQ(added, 0) << "the newest first";
+  EXPECT_EQ(last(table, added), QStringLiteral("gilt"));
+  const int old = rowOf(table, {device, "46", "SDNR", "6.40"});
+  ASSERT_GE(old, 0);
+  EXPECT_EQ(last(table, old), QStringLiteral("abgelöst am ") + today_);
+  EXPECT_EQ(last(table, rowOf(table, {device, "26"})), QStringLiteral("gilt"));
+}
+
+TEST_F(ReferenceValuesWindowTest, ToleranceRuleNeedsABoundAndSupersedesTheOldOne) {
+  QTest::keyClick(&window_, 't', Qt::AltModifier);
+  auto* table = window_.findChild<QTableWidget*>(QStringLiteral("tolerances"));
+  ASSERT_EQ(table->rowCount(), 1);
+  typeInto('q', QStringLiteral("Hausvorschrift, Abschnitt 4"));
+  press('h', table);
+  EXPECT_NE(takeError().find("mindestens eine Grenze"), std::string::npos);
+  EXPECT_EQ(table->rowCount(), 1);
+
+  typeInto('p', QStringLiteral("15"));
+  QTest::keyClicks(window_.findChild<QLineEdit*>(QStringLiteral("abovePercent")), "15");
+  typeInto('m', QStringLiteral("4.5"));
+  press('h', table);
+  ASSERT_EQ(table->rowCount(), 2);
+  EXPECT_EQ(rowOf(table, {"SDNR", "alle Geräte", "alle", "−15 % / +15 %; min 4.5"}), 0);
+  EXPECT_EQ(last(table, 0), QStringLiteral("gilt"));
+  EXPECT_TRUE(last(table, 1).startsWith(QStringLiteral("abgelöst am ") + today_));
+}
+
+TEST_F(ReferenceValuesWindowTest, MeanOfChosenMeasurementsBecomesTheReference) {
+  typeInto('d', QStringLiteral("26"));
+  typeInto('q', Source);
+  int expected = 0;  // in hundredths
+  bool picked = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (QApplication::activeModalWidget() == nullptr) return;
+    watch.stop();
+    picked = true;
+    auto* picker =
+        dynamic_cast<record_windows::MeanPickerDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(picker, nullptr);
+    picker->findChild<QDateEdit*>(QStringLiteral("from"))->setDate({2020, 1, 1});
+    auto* measurements = picker->findChild<QTableWidget*>(QStringLiteral("measurements"));
+    ASSERT_EQ(measurements->rowCount(), 10);  // one a session, ten sessions
+    for (int row : {2, 3, 7}) {
+      measurements->selectionModel()->select(
+          measurements->model()->index(row, 0),
+          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      expected += qRound(measurements->item(row, 2)->text().toDouble() * 100);
+    }
+    expected = qRound(expected / 3.0);
+    EXPECT_EQ(picker->findChild<QLabel*>(QStringLiteral("mean"))->text(),
+              QStringLiteral("Mittelwert: %1 (n = 3)").arg(QString::number(expected / 100.0)));
+    picker->accept();
+  });
+  watch.start(10);
+  QTest::keyClick(&window_, 'm', Qt::AltModifier);
+  QTRY_VERIFY(picked);
+  // The offscreen platform gives the focus back to no window once a modal one has closed.
+  window_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  auto* table = window_.findChild<QTableWidget*>(QStringLiteral("references"));
+  press('h', table);
+  ASSERT_EQ(table->rowCount(), 4);
+  EXPECT_EQ(table->item(0, 3)->text(), QString::number(expected / 100.0));
+  EXPECT_TRUE(table->item(0, 4)->text().startsWith(Source + QStringLiteral(" (Mittelwert der")));
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+#include "commands.h"
+
+#include <QFileInfo>
+
+#include "imaging/printable_text.h"
+#include "record/amendments.h"
+#include "record/backup.h"
+#include "record/devices.h"
+#include "record/history_export.h"
+#include "record/record_error.h"
+#include "record/record_location.h"
+#include "record/reference_values.h"
+#include "record/remembered_operator.h"
+
+namespace record_cli {
+namespace {
+
+QString text(const Arguments& arguments, std::string_view option) {
+  return QString::fromStdString(arguments.value(option));
+}
+
+// The record the arguments name. Only a command that may start a record creates one; the others
+// refuse a record that is not there instead of leaving an empty one behind.
+std::unique_ptr<record::RecordDatabase> openRecord(const Arguments& arguments,
+                                                   bool mayCreate = false) {
+  const QString path = record::RecordLocation(QString::fromStdString(arguments.record));
+  if (!mayCreate && !QFileInfo::exists(path))
+    throw record::RecordError("Den QA-Record „" + path.toStdString() + "“ gibt es nicht.");
+  return std::make_unique<record::RecordDatabase>(path);
+}
+
+record::DeviceChoice deviceOf(const Arguments& arguments) {
+  return {text(arguments, "--device"), text(arguments, "--manufacturer"),
+          text(arguments, "--model")};
+}
+
+int devices(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  imaging::PrintableText printable;
+  std::string table = "serial_number\tmanufacturer\tmodel\tstation\tmeasurements\n";
+  for (const record::Device& device : record::ListDevices(*database)) {
+    for (const QString& field :
+         {device.serialNumber, device.manufacturer, device.model, device.station}) {
+      table += printable.tsvField(field.toStdString()) + '\t';
+    }
+    table += std::to_string(device.measurements) + '\n';
+  }
+  print(table);
+  return 0;
+}
+
+record::HistoryFormat formatOf(const Arguments& arguments) {
+  const std::string format = arguments.has("--format")   ? arguments.value("--format")
+                             : arguments.has("--german") ? "csv"
+                                                         : "tsv";
+  if (arguments.has("--german") && format != "csv")
+    throw UsageError("--german gilt nur für --format csv");
+  if (format == "tsv") return record::HistoryFormat::Tsv;
+  if (format == "csv")
+    return arguments.has("--german") ? record::HistoryFormat::GermanCsv
+                                     : record::HistoryFormat::Csv;
+  if (format == "json") return record::HistoryFormat::Json;
+  throw UsageError("--format erwartet tsv, csv oder json, nicht „" + format + "“");
+}
+
+int history(const Arguments& arguments, const Print& print) {
+  const record::HistoryFormat format = formatOf(arguments);
+  const auto database = openRecord(arguments);
+  record::WriteHistory(
+      *database, {text(arguments, "--device"), text(arguments, "--from"), text(arguments, "--to")},
+      format, print);
+  return 0;
+}
+
+int addReference(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  std::vector<qint64> meanOf;
+  if (arguments.has("--mean-of")) {
+    for (const long long id : IdsOf(arguments.value("--mean-of"))) meanOf.push_back(id);
+  } else if (!arguments.has("--value")) {
+    throw UsageError("reference add braucht --value oder --mean-of");
+  }
+  const qint64 id = record::AddReference(
+      *database, {deviceOf(arguments), text(arguments, "--thickness"),
+                  text(arguments, "--quantity"), text(arguments, "--value"),
+                  text(arguments, "--source"), text(arguments, "--valid-from"), meanOf});
+  for (const record::ReferenceEntry& entry : record::ListReferences(*database)) {
+    if (entry.id != id) continue;
+    print("Bezugswert " + std::to_string(id) + " gespeichert: " + entry.value.toStdString() +
+          ", gültig ab " + entry.validFrom.toStdString() + ".\n");
+  }
+  return 0;
+}
+
+int addTolerance(const Arguments& arguments, const Print& print) {
+  if (!arguments.has("--device") && (arguments.has("--manufacturer") || arguments.has("--model")))
+    throw UsageError("--manufacturer und --model gelten nur mit --device");
+  if (!arguments.has("--below-percent") && !arguments.has("--above-percent") &&
+      !arguments.has("--min") && !arguments.has("--max")) {
+    throw UsageError(
+        "tolerance add braucht mindestens eine Grenze: --below-percent, --above-percent, --min "
+        "oder --max");
+  }
+  // The first rule may come before the first measurement: this command may start a record.
+  const auto database = openRecord(arguments, true);
+  const qint64 id = record::AddToleranceRule(
+      *database,
+      {text(arguments, "--quantity"), deviceOf(arguments), text(arguments, "--thickness"),
+       text(arguments, "--below-percent"), text(arguments, "--above-percent"),
+       text(arguments, "--min"), text(arguments, "--max"), text(arguments, "--source")});
+  print("Toleranzregel " + std::to_string(id) + " gespeichert: " +
+        record::ToleranceInWords(text(arguments, "--below-percent"),
+                                 text(arguments, "--above-percent"), text(arguments, "--min"),
+                                 text(arguments, "--max"))
+            .toStdString() +
+        ".\n");
+  return 0;
+}
+
+qint64 measurementOf(const Arguments& arguments, std::string_view option) {
+  return IdsOf(arguments.value(option)).front();
+}
+
+int correct(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  const QString operatorName = record::OperatorFor(text(arguments, "--operator"));
+  std::optional<qint64> replacement;
+  if (arguments.has("--replacement")) replacement = measurementOf(arguments, "--replacement");
+  const qint64 measurement = measurementOf(arguments, "--measurement");
+  record::Correct(*database, measurement, text(arguments, "--reason"), operatorName, replacement);
+  print("Messung " + std::to_string(measurement) + " ist als berichtigt vermerkt.\n");
+  return 0;
+}
+
+int voidMeasurement(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  const QString operatorName = record::OperatorFor(text(arguments, "--operator"));
+  const qint64 measurement = measurementOf(arguments, "--measurement");
+  record::Void(*database, measurement, text(arguments, "--reason"), operatorName);
+  print("Messung " + std::to_string(measurement) + " ist als ungültig vermerkt.\n");
+  return 0;
+}
+
+int backup(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  record::Backup(*database, QString::fromStdString(arguments.operand));
+  print("Sicherung geschrieben: " + imaging::PrintableText().message(arguments.operand) + "\n");
+  return 0;
+}
+
+int check(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  const QStringList problems = database->problems();
+  if (problems.isEmpty()) {
+    print("Der QA-Record ist in Ordnung.\n");
+    return 0;
+  }
+  imaging::PrintableText printable;
+  std::string lines;
+  for (const QString& problem : problems) lines += printable.message(problem.toStdString()) + '\n';
+  print(lines);
+  return 1;
+}
+
+const std::vector<Command> Table = {
+    {"devices", {}, {}, devices},
+    {"history",
+     {{"--device"},
+      {"--from", Value::Date},
+      {"--to", Value::Date},
+      {"--format"},
+      {"--german", Value::None}},
+     {},
+     history},
+    {"reference add",
+     {{"--device", Value::Text, true},
+      {"--manufacturer"},
+      {"--model"},
+      {"--thickness", Value::Number, true},
+      {"--quantity", Value::Text, true},
+      {"--value", Value::Number},
+      {"--mean-of", Value::Ids},
+      {"--source", Value::Text, true},
+      {"--valid-from", Value::Date}},
+     {},
+     addReference},
+    {"tolerance add",
+     {{"--quantity", Value::Text, true},
+      {"--device"},
+      {"--manufacturer"},
+      {"--model"},
+      {"--thickness", Value::Number},
+      {"--below-percent", Value::Number},
+      {"--above-percent", Value::Number},
+      {"--min", Value::Number},
+      {"--max", Value::Number},
+      {"--source", Value::Text, true}},
+     {},
+     addTolerance},
+    {"correct",
+     {{"--measurement", Value::Id, true},
+      {"--reason", Value::Text, true},
+      {"--replacement", Value::Id},
+      {"--operator"}},
+     {},
+     correct},
+    {"void",
+     {{"--measurement", Value::Id, true}, {"--reason", Value::Text, true}, {"--operator"}},
+     {},
+     voidMeasurement},
+    {"backup", {}, "DATEI", backup},
+    {"check", {}, {}, check},
+};
+
+}  // namespace
+
+const char* const UsageText =
+    "Aufruf: quantelo-record [--record ORT] BEFEHL [OPTIONEN]\n"
+    "\n"
+    "Liest und ergänzt den QA-Record: die gespeicherten Messungen mit Gerät, Aufnahme,\n"
+    "Bezugswert, Toleranz und Urteil. Gespeichertes wird nie geändert, nur ergänzt.\n"
+    "\n"
+    "Befehle:\n"
+    "  devices       die Geräte des Records, tabulatorgetrennt\n"
+    "  history [--device SERIENNUMMER] [--from JJJJ-MM-TT] [--to JJJJ-MM-TT]\n"
+    "          [--format tsv|csv|json] [--german]\n"
+    "                je Messung eine Zeile, die älteste zuerst, nach dem Datum der Aufnahme;\n"
+    "                --german: CSV mit „;“, Dezimalkomma und Byte-Order-Mark für deutsche\n"
+    "                Tabellenprogramme\n"
+    "  reference add --device SERIENNUMMER --thickness MM --quantity sdnr|mas\n"
+    "          (--value ZAHL | --mean-of ID,ID,…) --source TEXT [--valid-from JJJJ-MM-TT]\n"
+    "                einen Bezugswert festlegen, getippt oder als Mittelwert von Messungen;\n"
+    "                er löst den vorigen ab seinem Datum ab (Vorgabe: heute)\n"
+    "  tolerance add --quantity sdnr|mas [--device SERIENNUMMER] [--thickness MM]\n"
+    "          [--below-percent P] [--above-percent P] [--min X] [--max X] --source TEXT\n"
+    "                eine Toleranzregel festlegen, mit mindestens einer Grenze\n"
+    "  correct --measurement ID --reason TEXT [--replacement ID] [--operator NAME]\n"
+    "                eine Messung als berichtigt vermerken\n"
+    "  void --measurement ID --reason TEXT [--operator NAME]\n"
+    "                eine Messung als ungültig vermerken\n"
+    "  backup DATEI  den Record in eine neue Datei sichern (mit SQLites Backup, auch\n"
+    "                während ein anderes Programm speichert)\n"
+    "  check         Integrität und Verweise des Records prüfen\n"
+    "\n"
+    "  --record ORT         der QA-Record (Vorgabe: $QUANTELO_RECORD, sonst\n"
+    "                       ~/.local/share/quantelo/record.sqlite)\n"
+    "  --manufacturer NAME  mit --model NAME: wählt das Gerät, wo Geräte mehrerer\n"
+    "                       Hersteller dieselbe Seriennummer tragen\n"
+    "  --operator NAME      Prüfer (wird gemerkt; Vorgabe: der zuletzt genannte)\n"
+    "  -h, --help           diesen Text zeigen\n"
+    "  -v, --version        die Version zeigen\n"
+    "\n"
+    "Zahlen werden mit Punkt geschrieben (5.23); ein Komma wird abgewiesen. Rückgabewert:\n"
+    "0 erledigt, 1 Fehler (bei check: der Record hat Mängel), 2 falscher Aufruf.\n";
+
+std::span<const Command> Commands() {
+  return Table;
+}
+
+}  // namespace record_cli
