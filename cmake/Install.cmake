@@ -1,4 +1,4 @@
-# What `cmake --install` lays out: the two programs, the optional gradient module, the desktop
+# What `cmake --install` lays out: the three programs, the optional gradient module, the desktop
 # integration (desktop entry, AppStream metainfo, icons), the manual pages and the documentation.
 # The program finds what it reads at run time relative to its own executable, so the installed
 # tree works under any prefix and wherever it is unpacked. Test tools and benchmarks stay out.
@@ -21,6 +21,7 @@ endfunction()
 
 quantelo_install_binary(quantelo ${CMAKE_INSTALL_BINDIR})
 quantelo_install_binary(quantelo-sdnr ${CMAKE_INSTALL_BINDIR})
+quantelo_install_binary(quantelo-record ${CMAKE_INSTALL_BINDIR})
 
 # The gradient module and the decoding helper live in a folder of the program's own, where no
 # other program's loader or shell looks; modules/ finds them there from the executable's folder.
@@ -71,7 +72,7 @@ set(man_section_en man1)
 set(man_section_de de/man1)
 set(gzipped "")
 foreach(language en de)
-  foreach(page quantelo.1 quantelo-sdnr.1)
+  foreach(page quantelo.1 quantelo-sdnr.1 quantelo-record.1)
     set(gz ${CMAKE_BINARY_DIR}/gzipped/man/${language}/${page}.gz)
     quantelo_gzip(${PROJECT_SOURCE_DIR}/resources/man/${language}/${page} ${gz})
     install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/${man_section_${language}})

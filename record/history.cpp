@@ -28,8 +28,10 @@ struct HistorySmallTables {
 
 namespace {
 
-// Oldest first by the exposure's date and time, in the order of their index; the row's date is the
-// exposure's where the image has a readable one, else the session's (its UTC date).
+// Oldest first by the exposure's date and time, in the order of an index (of the device's images
+// where the filter names a device); the row's date is the exposure's where the image has a
+// readable one, else the session's (its UTC date). Only the filters given are in the statement,
+// so that the database can walk the index instead of sorting.
 const char* const HistorySql =
     "SELECT m.id, s.id, s.performed_at, CASE WHEN i.acquisition_date GLOB "
     "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]' THEN i.acquisition_date "
@@ -38,9 +40,7 @@ const char* const HistorySql =
     "i.anode, i.filter, m.deviation_percent, m.verdict, m.warnings, s.operator, s.phantom, "
     "i.sop_instance_uid, i.device_id, m.reference_id, m.tolerance_id "
     "FROM images i JOIN measurements m ON m.image_id = i.id "
-    "JOIN sessions s ON s.id = m.session_id "
-    "WHERE (? = '' OR i.device_id IN (SELECT id FROM devices WHERE serial_number = ?)) "
-    "AND (? = '' OR date >= ?) AND (? = '' OR date <= ?) "
+    "JOIN sessions s ON s.id = m.session_id WHERE 1 = 1%1 "
     "ORDER BY i.acquisition_date, i.acquisition_time, i.id";
 
 QString amendmentInWords(const QSqlQuery& q) {
@@ -84,13 +84,36 @@ std::unique_ptr<const HistorySmallTables> readSmallTables(RecordDatabase& databa
   return tables;
 }
 
+QSqlQuery historyQuery(RecordDatabase& database, const HistoryFilter& filter,
+                       const HistorySmallTables& tables) {
+  QString conditions;
+  QVariantList values;
+  if (!filter.deviceSerial.isEmpty()) {
+    QStringList marks;
+    for (const auto& [id, device] : tables.devices) {
+      if (device.serialNumber != filter.deviceSerial) continue;
+      marks << QStringLiteral("?");
+      values << id;
+    }
+    // No device of that serial number: no rows.
+    conditions += QStringLiteral(" AND i.device_id IN (%1)")
+                      .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u", "));
+  }
+  if (!filter.from.isEmpty()) {
+    conditions += QStringLiteral(" AND date >= ?");
+    values << filter.from;
+  }
+  if (!filter.to.isEmpty()) {
+    conditions += QStringLiteral(" AND date <= ?");
+    values << filter.to;
+  }
+  return database.run(QString::fromLatin1(HistorySql).arg(conditions), values);
+}
+
 }  // namespace
 
 HistoryReader::HistoryReader(RecordDatabase& database, const HistoryFilter& filter)
-    : tables_(readSmallTables(database)),
-      query_(database.run(QString::fromLatin1(HistorySql),
-                          {filter.deviceSerial, filter.deviceSerial, filter.from, filter.from,
-                           filter.to, filter.to})) {}
+    : tables_(readSmallTables(database)), query_(historyQuery(database, filter, *tables_)) {}
 
 HistoryReader::~HistoryReader() = default;
 

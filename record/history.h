@@ -13,7 +13,7 @@
 namespace record {
 
 struct HistoryFilter {
-  QString deviceSerial;  // empty: every device
+  QString deviceSerial;  // every device of this serial number; empty: every device
   QString from;          // YYYY-MM-DD, inclusive; empty: from the start
   QString to;            // YYYY-MM-DD, inclusive; empty: up to now
 };

@@ -68,6 +68,8 @@ QSqlQuery RecordDatabase::run(const QString& sql, const QVariantList& values) {
 void RecordDatabase::migrate() {
   QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
   const int current = version.next() ? version.value(0).toInt() : 0;
+  // Done with: a statement still reading would keep a migration from dropping an index.
+  version.finish();
   const auto known = static_cast<int>(Migrations().size());
   if (current > known) {
     throw RecordError("Der QA-Record „" + path_.toStdString() +

@@ -116,9 +116,13 @@ QStringList secondVersion() {
   return {"ALTER TABLE measurements ADD COLUMN remark TEXT NOT NULL DEFAULT ''"};
 }
 
-// The history read oldest first in the order of an index, without sorting it as a whole first.
+// The history read oldest first in the order of an index, of all images or of one device's,
+// without sorting it as a whole first.
 QStringList historyByDate() {
-  return {"CREATE INDEX images_by_date ON images (acquisition_date, acquisition_time)"};
+  return {"CREATE INDEX images_by_date ON images (acquisition_date, acquisition_time)",
+          "CREATE INDEX images_by_device_date ON images (device_id, acquisition_date, "
+          "acquisition_time)",
+          "DROP INDEX images_by_device"};
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ endif()
 set(expected
   ${BINDIR}/quantelo
   ${BINDIR}/quantelo-sdnr
+  ${BINDIR}/quantelo-record
   ${module}
   ${decoder}
   ${DATADIR}/applications/${APP_ID}.desktop
@@ -30,8 +31,10 @@ set(expected
   ${icon_dir}/scalable/apps/${APP_ID}.svg
   ${MANDIR}/man1/quantelo.1.gz
   ${MANDIR}/man1/quantelo-sdnr.1.gz
+  ${MANDIR}/man1/quantelo-record.1.gz
   ${MANDIR}/de/man1/quantelo.1.gz
   ${MANDIR}/de/man1/quantelo-sdnr.1.gz
+  ${MANDIR}/de/man1/quantelo-record.1.gz
   ${DATADIR}/lintian/overrides/quantelo
   ${DATADIR}/doc/quantelo/README.md
   ${DATADIR}/doc/quantelo/changelog.gz
@@ -76,7 +79,7 @@ endif()
 
 # The installed programs run with nothing from the build folder, and the installed command line
 # measures a file through the installed decoding helper.
-foreach(program quantelo quantelo-sdnr)
+foreach(program quantelo quantelo-sdnr quantelo-record)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
                           ${PREFIX}/${BINDIR}/${program} --version
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)

@@ -1,6 +1,8 @@
 #include "commands.h"
 
 #include <QFileInfo>
+#include <memory>
+#include <optional>
 
 #include "imaging/printable_text.h"
 #include "record/amendments.h"
@@ -73,21 +75,22 @@ int history(const Arguments& arguments, const Print& print) {
 }
 
 int addReference(const Arguments& arguments, const Print& print) {
-  const auto database = openRecord(arguments);
+  if (!arguments.has("--value") && !arguments.has("--mean-of"))
+    throw UsageError("reference add braucht --value oder --mean-of");
   std::vector<qint64> meanOf;
   if (arguments.has("--mean-of")) {
     for (const long long id : IdsOf(arguments.value("--mean-of"))) meanOf.push_back(id);
-  } else if (!arguments.has("--value")) {
-    throw UsageError("reference add braucht --value oder --mean-of");
   }
+  const auto database = openRecord(arguments);
   const qint64 id = record::AddReference(
       *database, {deviceOf(arguments), text(arguments, "--thickness"),
                   text(arguments, "--quantity"), text(arguments, "--value"),
                   text(arguments, "--source"), text(arguments, "--valid-from"), meanOf});
   for (const record::ReferenceEntry& entry : record::ListReferences(*database)) {
-    if (entry.id != id) continue;
-    print("Bezugswert " + std::to_string(id) + " gespeichert: " + entry.value.toStdString() +
-          ", gültig ab " + entry.validFrom.toStdString() + ".\n");
+    if (entry.id == id) {
+      print("Bezugswert " + std::to_string(id) + " gespeichert: " + entry.value.toStdString() +
+            ", gültig ab " + entry.validFrom.toStdString() + ".\n");
+    }
   }
   return 0;
 }
@@ -101,19 +104,18 @@ int addTolerance(const Arguments& arguments, const Print& print) {
         "tolerance add braucht mindestens eine Grenze: --below-percent, --above-percent, --min "
         "oder --max");
   }
-  // The first rule may come before the first measurement: this command may start a record.
-  const auto database = openRecord(arguments, true);
+  // A rule for every device may come before the first measurement and start a record.
+  const auto database = openRecord(arguments, !arguments.has("--device"));
   const qint64 id = record::AddToleranceRule(
       *database,
       {text(arguments, "--quantity"), deviceOf(arguments), text(arguments, "--thickness"),
        text(arguments, "--below-percent"), text(arguments, "--above-percent"),
        text(arguments, "--min"), text(arguments, "--max"), text(arguments, "--source")});
-  print("Toleranzregel " + std::to_string(id) + " gespeichert: " +
-        record::ToleranceInWords(text(arguments, "--below-percent"),
-                                 text(arguments, "--above-percent"), text(arguments, "--min"),
-                                 text(arguments, "--max"))
-            .toStdString() +
-        ".\n");
+  for (const record::ToleranceEntry& entry : record::ListToleranceRules(*database)) {
+    if (entry.id == id)
+      print("Toleranzregel " + std::to_string(id) + " gespeichert: " + entry.inWords.toStdString() +
+            ".\n");
+  }
   return 0;
 }
 
