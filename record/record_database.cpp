@@ -65,7 +65,7 @@ QSqlQuery RecordDatabase::run(const QString& sql, const QVariantList& values) {
   return query;
 }
 
-void RecordDatabase::migrate() {
+int RecordDatabase::schemaVersion() {
   QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
   const int current = version.next() ? version.value(0).toInt() : 0;
   // Done with: a statement still reading would keep a migration from dropping an index.
@@ -77,12 +77,19 @@ void RecordDatabase::migrate() {
                       std::to_string(current) + ", diese kennt bis " + std::to_string(known) +
                       ") und bleibt unverändert.");
   }
-  for (int step = current; step < known; ++step) {
-    WriteTransaction transaction(*this);
+  return current;
+}
+
+void RecordDatabase::migrate() {
+  const auto known = static_cast<int>(Migrations().size());
+  if (schemaVersion() == known) return;
+  WriteTransaction transaction(*this);
+  // Read again once writing: another program may have brought the schema forward meanwhile.
+  for (int step = schemaVersion(); step < known; ++step) {
     for (const QString& statement : Migrations()[step]) run(statement);
     run(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
-    transaction.commit();
   }
+  transaction.commit();
 }
 
 QSqlDatabase RecordDatabase::connection() const {

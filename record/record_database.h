@@ -28,6 +28,8 @@ class RecordDatabase {
   QSqlDatabase connection() const;
 
  private:
+  // The schema's version; raises RecordError for one newer than this program knows.
+  int schemaVersion();
   void migrate();
 
   QString path_;
