@@ -18,7 +18,7 @@
 #include "form_parts.h"
 #include "history_table_model.h"
 #include "open_record.h"
-#include "protocol/protocol_document.h"
+#include "protocol/record_protocol.h"
 #include "record/history_export.h"
 #include "record/record_error.h"
 #include "toolkit/event_dispatch.h"
@@ -183,16 +183,6 @@ void HistoryWindow::writeProtocol() {
   if (path.isEmpty()) return;
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-  const record::HistoryFilter chosen = filter();
-  const std::vector<record::HistoryRow> rows = record::ReadHistory(*database_, chosen);
-  // The chosen device named even where the period holds no measurement.
-  const record::DeviceChoice device = device_->choice();
-  protocol::ProtocolHeader header;
-  header.manufacturer = device.manufacturer;
-  header.model = device.model;
-  header.serialNumber = device.serialNumber;
-  header.from = chosen.from;
-  header.to = chosen.to;
-  header.version = QCoreApplication::applicationVersion();
-  protocol::WriteProtocol(protocol::CompletedFromRows(header, rows), rows, path);
+  protocol::WriteRecordProtocol(*database_, filter(), device_->choice(),
+                                QCoreApplication::applicationVersion(), path);
 }

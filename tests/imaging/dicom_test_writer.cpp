@@ -259,4 +259,20 @@ std::string Deflated(std::string_view bytes) {
   return out;
 }
 
+TestImage NoisyObjectImage(int width, int height, int objectX, int objectY, int objectWidth,
+                           int objectHeight, unsigned seed) {
+  TestImage image;
+  image.width = width;
+  image.height = height;
+  std::mt19937 rng(seed);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool inObject =
+          x >= objectX && x < objectX + objectWidth && y >= objectY && y < objectY + objectHeight;
+      image.stored.push_back((inObject ? 1400 : 1000) + static_cast<int>(rng() % 41) - 20);
+    }
+  }
+  return image;
+}
+
 }  // namespace dicom_test

@@ -117,6 +117,11 @@ struct TestImage {
 std::string WriteDicom(const TestImage& image);
 void WriteDicomFile(const TestImage& image, const std::filesystem::path& file);
 
+// A width × height exposure of 12 bits: a background of 1000 and an object of 1400 (left column,
+// top row, width, height), each pixel with uniform noise of ±20 from the seed.
+TestImage NoisyObjectImage(int width, int height, int objectX, int objectY, int objectWidth,
+                           int objectHeight, unsigned seed);
+
 // A file of just these elements in explicit little endian, such as a structure set or a report
 // without any image; SOP Class and Instance UID must be among them for the file's header.
 std::string WriteDicomDataSet(const std::vector<Element>& elements);

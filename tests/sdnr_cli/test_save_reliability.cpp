@@ -37,18 +37,9 @@ class SaveReliability : public testing::Test {
 
   // A small exposure of its own: each file is another image, with another SOP Instance UID.
   std::string writeImage(int number) const {
-    dicom_test::TestImage image;
-    image.width = 200;
-    image.height = 160;
+    dicom_test::TestImage image = dicom_test::NoisyObjectImage(200, 160, 40, 50, 60, 60, number);
     image.elements = {{dicom_test::tags::SopInstanceUid,
                        "1.2.826.0.1.3680043.2.1125.77." + std::to_string(number)}};
-    std::mt19937 rng(number);
-    for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x) {
-        const bool inObject = x >= 40 && x < 100 && y >= 50 && y < 110;
-        image.stored.push_back((inObject ? 1400 : 1000) + static_cast<int>(rng() % 41) - 20);
-      }
-    }
     const fs::path file = dir_ / ("image-" + std::to_string(number) + ".dcm");
     dicom_test::WriteDicomFile(image, file);
     return file.string();

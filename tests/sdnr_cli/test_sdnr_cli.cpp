@@ -38,19 +38,10 @@ class SdnrTool : public testing::Test {
                                      testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     // A 300 x 240 exposure: background 1000, a 120 x 100 object of 1400 at (40, 60), noise.
-    dicom_test::TestImage image;
-    image.width = 300;
-    image.height = 240;
+    dicom_test::TestImage image = dicom_test::NoisyObjectImage(300, 240, 40, 60, 120, 100, 3);
     image.photometric = "MONOCHROME1";
     image.elements = {{dicom_test::tags::Manufacturer, "Beispiel\tMed"},
                       {dicom_test::tags::RescaleSlope, "0.5"}};
-    std::mt19937 rng(3);
-    for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x) {
-        const bool inObject = x >= 40 && x < 160 && y >= 60 && y < 160;
-        image.stored.push_back((inObject ? 1400 : 1000) + static_cast<int>(rng() % 41) - 20);
-      }
-    }
     dicom_test::WriteDicomFile(image, dir_ / "good.dcm");
     std::ofstream(dir_ / "text.dcm") << "keine DICOM-Datei\n";
   }

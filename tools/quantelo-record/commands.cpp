@@ -1,10 +1,12 @@
 #include "commands.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <memory>
 #include <optional>
 
 #include "imaging/printable_text.h"
+#include "protocol/record_protocol.h"
 #include "record/amendments.h"
 #include "record/backup.h"
 #include "record/devices.h"
@@ -150,6 +152,22 @@ int backup(const Arguments& arguments, const Print& print) {
   return 0;
 }
 
+int protocol(const Arguments& arguments, const Print& print) {
+  const auto database = openRecord(arguments);
+  // The fonts need a GUI application; a file needs no screen.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "quantelo-record";
+  char* argv[] = {name, nullptr};
+  const QGuiApplication application(argc, argv);
+  const QString output = text(arguments, "--output");
+  protocol::WriteRecordProtocol(
+      *database, {text(arguments, "--device"), text(arguments, "--from"), text(arguments, "--to")},
+      deviceOf(arguments), QStringLiteral(QUANTELO_VERSION), output);
+  print("Protokoll geschrieben: " + imaging::PrintableText().message(output.toStdString()) + "\n");
+  return 0;
+}
+
 int check(const Arguments& arguments, const Print& print) {
   const auto database = openRecord(arguments);
   const QStringList problems = database->problems();
@@ -210,6 +228,15 @@ const std::vector<Command> Table = {
      {{"--measurement", Value::Id, true}, {"--reason", Value::Text, true}, {"--operator"}},
      {},
      voidMeasurement},
+    {"protocol",
+     {{"--device", Value::Text, true},
+      {"--manufacturer"},
+      {"--model"},
+      {"--from", Value::Date},
+      {"--to", Value::Date},
+      {"--output", Value::Text, true}},
+     {},
+     protocol},
     {"backup", {}, "DATEI", backup},
     {"check", {}, {}, check},
 };
@@ -240,6 +267,9 @@ const char* const UsageText =
     "                eine Messung als berichtigt vermerken\n"
     "  void --measurement ID --reason TEXT [--operator NAME]\n"
     "                eine Messung als ungültig vermerken\n"
+    "  protocol --device SERIENNUMMER [--from JJJJ-MM-TT] [--to JJJJ-MM-TT]\n"
+    "          --output DATEI.pdf\n"
+    "                das Protokoll der Messungen eines Geräts als PDF (A4, deutsch)\n"
     "  backup DATEI  den Record in eine neue Datei sichern (mit SQLites Backup, auch\n"
     "                während ein anderes Programm speichert)\n"
     "  check         Integrität und Verweise des Records prüfen\n"
