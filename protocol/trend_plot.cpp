@@ -197,14 +197,21 @@ std::vector<std::pair<double, double>> stretches(const std::vector<double>& xs, 
   return result;
 }
 
+// One rectangle for each run of points with the same bounds: neighbouring rectangles, smoothed at
+// their edges, would show seams.
 void drawBand(QPainter& painter, const Frame& frame, const TrendSeries& series,
               const std::vector<std::pair<double, double>>& spans, const TrendColors& colors) {
-  for (size_t i = 0; i < series.points.size(); ++i) {
-    const TrendPoint& point = series.points[i];
+  const auto& points = series.points;
+  for (size_t first = 0, last; first < points.size(); first = last + 1) {
+    last = first;
+    while (last + 1 < points.size() && points[last + 1].lower == points[first].lower &&
+           points[last + 1].upper == points[first].upper)
+      ++last;
+    const TrendPoint& point = points[first];
     if (!point.lower && !point.upper) continue;
     const double top = point.upper ? frame.y(*point.upper) : frame.plot.top();
     const double bottom = point.lower ? frame.y(*point.lower) : frame.plot.bottom();
-    painter.fillRect(QRectF(QPointF(spans[i].first, top), QPointF(spans[i].second, bottom)),
+    painter.fillRect(QRectF(QPointF(spans[first].first, top), QPointF(spans[last].second, bottom)),
                      colors.band);
   }
 }

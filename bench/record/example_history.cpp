@@ -1,6 +1,7 @@
 #include "example_history.h"
 
 #include <QDate>
+#include <cmath>
 #include <map>
 #include <random>
 #include <string>
@@ -14,16 +15,19 @@ namespace {
 constexpr const char* Thicknesses[] = {"26", "46", "66"};
 constexpr double ReferenceSdnr[] = {9.1, 6.4, 4.2};
 
+// Whatever the locale: the record's numbers are written with a point.
 std::string twoPlaces(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
+  return QString::number(value, 'f', 2).toStdString();
 }
 
 record::MeasuredImage image(int device, const QDate& date, int thickness, long long number,
                             std::mt19937& rng) {
   std::normal_distribution<double> noise(0, 0.12);
-  const double sdnr = ReferenceSdnr[thickness] * (1 + noise(rng));
+  // The four values agree with the SDNR: mBG − mAl = SDNR · √((sAl² + sBG²) / 2).
+  const double noiseRms = std::sqrt((19.84 * 19.84 + 20.11 * 20.11) / 2);
+  const double mAl =
+      std::round((1800 - ReferenceSdnr[thickness] * (1 + noise(rng)) * noiseRms) * 100) / 100;
+  const double sdnr = (1800 - mAl) / noiseRms;
   record::MeasuredImage image;
   image.sha256 = std::string(64, '0');
   const std::map<std::string_view, QString> values = {
@@ -46,8 +50,7 @@ record::MeasuredImage image(int device, const QDate& date, int thickness, long l
                            value == values.end() ? std::string() : value->second.toStdString(),
                            source.listed});
   }
-  image.measurement.aluminium = {
-      {900, 1200, 400, 400}, 160000, twoPlaces(1800 - 200 * sdnr), "19.84"};
+  image.measurement.aluminium = {{900, 1200, 400, 400}, 160000, twoPlaces(mAl), "19.84"};
   image.measurement.background = {{1500, 1200, 400, 400}, 160000, "1800.00", "20.11"};
   image.measurement.sdnr = twoPlaces(sdnr);
   return image;
