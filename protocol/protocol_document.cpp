@@ -53,7 +53,7 @@ QString countsText(const std::vector<record::HistoryRow>& rows) {
   int voided = 0;
   for (const record::HistoryRow& row : rows) {
     sessions[row.session] = true;
-    if (IsVoided(row))
+    if (row.voided)
       ++voided;
     else
       ++byVerdict[row.verdict];

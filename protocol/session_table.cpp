@@ -126,7 +126,7 @@ Block measurementBlock(const record::HistoryRow& row, QStringList& sources, cons
     notes << QStringLiteral("Hinweise: ") + row.warnings.split(QLatin1Char('\n')).join("; ");
   if (!row.amendment.isEmpty()) notes << QStringLiteral("Vermerk: ") + row.amendment;
   return rowBlock(cellsOf(row, sources), fonts, notes.join(QLatin1Char('\n')), {},
-                  IsVoided(row) ? VoidedText : QColor(Qt::black), grid, typeset);
+                  row.voided ? VoidedText : QColor(Qt::black), grid, typeset);
 }
 
 Block sourcesBlock(const QStringList& sources, const Grid& grid, const Typeset& typeset) {

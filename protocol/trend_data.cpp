@@ -31,16 +31,12 @@ void setBand(TrendPoint& point, const record::HistoryRow& row) {
 
 }  // namespace
 
-bool IsVoided(const record::HistoryRow& row) {
-  return row.amendment.startsWith(QStringLiteral("ungültig"));
-}
-
 TrendData BuildTrend(const std::vector<record::HistoryRow>& rows) {
   // Keyed by the thickness as a number, so that "6" comes before "26"; one that is no number
   // comes last.
   std::map<std::pair<double, QString>, TrendSeries> byThickness;
   for (const record::HistoryRow& row : rows) {
-    if (IsVoided(row)) continue;
+    if (row.voided) continue;
     const QDate date = QDate::fromString(row.date, Qt::ISODate);
     const std::optional<double> value = number(row.sdnr);
     if (!date.isValid() || !value) continue;

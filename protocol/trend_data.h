@@ -38,8 +38,6 @@ struct TrendData {
   }
 };
 
-// Whether the measurement was voided: its amendment begins with "ungültig".
-bool IsVoided(const record::HistoryRow& row);
 
 // The rows by thickness, oldest first, without voided rows and rows whose date or SDNR cannot be
 // read. A reference or bound that is empty or not a number is left open.

@@ -23,7 +23,11 @@ struct HistorySmallTables {
   std::unordered_map<qint64, Device> devices;
   std::unordered_map<qint64, Reference> references;
   std::unordered_map<qint64, Tolerance> tolerances;
-  std::unordered_map<qint64, QString> amendments;  // by measurement, one per line
+  struct Amendments {
+    QString inWords;  // one per line
+    bool voided = false;
+  };
+  std::unordered_map<qint64, Amendments> amendments;  // by measurement
 };
 
 namespace {
@@ -43,9 +47,13 @@ const char* const HistorySql =
     "JOIN sessions s ON s.id = m.session_id WHERE 1 = 1%1 "
     "ORDER BY i.acquisition_date, i.acquisition_time, i.id";
 
+bool voids(const QSqlQuery& q) {
+  return q.value(1).toString() == QLatin1String("void");
+}
+
 QString amendmentInWords(const QSqlQuery& q) {
   const QString reason = q.value(2).toString();
-  if (q.value(1).toString() == QLatin1String("void")) return QStringLiteral("ungültig: ") + reason;
+  if (voids(q)) return QStringLiteral("ungültig: ") + reason;
   const QString replacement =
       q.value(3).isNull()
           ? QString()
@@ -78,8 +86,10 @@ std::unique_ptr<const HistorySmallTables> readSmallTables(RecordDatabase& databa
   q = database.run(QStringLiteral(
       "SELECT measurement_id, kind, reason, replacement_id FROM amendments ORDER BY id"));
   while (q.next()) {
-    QString& words = tables->amendments[q.value(0).toLongLong()];
-    words += (words.isEmpty() ? QString() : QStringLiteral("\n")) + amendmentInWords(q);
+    auto& amendments = tables->amendments[q.value(0).toLongLong()];
+    amendments.inWords += (amendments.inWords.isEmpty() ? QString() : QStringLiteral("\n")) +
+                          amendmentInWords(q);
+    amendments.voided = amendments.voided || voids(q);
   }
   return tables;
 }
@@ -158,7 +168,8 @@ std::vector<HistoryRow> HistoryReader::next(int count) {
     }
     if (const auto amendment = tables_->amendments.find(row.measurement);
         amendment != tables_->amendments.end()) {
-      row.amendment = amendment->second;
+      row.amendment = amendment->second.inWords;
+      row.voided = amendment->second.voided;
     }
   }
   return rows;

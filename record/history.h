@@ -45,7 +45,8 @@ struct HistoryRow {
   QString operatorName;
   QString phantom;
   QString sopInstanceUid;
-  QString amendment;  // empty, or e.g. "ungültig: falsche Dicke" / "berichtigt: …"
+  QString amendment;  // empty, or e.g. "ungültig: falsche Dicke" / "berichtigt: …", one a line
+  bool voided = false;
 };
 
 // Devices, reference values, tolerance rules and amendments: read at once, looked up by id.

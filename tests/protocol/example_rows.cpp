@@ -85,6 +85,7 @@ std::vector<record::HistoryRow> ExampleYear() {
     }
   }
   rows[9].amendment = QStringLiteral("ungültig: falsche Dicke eingestellt");
+  rows[9].voided = true;
   return rows;
 }
 

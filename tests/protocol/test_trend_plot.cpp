@@ -34,6 +34,7 @@ TEST(TrendData, RowsGroupedByThicknessWithTheTighterBoundsAndWithoutVoidedOnes) 
   rows[0].maximum = "5.5";
   rows[1].belowPercent = "10";
   rows[2].amendment = "ungültig: falsche Dicke";
+  rows[2].voided = true;
   rows[3].belowPercent = "10";
   rows[4].belowPercent = "10";
 

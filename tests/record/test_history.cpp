@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <map>
+#include <set>
 
 #include "record/amendments.h"
 #include "record/backup.h"
@@ -108,13 +110,18 @@ TEST_F(History, AmendmentsAreNewRowsToldInWordsAndNeverContradictTheRecord) {
     }
   }
   std::map<qint64, QString> amendments;
-  for (const auto& row : record::ReadHistory(*database_, Filter("")))
+  std::set<qint64> voided;
+  for (const auto& row : record::ReadHistory(*database_, Filter(""))) {
     amendments[row.measurement] = row.amendment;
+    if (row.voided) voided.insert(row.measurement);
+  }
   EXPECT_EQ(amendments[ids_[0]],
             QString("berichtigt: falsche ROI (ersetzt durch Messung %1)").arg(ids_[2]));
   EXPECT_EQ(amendments[ids_[1]].toStdString(),
             "berichtigt: Bemerkung vergessen\nungültig: falsche Dicke");
   EXPECT_EQ(amendments[ids_[2]], "");
+  // Voided, though corrected first.
+  EXPECT_EQ(voided, std::set<qint64>{ids_[1]});
 }
 
 TEST_F(History, BackupIsAWholeRecordAndNeverOverwrites) {
