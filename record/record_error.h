@@ -17,4 +17,18 @@ class RecordError : public std::runtime_error {
   std::string cause_;
 };
 
+// The team record's server cannot be reached (down, network gone, connection lost): what was to
+// be saved may wait in the outbox.
+class RecordUnreachable : public RecordError {
+ public:
+  using RecordError::RecordError;
+};
+
+// Someone else changed the same reference value or tolerance rule since it was shown: nothing
+// was stored, and the message says what the other person entered.
+class RecordConflict : public RecordError {
+ public:
+  using RecordError::RecordError;
+};
+
 }  // namespace record
