@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "crossed_changes.h"
 #include "entered_values.h"
 #include "exact_decimal.h"
 #include "query_texts.h"
@@ -111,7 +112,8 @@ Mean MeanOf(RecordDatabase& database, qint64 device, const QString& thickness,
   return {text(*mean), static_cast<int>(values.size())};
 }
 
-qint64 AddReference(RecordDatabase& database, const NewReference& reference) {
+qint64 AddReference(RecordDatabase& database, const NewReference& reference,
+                    std::optional<qint64> seenUpTo) {
   WriteTransaction transaction(database);
   const qint64 device = FindDevice(database, reference.device);
   const QString thickness = text(positive(reference.thickness, "Dicke"));
@@ -126,6 +128,7 @@ qint64 AddReference(RecordDatabase& database, const NewReference& reference) {
     for (const qint64 id : reference.meanOf) ids << QString::number(id);
     meanOf = ids.join(QLatin1Char(','));
   }
+  if (seenUpTo) RefuseCrossedReference(database, device, thickness, quantity, *seenUpTo);
   const QSqlQuery added = database.run(
       QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, value, "
                      "source, valid_from, recorded_at, mean_of) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -136,7 +139,8 @@ qint64 AddReference(RecordDatabase& database, const NewReference& reference) {
   return id;
 }
 
-qint64 AddToleranceRule(RecordDatabase& database, const NewToleranceRule& rule) {
+qint64 AddToleranceRule(RecordDatabase& database, const NewToleranceRule& rule,
+                        std::optional<qint64> seenUpTo) {
   const std::optional<ExactDecimal> below = optionalNumber(rule.belowPercent, "Prozent darunter");
   const std::optional<ExactDecimal> above = optionalNumber(rule.abovePercent, "Prozent darüber");
   const std::optional<ExactDecimal> minimum = optionalNumber(rule.minimum, "Minimum");
@@ -164,12 +168,14 @@ qint64 AddToleranceRule(RecordDatabase& database, const NewToleranceRule& rule) 
   const QVariant thickness = rule.thickness.trimmed().isEmpty()
                                  ? QVariant()
                                  : QVariant(text(positive(rule.thickness, "Dicke")));
+  const QString quantity = quantityOf(rule.quantity);
+  if (seenUpTo) RefuseCrossedToleranceRule(database, quantity, device, thickness, *seenUpTo);
   const QSqlQuery added = database.run(
       QStringLiteral("INSERT INTO tolerance_rules (quantity, device_id, thickness_mm, "
                      "below_percent, above_percent, minimum, maximum, source, recorded_at) "
                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-      {quantityOf(rule.quantity), device, thickness, orNull(below), orNull(above), orNull(minimum),
-       orNull(maximum), sourceOf(rule.source), now()});
+      {quantity, device, thickness, orNull(below), orNull(above), orNull(minimum), orNull(maximum),
+       sourceOf(rule.source), now()});
   const qint64 id = added.lastInsertId().toLongLong();
   transaction.commit();
   return id;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "devices.h"
@@ -38,7 +39,12 @@ Mean MeanOf(RecordDatabase& database, qint64 device, const QString& thickness,
 // besides must be the same number). Raises RecordError, in German, for a device that cannot be
 // told, a number that is none (a comma, text, zero or less), an unknown quantity, a date that is
 // no date, and an empty source.
-qint64 AddReference(RecordDatabase& database, const NewReference& reference);
+// seenUpTo is the newest id of the reference values the person adding was shown (0: none), as
+// ListReferences gave them: where a value for the same device, thickness and quantity has been
+// recorded since, nothing is stored and RecordConflict names it. Without it the add is a
+// deliberate one that checks nothing, as from the command line.
+qint64 AddReference(RecordDatabase& database, const NewReference& reference,
+                    std::optional<qint64> seenUpTo = std::nullopt);
 
 struct NewToleranceRule {
   QString quantity;     // "sdnr" or "mas"
@@ -52,8 +58,10 @@ struct NewToleranceRule {
 
 // Adds the tolerance rule and gives its id. Raises RecordError for no bound at all, a number
 // that is none, a negative percentage or one below of more than 100, a minimum above the
-// maximum, an unknown quantity or device, and an empty source.
-qint64 AddToleranceRule(RecordDatabase& database, const NewToleranceRule& rule);
+// maximum, an unknown quantity or device, and an empty source. seenUpTo as for AddReference,
+// for the rules of the same scope (quantity, device or every device, thickness or every one).
+qint64 AddToleranceRule(RecordDatabase& database, const NewToleranceRule& rule,
+                        std::optional<qint64> seenUpTo = std::nullopt);
 
 struct ReferenceEntry {
   qint64 id = 0;

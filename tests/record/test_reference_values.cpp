@@ -150,4 +150,84 @@ TEST_F(References, ListNewestFirstWithWhatSupersededThem) {
   EXPECT_EQ(tolerances[2].supersededBy, tolerances[0].id);
 }
 
+// The conflict's words, or "" where it was added; any other refusal fails the test.
+template <typename Adding>
+std::string Conflict(Adding add) {
+  try {
+    add();
+    return "";
+  } catch (const record::RecordConflict& conflict) {
+    return conflict.what();
+  }
+}
+
+// Someone else added after the list was shown. These adds, in order, claim to have seen the
+// record as it was before; only those for the same key are refused, naming what the other
+// entered, and store nothing.
+TEST_F(References, AnAddCrossingAnotherForTheSameKeyIsRefused) {
+  const record::DeviceChoice acme{"SN 42", "ACME", ""};
+  const record::DeviceChoice beta{"SN 42", "Beta", ""};
+  const qint64 shown = 0;  // the list was empty
+  const qint64 other = record::AddReference(
+      *database_, Reference(acme, "45", "sdnr", "5.3", "Erste", "2026-03-02"), shown);
+  const char* const crossed =
+      "ein neuer Bezugswert erfasst: 5.3 (Quelle „Erste“, gültig ab 02.03.2026, erfasst am ";
+  const struct {
+    NewReference reference;
+    std::optional<qint64> seenUpTo;
+    const char* conflict;  // a part of it; "" where it is stored
+  } references[] = {
+      {Reference(acme, "45", "sdnr", "5.4", "Zweite"), shown, crossed},
+      {Reference(acme, "45.0", "sdnr", "5.4", "Zweite"), shown, crossed},
+      {Reference(acme, "65", "sdnr", "5.4", "Zweite"), shown, ""},
+      {Reference(beta, "45", "sdnr", "5.4", "Zweite"), shown, ""},
+      {Reference(acme, "45", "mas", "60", "Zweite"), shown, ""},
+      {Reference(acme, "45", "sdnr", "5.4", "Zweite"), other, ""},         // seen after all
+      {Reference(acme, "45", "sdnr", "5.5", "Dritte"), std::nullopt, ""},  // checks nothing
+      {Reference(acme, "45", "sdnr", "5.6", "Vierte"), other, "5.5 (Quelle „Dritte“"},
+  };
+  std::size_t stored = 1;
+  for (const auto& c : references) {
+    SCOPED_TRACE(c.reference.source.toStdString() + " " + c.reference.thickness.toStdString());
+    const std::string conflict =
+        Conflict([&] { record::AddReference(*database_, c.reference, c.seenUpTo); });
+    EXPECT_TRUE(conflict.find(c.conflict) != std::string::npos && conflict.empty() == !*c.conflict)
+        << conflict;
+    if (conflict.empty()) ++stored;
+    EXPECT_EQ(record::ListReferences(*database_).size(), stored);
+  }
+  EXPECT_NE(Conflict([&] {
+              record::AddReference(*database_, Reference(acme, "45", "sdnr", "5", "x"), shown);
+            }).find("nicht gespeichert. Bitte den neuen Stand prüfen"),
+            std::string::npos);
+
+  // Two rules the other entered at once: for every device and thickness, and for one of each.
+  record::AddToleranceRule(*database_, {"sdnr", {}, "", "10", "", "", "", "Norm"}, shown);
+  record::AddToleranceRule(*database_, {"sdnr", acme, "45", "", "", "4", "", "Haus"}, shown);
+  const struct {
+    NewToleranceRule rule;
+    const char* conflict;
+  } rules[] = {
+      {{"sdnr", {}, "", "", "", "5", "", "Ich"},
+       "Toleranzregel mit demselben Geltungsbereich (Größe, Gerät, Dicke) erfasst: −10 % (Quelle "
+       "„Norm“, erfasst am "},
+      {{"sdnr", acme, "45.0", "", "", "5", "", "Ich"}, "min 4 (Quelle „Haus“"},
+      {{"sdnr", acme, "", "", "", "5", "", "Ich"}, ""},
+      {{"sdnr", {}, "45", "", "", "5", "", "Ich"}, ""},
+      {{"sdnr", beta, "45", "", "", "5", "", "Ich"}, ""},
+      {{"mas", {}, "", "", "", "5", "", "Ich"}, ""},
+  };
+  stored = 2;
+  for (const auto& c : rules) {
+    SCOPED_TRACE(c.rule.quantity.toStdString() + " " + c.rule.device.manufacturer.toStdString() +
+                 " " + c.rule.thickness.toStdString());
+    const std::string conflict =
+        Conflict([&] { record::AddToleranceRule(*database_, c.rule, shown); });
+    EXPECT_TRUE(conflict.find(c.conflict) != std::string::npos && conflict.empty() == !*c.conflict)
+        << conflict;
+    if (conflict.empty()) ++stored;
+    EXPECT_EQ(record::ListToleranceRules(*database_).size(), stored);
+  }
+}
+
 }  // namespace
