@@ -13,7 +13,4 @@ QString QuantityName(const QString& quantity);
 // A choice of the quantity, its data the record's word.
 QComboBox* NewQuantityBox();
 
-// A time the record keeps in UTC as the local date and time ("02.03.2026 14:05").
-QString LocalTime(const QString& utc);
-
 }  // namespace record_windows

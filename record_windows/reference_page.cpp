@@ -10,12 +10,15 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "device_box.h"
 #include "form_parts.h"
 #include "list_table.h"
 #include "mean_picker_dialog.h"
 #include "protocol/german_text.h"
+#include "record/entries_in_words.h"
+#include "record/record_error.h"
 #include "record_texts.h"
 #include "toolkit/event_dispatch.h"
 
@@ -92,15 +95,16 @@ QWidget* ReferencePage::newForm(const std::vector<record::Device>& devices) {
 void ReferencePage::showReferences() {
   std::vector<QStringList> rows;
   const QDate today = QDate::currentDate();
+  shownUpTo_ = 0;
   for (const record::ReferenceEntry& entry : record::ListReferences(database_)) {
+    shownUpTo_ = std::max(shownUpTo_, entry.id);
     QString source = entry.source;
     if (!entry.meanOf.isEmpty()) {
-      source += QStringLiteral(" (Mittelwert der Messungen %1)")
-                    .arg(QString(entry.meanOf).replace(QLatin1Char(','), QStringLiteral(", ")));
+      source += QStringLiteral(" (%1)").arg(record::MeanInWords(entry.meanOf));
     }
     rows.push_back({DeviceName(entry.serialNumber, entry.manufacturer, entry.model),
                     entry.thickness, QuantityName(entry.quantity), entry.value, source,
-                    protocol::GermanDate(entry.validFrom), LocalTime(entry.recordedAt),
+                    protocol::GermanDate(entry.validFrom), record::LocalTime(entry.recordedAt),
                     ReferenceStanding(entry, today)});
   }
   FillListTable(table_, rows);
@@ -127,10 +131,19 @@ void ReferencePage::forgetMean() {
 }
 
 void ReferencePage::add() {
-  record::AddReference(database_,
-                       {device_->choice(), thickness_->text(), quantity_->currentData().toString(),
-                        meanOf_.empty() ? value_->text() : QString(), source_->text(),
-                        validFrom_->date().toString(Qt::ISODate), meanOf_});
+  try {
+    record::AddReference(
+        database_,
+        {device_->choice(), thickness_->text(), quantity_->currentData().toString(),
+         meanOf_.empty() ? value_->text() : QString(), source_->text(),
+         validFrom_->date().toString(Qt::ISODate), meanOf_},
+        shownUpTo_);
+  } catch (const record::RecordConflict&) {
+    // The other's value is listed before the message shows, and the form keeps what was typed:
+    // adding it after all is one key.
+    showReferences();
+    throw;
+  }
   // The source usually serves the next thickness too; the value does not.
   value_->clear();
   forgetMean();

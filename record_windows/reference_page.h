@@ -29,6 +29,8 @@ class ReferencePage : public QWidget {
   void chooseMean();
   void forgetMean();
   // Raises record::RecordError, in German, for what the record refuses; the form keeps it all.
+  // Where someone else added a value for the same key since the list was shown, the list shows
+  // it too.
   void add();
 
   record::RecordDatabase& database_;
@@ -42,6 +44,9 @@ class ReferencePage : public QWidget {
   QDateEdit* validFrom_ = nullptr;
   // The measurements whose mean the value is; empty for a typed value.
   std::vector<qint64> meanOf_;
+  // The newest reference value listed: one for the same key recorded after it is a change the
+  // user has not seen.
+  qint64 shownUpTo_ = 0;
 };
 
 // Whether the reference value is in force on the day: "gilt", "gilt ab 01.04.2027" (not yet),

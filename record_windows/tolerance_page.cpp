@@ -13,6 +13,8 @@
 #include "device_box.h"
 #include "form_parts.h"
 #include "list_table.h"
+#include "record/entries_in_words.h"
+#include "record/record_error.h"
 #include "record_texts.h"
 #include "toolkit/event_dispatch.h"
 
@@ -82,25 +84,33 @@ void TolerancePage::showRules() {
   const std::vector<record::ToleranceEntry> entries = record::ListToleranceRules(database_);
   std::map<qint64, QString> recordedAt;
   for (const record::ToleranceEntry& entry : entries) recordedAt[entry.id] = entry.recordedAt;
+  shownUpTo_ = recordedAt.empty() ? 0 : recordedAt.rbegin()->first;
   std::vector<QStringList> rows;
   for (const record::ToleranceEntry& entry : entries) {
-    const QString standing =
-        entry.supersededBy == 0
-            ? QStringLiteral("gilt")
-            : QStringLiteral("abgelöst am %1").arg(LocalTime(recordedAt[entry.supersededBy]));
+    const QString standing = entry.supersededBy == 0
+                                 ? QStringLiteral("gilt")
+                                 : QStringLiteral("abgelöst am %1")
+                                       .arg(record::LocalTime(recordedAt[entry.supersededBy]));
     rows.push_back({QuantityName(entry.quantity),
                     DeviceName(entry.serialNumber, entry.manufacturer, entry.model),
                     entry.thickness.isEmpty() ? QStringLiteral("alle") : entry.thickness,
-                    entry.inWords, entry.source, LocalTime(entry.recordedAt), standing});
+                    entry.inWords, entry.source, record::LocalTime(entry.recordedAt), standing});
   }
   FillListTable(table_, rows);
 }
 
 void TolerancePage::add() {
-  record::AddToleranceRule(
-      database_, {quantity_->currentData().toString(), device_->choice(), thickness_->text(),
-                  belowPercent_->text(), abovePercent_->text(), minimum_->text(), maximum_->text(),
-                  source_->text()});
+  try {
+    record::AddToleranceRule(database_,
+                             {quantity_->currentData().toString(), device_->choice(),
+                              thickness_->text(), belowPercent_->text(), abovePercent_->text(),
+                              minimum_->text(), maximum_->text(), source_->text()},
+                             shownUpTo_);
+  } catch (const record::RecordConflict&) {
+    // As for a reference value: the other's rule listed, what was typed kept.
+    showRules();
+    throw;
+  }
   for (QLineEdit* bound : {belowPercent_, abovePercent_, minimum_, maximum_}) bound->clear();
   showRules();
 }

@@ -25,6 +25,8 @@ class TolerancePage : public QWidget {
   QWidget* newForm(const std::vector<record::Device>& devices);
   void showRules();
   // Raises record::RecordError, in German, for what the record refuses; the form keeps it all.
+  // Where someone else added a rule of the same scope since the list was shown, the list shows it
+  // too.
   void add();
 
   record::RecordDatabase& database_;
@@ -37,6 +39,8 @@ class TolerancePage : public QWidget {
   QLineEdit* minimum_ = nullptr;
   QLineEdit* maximum_ = nullptr;
   QLineEdit* source_ = nullptr;
+  // The newest rule listed, as on the reference values' page.
+  qint64 shownUpTo_ = 0;
 };
 
 }  // namespace record_windows

@@ -31,9 +31,15 @@ class ReferenceValuesWindowTest : public testing::Test {
     ReportedErrors().clear();
   }
 
+  // Makes the window the one typed into from now on.
+  void turnTo(QWidget& window) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    typing_ = &window;
+  }
   // Alt + the mnemonic's letter, then the text typed where the focus went.
   void typeInto(char mnemonic, const QString& text) {
-    QTest::keyClick(&window_, mnemonic, Qt::AltModifier);
+    QTest::keyClick(typing_, mnemonic, Qt::AltModifier);
     auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(field, nullptr) << "Alt+" << mnemonic << " reached no field";
     field->selectAll();
@@ -55,7 +61,7 @@ class ReferenceValuesWindowTest : public testing::Test {
   // Presses the button by its mnemonic; a button clicks a moment after its shortcut.
   void press(char mnemonic, const QTableWidget* table) {
     const int rows = table->rowCount();
-    QTest::keyClick(&window_, mnemonic, Qt::AltModifier);
+    QTest::keyClick(typing_, mnemonic, Qt::AltModifier);
     QTRY_VERIFY(table->rowCount() != rows || !ReportedErrors().empty());
   }
   // The message the add was refused with, or empty.
@@ -68,6 +74,7 @@ class ReferenceValuesWindowTest : public testing::Test {
 
   ExampleRecord record_{30, 1};
   ReferenceValuesWindow window_{record_.path()};
+  QWidget* typing_ = &window_;
   const QString today_ = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
 };
 
@@ -151,6 +158,65 @@ TEST_F(ReferenceValuesWindowTest, MeanOfChosenMeasurementsBecomesTheReference) {
   ASSERT_EQ(table->rowCount(), 4);
   EXPECT_EQ(table->item(0, 3)->text(), QString::number(expected / 100.0));
   EXPECT_TRUE(table->item(0, 4)->text().startsWith(Source + QStringLiteral(" (Mittelwert der")));
+}
+
+// Two people on the same record add for the same key, each from the list as their window showed
+// it: the second is told what the first entered, nothing of theirs is stored, their list shows
+// the first's entry, and their form keeps what they typed, so that one key adds it after all.
+TEST_F(ReferenceValuesWindowTest, TheSecondOfTwoAddingForTheSameKeySeesTheFirstsEntry) {
+  const struct {
+    char page;  // the tab's mnemonic
+    const char* table;
+    const char* key;  // typed into the field of mnemonic 'd' first, where given
+    char valueField;  // a reference's value, a rule's percent below
+    const char* valueName;
+    const char* firstValue;
+    const char* secondValue;
+    const char* firstListed;  // the values as the list's fourth column shows them
+    const char* secondListed;
+  } pages[] = {
+      {'b', "references", "46", 'w', "referenceValue", "6.55", "6.65", "6.55", "6.65"},
+      {'t', "tolerances", nullptr, 'p', "belowPercent", "12", "13", "−12 %", "−13 %"},
+  };
+  ReferenceValuesWindow second{record_.path()};
+  second.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.table);
+    auto* firstTable = window_.findChild<QTableWidget*>(QString::fromLatin1(page.table));
+    auto* secondTable = second.findChild<QTableWidget*>(QString::fromLatin1(page.table));
+    const int rows = secondTable->rowCount();
+    ASSERT_EQ(firstTable->rowCount(), rows);
+    const auto fill = [&](QWidget& window, const char* value, const QString& source) {
+      turnTo(window);
+      QTest::keyClick(&window, page.page, Qt::AltModifier);
+      if (page.key != nullptr) typeInto('d', QString::fromLatin1(page.key));
+      typeInto(page.valueField, QString::fromUtf8(value));
+      typeInto('q', source);
+    };
+
+    fill(window_, page.firstValue, QStringLiteral("Erste"));
+    press('h', firstTable);
+    ASSERT_EQ(firstTable->rowCount(), rows + 1);
+    EXPECT_EQ(secondTable->rowCount(), rows) << "the second has not looked again";
+
+    fill(second, page.secondValue, QStringLiteral("Zweite"));
+    press('h', secondTable);
+    const std::string message = takeError();
+    EXPECT_NE(message.find(std::string(page.firstListed) + " (Quelle „Erste“"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("nicht gespeichert"), std::string::npos) << message;
+    // Read again from the record: the first's entry, and nothing of the second's.
+    ASSERT_EQ(secondTable->rowCount(), rows + 1);
+    EXPECT_EQ(secondTable->item(0, 3)->text(), QString::fromUtf8(page.firstListed));
+    EXPECT_EQ(second.findChild<QLineEdit*>(QString::fromLatin1(page.valueName))->text(),
+              QString::fromUtf8(page.secondValue));
+
+    press('h', secondTable);
+    ASSERT_EQ(secondTable->rowCount(), rows + 2) << takeError();
+    EXPECT_EQ(secondTable->item(0, 3)->text(), QString::fromUtf8(page.secondListed));
+    EXPECT_EQ(secondTable->item(1, 3)->text(), QString::fromUtf8(page.firstListed));
+  }
 }
 
 }  // namespace
