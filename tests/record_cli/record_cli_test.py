@@ -118,6 +118,20 @@ with tempfile.TemporaryDirectory() as folder:
     with open(os.path.join(folder, "damaged.sqlite"), "w") as damaged:
         damaged.write("keine Datenbank\n" * 300)
 
+    # An add from the command line is deliberate: it checks nothing against an earlier look, and
+    # says what it supersedes, so that no one's entry is superseded unseen.
+    said = record("reference", "add", "--device", "SN 42", "--thickness", "45", "--quantity",
+                  "sdnr", "--value", "5.1", "--source", "Nachmessung", "--valid-from",
+                  "2026-02-01").decode()
+    expected = (f"Bezugswert 2 gespeichert: 5.1, gültig ab 2026-02-01.\nEr löst Bezugswert 1 ab: "
+                f"{last[column['reference']]} als Mittelwert der Messungen 1, 2, 3 (Quelle "
+                f"„Abnahmeprüfung“, gültig ab 01.01.2026, erfasst am ")
+    check(said.startswith(expected) and said.endswith(").\n"), f"reference add said {said!r}")
+    said = record("tolerance", "add", "--quantity", "sdnr", "--below-percent", "15", "--source",
+                  "Haus").decode()
+    check(said.startswith("Toleranzregel 2 gespeichert: −15 %.\nSie löst Toleranzregel 1 ab: "
+                          "−10 % (Quelle „DIN“, erfasst am "), f"tolerance add said {said!r}")
+
     # Wrong calls (status 2) and refusals of the record (status 1), each with its words.
     add_reference = ["reference", "add", "--device", "SN 42", "--thickness", "45", "--source", "x"]
     for arguments, status, words in [

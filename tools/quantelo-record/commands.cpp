@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -10,6 +11,7 @@
 #include "record/amendments.h"
 #include "record/backup.h"
 #include "record/devices.h"
+#include "record/entries_in_words.h"
 #include "record/history_export.h"
 #include "record/record_error.h"
 #include "record/record_location.h"
@@ -84,16 +86,29 @@ int addReference(const Arguments& arguments, const Print& print) {
     for (const long long id : IdsOf(arguments.value("--mean-of"))) meanOf.push_back(id);
   }
   const auto database = openRecord(arguments);
+  // A deliberate add, which checks nothing against what was shown before; instead it says what
+  // it supersedes and what supersedes it, so that no one's entry is superseded unseen.
   const qint64 id = record::AddReference(
       *database, {deviceOf(arguments), text(arguments, "--thickness"),
                   text(arguments, "--quantity"), text(arguments, "--value"),
                   text(arguments, "--source"), text(arguments, "--valid-from"), meanOf});
-  for (const record::ReferenceEntry& entry : record::ListReferences(*database)) {
-    if (entry.id == id) {
-      print("Bezugswert " + std::to_string(id) + " gespeichert: " + entry.value.toStdString() +
-            ", gültig ab " + entry.validFrom.toStdString() + ".\n");
-    }
+  const std::vector<record::ReferenceEntry> entries = record::ListReferences(*database);
+  const auto added =
+      std::find_if(entries.begin(), entries.end(),
+                   [id](const record::ReferenceEntry& entry) { return entry.id == id; });
+  std::string said = "Bezugswert " + std::to_string(id) +
+                     " gespeichert: " + added->value.toStdString() + ", gültig ab " +
+                     added->validFrom.toStdString() + ".\n";
+  imaging::PrintableText printable;  // a source is typed text
+  std::string supersededBy;
+  for (const record::ReferenceEntry& entry : entries) {
+    const std::string words = printable.message(record::ReferenceInWords(entry).toStdString());
+    if (entry.supersededBy == id)
+      said += "Er löst Bezugswert " + std::to_string(entry.id) + " ab: " + words + ".\n";
+    if (entry.id == added->supersededBy)
+      supersededBy = "Bezugswert " + std::to_string(entry.id) + " löst ihn ab: " + words + ".\n";
   }
+  print(said + supersededBy);
   return 0;
 }
 
@@ -108,16 +123,25 @@ int addTolerance(const Arguments& arguments, const Print& print) {
   }
   // A rule for every device may come before the first measurement and start a record.
   const auto database = openRecord(arguments, !arguments.has("--device"));
+  // Deliberate, as a reference value's add.
   const qint64 id = record::AddToleranceRule(
       *database,
       {text(arguments, "--quantity"), deviceOf(arguments), text(arguments, "--thickness"),
        text(arguments, "--below-percent"), text(arguments, "--above-percent"),
        text(arguments, "--min"), text(arguments, "--max"), text(arguments, "--source")});
+  std::string said;
+  imaging::PrintableText printable;
   for (const record::ToleranceEntry& entry : record::ListToleranceRules(*database)) {
     if (entry.id == id)
-      print("Toleranzregel " + std::to_string(id) + " gespeichert: " + entry.inWords.toStdString() +
-            ".\n");
+      said += "Toleranzregel " + std::to_string(id) +
+              " gespeichert: " + entry.inWords.toStdString() + ".\n";
+    if (entry.supersededBy == id) {
+      said += "Sie löst Toleranzregel " + std::to_string(entry.id) +
+              " ab: " + printable.message(record::ToleranceRuleInWords(entry).toStdString()) +
+              ".\n";
+    }
   }
+  print(said);
   return 0;
 }
 
@@ -259,10 +283,12 @@ const char* const UsageText =
     "  reference add --device SERIENNUMMER --thickness MM --quantity sdnr|mas\n"
     "          (--value ZAHL | --mean-of ID,ID,…) --source TEXT [--valid-from JJJJ-MM-TT]\n"
     "                einen Bezugswert festlegen, getippt oder als Mittelwert von Messungen;\n"
-    "                er löst den vorigen ab seinem Datum ab (Vorgabe: heute)\n"
+    "                er löst den vorigen ab seinem Datum ab (Vorgabe: heute); die Antwort\n"
+    "                nennt, was er ablöst und was ihn ablöst\n"
     "  tolerance add --quantity sdnr|mas [--device SERIENNUMMER] [--thickness MM]\n"
     "          [--below-percent P] [--above-percent P] [--min X] [--max X] --source TEXT\n"
-    "                eine Toleranzregel festlegen, mit mindestens einer Grenze\n"
+    "                eine Toleranzregel festlegen, mit mindestens einer Grenze; die Antwort\n"
+    "                nennt die Regel desselben Geltungsbereichs, die sie ablöst\n"
     "  correct --measurement ID --reason TEXT [--replacement ID] [--operator NAME]\n"
     "                eine Messung als berichtigt vermerken\n"
     "  void --measurement ID --reason TEXT [--operator NAME]\n"
