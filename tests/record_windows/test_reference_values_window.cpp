@@ -205,7 +205,8 @@ TEST_F(ReferenceValuesWindowTest, TheSecondOfTwoAddingForTheSameKeySeesTheFirsts
     const std::string message = takeError();
     EXPECT_NE(message.find(std::string(page.firstListed) + " (Quelle „Erste“"), std::string::npos)
         << message;
-    EXPECT_NE(message.find("nicht gespeichert"), std::string::npos) << message;
+    EXPECT_NE(message.find("nicht gespeichert. Bitte den neuen Stand prüfen"), std::string::npos)
+        << message;
     // Read again from the record: the first's entry, and nothing of the second's.
     ASSERT_EQ(secondTable->rowCount(), rows + 1);
     EXPECT_EQ(secondTable->item(0, 3)->text(), QString::fromUtf8(page.firstListed));
