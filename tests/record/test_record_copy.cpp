@@ -50,41 +50,15 @@ struct Snapshot {
       return text;
     };
     for (const record::HistoryRow& r : rows) {
-      history.push_back(Line({r.sopInstanceUid,
-                              session.at(r.session),
-                              r.performedAt,
-                              r.date,
-                              r.acquisitionTime,
-                              r.manufacturer,
-                              r.model,
-                              r.serialNumber,
-                              r.station,
-                              r.thickness,
-                              r.mAl,
-                              r.sAl,
-                              r.mBG,
-                              r.sBG,
-                              r.sdnr,
-                              QString::number(r.n),
-                              r.kvp,
-                              r.mas,
-                              r.anode,
-                              r.filter,
-                              r.reference,
-                              r.referenceSource,
-                              r.belowPercent,
-                              r.abovePercent,
-                              r.minimum,
-                              r.maximum,
-                              r.tolerance,
-                              r.toleranceSource,
-                              r.deviation,
-                              r.verdict,
-                              r.warnings,
-                              r.operatorName,
-                              r.phantom,
-                              uids(r.amendment),
-                              r.voided ? "ungültig" : ""}));
+      // clang-format off
+      history.push_back(Line({
+          r.sopInstanceUid, session.at(r.session), r.performedAt, r.date, r.acquisitionTime,
+          r.manufacturer, r.model, r.serialNumber, r.station, r.thickness, r.mAl, r.sAl, r.mBG,
+          r.sBG, r.sdnr, QString::number(r.n), r.kvp, r.mas, r.anode, r.filter, r.reference,
+          r.referenceSource, r.belowPercent, r.abovePercent, r.minimum, r.maximum, r.tolerance,
+          r.toleranceSource, r.deviation, r.verdict, r.warnings, r.operatorName, r.phantom,
+          uids(r.amendment), r.voided ? "ungültig" : ""}));
+      // clang-format on
     }
     std::map<qint64, QString> referenceName, ruleName;
     const auto entries = record::ListReferences(database);
