@@ -189,8 +189,10 @@ std::vector<ReferenceEntry> ListReferences(RecordDatabase& database) {
       "LEFT JOIN reference_values n ON n.id = (SELECT id FROM reference_values x "
       "WHERE x.device_id = r.device_id AND x.thickness_mm = r.thickness_mm AND "
       "x.quantity = r.quantity AND (x.valid_from > r.valid_from OR "
-      "(x.valid_from = r.valid_from AND x.id > r.id)) ORDER BY x.valid_from, x.id LIMIT 1) "
-      "ORDER BY r.valid_from DESC, r.id DESC"));
+      "(x.valid_from = r.valid_from AND (x.recorded_at > r.recorded_at OR "
+      "(x.recorded_at = r.recorded_at AND x.id > r.id)))) "
+      "ORDER BY x.valid_from, x.recorded_at, x.id LIMIT 1) "
+      "ORDER BY r.valid_from DESC, r.recorded_at DESC, r.id DESC"));
   std::vector<ReferenceEntry> entries;
   while (query.next()) {
     ReferenceEntry entry;
@@ -210,9 +212,12 @@ std::vector<ToleranceEntry> ListToleranceRules(RecordDatabase& database) {
   QSqlQuery query = database.run(QStringLiteral(
       "SELECT t.id, t.quantity, d.manufacturer, d.model, d.serial_number, t.thickness_mm, "
       "t.below_percent, t.above_percent, t.minimum, t.maximum, t.source, t.recorded_at, "
-      "(SELECT min(x.id) FROM tolerance_rules x WHERE x.quantity = t.quantity AND "
-      "x.device_id IS t.device_id AND x.thickness_mm IS t.thickness_mm AND x.id > t.id) "
-      "FROM tolerance_rules t LEFT JOIN devices d ON d.id = t.device_id ORDER BY t.id DESC"));
+      "(SELECT x.id FROM tolerance_rules x WHERE x.quantity = t.quantity AND "
+      "x.device_id IS t.device_id AND x.thickness_mm IS t.thickness_mm AND "
+      "(x.recorded_at > t.recorded_at OR (x.recorded_at = t.recorded_at AND x.id > t.id)) "
+      "ORDER BY x.recorded_at, x.id LIMIT 1) "
+      "FROM tolerance_rules t LEFT JOIN devices d ON d.id = t.device_id "
+      "ORDER BY t.recorded_at DESC, t.id DESC"));
   std::vector<ToleranceEntry> entries;
   while (query.next()) {
     ToleranceEntry entry;

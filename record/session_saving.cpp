@@ -66,7 +66,8 @@ struct InForce {
 };
 
 // The newest reference value valid on the exposure's date for the device and thickness, and the
-// most specific newest SDNR tolerance rule for them.
+// most specific newest SDNR tolerance rule for them. Newest is the one recorded last: in a record
+// that another was copied into, a higher id need not be a later entry.
 InForce inForce(RecordDatabase& database, qint64 device, const QString& thickness,
                 const QString& onDate) {
   InForce found;
@@ -74,7 +75,7 @@ InForce inForce(RecordDatabase& database, qint64 device, const QString& thicknes
       database.run(QStringLiteral("SELECT id, value, mean_of FROM reference_values WHERE "
                                   "device_id = ? AND "
                                   "thickness_mm = ? AND quantity = 'sdnr' AND valid_from <= ? "
-                                  "ORDER BY valid_from DESC, id DESC LIMIT 1"),
+                                  "ORDER BY valid_from DESC, recorded_at DESC, id DESC LIMIT 1"),
                    {device, thickness, onDate});
   if (reference.next()) {
     found.referenceId = reference.value(0);
@@ -86,7 +87,8 @@ InForce inForce(RecordDatabase& database, qint64 device, const QString& thicknes
           "SELECT id, below_percent, above_percent, minimum, maximum FROM tolerance_rules "
           "WHERE quantity = 'sdnr' AND (device_id IS NULL OR device_id = ?) AND "
           "(thickness_mm IS NULL OR thickness_mm = ?) "
-          "ORDER BY (device_id IS NOT NULL) + (thickness_mm IS NOT NULL) DESC, id DESC LIMIT 1"),
+          "ORDER BY (device_id IS NOT NULL) + (thickness_mm IS NOT NULL) DESC, recorded_at DESC, "
+          "id DESC LIMIT 1"),
       {device, thickness});
   if (rule.next()) {
     found.toleranceId = rule.value(0);

@@ -115,6 +115,16 @@ with tempfile.TemporaryDirectory() as folder:
     backup = os.path.join(folder, "backup.sqlite")
     record("backup", backup)
     check(record("--record", backup, "history") == record("history"), "the backup holds it all")
+    # Copied into a new record it reads back the same, ids and all; a second copy adds nothing.
+    team = os.path.join(folder, "team.sqlite")
+    kinds = "2 Geräte, 5 Sitzungen, 5 Aufnahmen, 5 Messungen, 1 Bezugswert, 1 Toleranzregel, " \
+            "2 Vermerke"
+    copy = ["copy", "--from", ENV["QUANTELO_RECORD"], "--to", team]
+    check(record(*copy).decode() == f"Kopiert: {kinds}; schon vorhanden: nichts.\n", "first copy")
+    check(record(*copy).decode() == f"Kopiert: nichts; schon vorhanden: {kinds}.\n", "copy again")
+    check(record("--record", team, "history") == record("history"), "the copy holds it all")
+    link = os.path.join(folder, "link.sqlite")
+    os.symlink(ENV["QUANTELO_RECORD"], link)
     with open(os.path.join(folder, "damaged.sqlite"), "w") as damaged:
         damaged.write("keine Datenbank\n" * 300)
 
@@ -157,6 +167,11 @@ with tempfile.TemporaryDirectory() as folder:
         (["backup"], 2, "backup braucht DATEI"),
         (["backup", backup], 1, "nicht überschrieben"),
         (["check", "mehr"], 2, "unerwartetes Argument"),
+        (["copy", "--from", team], 2, "copy braucht --to"),
+        (["--record", team] + copy, 2, "nicht mit --record"),
+        (["copy", "--from", link, "--to", ENV["QUANTELO_RECORD"]], 1, "derselbe QA-Record"),
+        (["copy", "--from", os.path.join(folder, "none.sqlite"), "--to", team], 1,
+         "gibt es nicht"),
         (["--record", os.path.join(folder, "damaged.sqlite"), "check"], 1, "beschädigt"),
         (["--record", os.path.join(folder, "none.sqlite"), "history"], 1, "gibt es nicht"),
     ]:

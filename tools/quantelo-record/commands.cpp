@@ -13,6 +13,7 @@
 #include "record/devices.h"
 #include "record/entries_in_words.h"
 #include "record/history_export.h"
+#include "record/record_copy.h"
 #include "record/record_error.h"
 #include "record/record_location.h"
 #include "record/reference_values.h"
@@ -25,14 +26,18 @@ QString text(const Arguments& arguments, std::string_view option) {
   return QString::fromStdString(arguments.value(option));
 }
 
-// The record the arguments name. Only a command that may start a record creates one; the others
+// The record at the location. Only a command that may start a record creates one; the others
 // refuse a record that is not there instead of leaving an empty one behind.
-std::unique_ptr<record::RecordDatabase> openRecord(const Arguments& arguments,
-                                                   bool mayCreate = false) {
-  const QString path = record::RecordLocation(QString::fromStdString(arguments.record));
+std::unique_ptr<record::RecordDatabase> openRecordAt(const QString& path, bool mayCreate) {
   if (!mayCreate && !QFileInfo::exists(path))
     throw record::RecordError("Den QA-Record „" + path.toStdString() + "“ gibt es nicht.");
   return std::make_unique<record::RecordDatabase>(path);
+}
+
+// The record the arguments name.
+std::unique_ptr<record::RecordDatabase> openRecord(const Arguments& arguments,
+                                                   bool mayCreate = false) {
+  return openRecordAt(record::RecordLocation(QString::fromStdString(arguments.record)), mayCreate);
 }
 
 record::DeviceChoice deviceOf(const Arguments& arguments) {
@@ -192,6 +197,21 @@ int protocol(const Arguments& arguments, const Print& print) {
   return 0;
 }
 
+int copy(const Arguments& arguments, const Print& print) {
+  if (!arguments.record.empty())
+    throw UsageError("copy nennt Quelle und Ziel mit --from und --to, nicht mit --record");
+  if (arguments.value("--from").empty() || arguments.value("--to").empty())
+    throw UsageError("--from und --to nennen je einen Record");
+  const QString from = record::RecordLocation(text(arguments, "--from"));
+  const QString to = record::RecordLocation(text(arguments, "--to"));
+  record::RefuseSameRecord(from, to);
+  const auto source = openRecordAt(from, false);
+  // Copying into a new file starts a record there, as a first save would.
+  const auto target = openRecordAt(to, true);
+  print(record::CopyCountsInWords(record::CopyRecord(*source, *target)).toStdString() + "\n");
+  return 0;
+}
+
 int check(const Arguments& arguments, const Print& print) {
   const auto database = openRecord(arguments);
   const QStringList problems = database->problems();
@@ -262,6 +282,7 @@ const std::vector<Command> Table = {
      {},
      protocol},
     {"backup", {}, "DATEI", backup},
+    {"copy", {{"--from", Value::Text, true}, {"--to", Value::Text, true}}, {}, copy},
     {"check", {}, {}, check},
 };
 
@@ -298,6 +319,10 @@ const char* const UsageText =
     "                das Protokoll der Messungen eines Geräts als PDF (A4, deutsch)\n"
     "  backup DATEI  den Record in eine neue Datei sichern (mit SQLites Backup, auch\n"
     "                während ein anderes Programm speichert)\n"
+    "  copy --from ORT --to ORT\n"
+    "                alles aus dem einen Record in den anderen kopieren, das dort fehlt,\n"
+    "                etwa den Record eines PCs in den Team-Record; ein zweites Mal kopiert\n"
+    "                nichts doppelt\n"
     "  check         Integrität und Verweise des Records prüfen\n"
     "\n"
     "  --record ORT         der QA-Record (Vorgabe: $QUANTELO_RECORD, sonst\n"
