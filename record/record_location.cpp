@@ -12,12 +12,18 @@
 
 namespace record {
 
+QString QuanteloDataFolder() {
+  // Named here, not taken from the application's name, which the command-line programs do not
+  // share with the window: every program must find the same record.
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+         QStringLiteral("/quantelo");
+}
+
 QString RecordLocation(const QString& option) {
   if (!option.isEmpty()) return option;
   const QString fromEnvironment = qEnvironmentVariable("QUANTELO_RECORD");
   if (!fromEnvironment.isEmpty()) return fromEnvironment;
-  return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-         QStringLiteral("/record.sqlite");
+  return QuanteloDataFolder() + QStringLiteral("/record.sqlite");
 }
 
 void RefuseNetworkFileSystem(const QString& path) {

@@ -5,6 +5,9 @@
 
 namespace record {
 
+// The user's data folder for Quantelo: ~/.local/share/quantelo on Linux.
+QString QuanteloDataFolder();
+
 // --record WHERE when given (not empty), else the environment's QUANTELO_RECORD, else
 // record.sqlite in the user's data folder (~/.local/share/quantelo on Linux).
 QString RecordLocation(const QString& option);

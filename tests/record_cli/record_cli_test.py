@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""quantelo-record on a record filled by quantelo-sdnr --save: the history in every format agrees
-with itself, the CSV reads back with Python's csv module in both dialects, and wrong calls and
+"""quantelo-record on a record filled by quantelo-sdnr --save, both finding the default record in
+the user's data folder where the window finds it: the history in every format agrees with itself, the CSV reads back with Python's csv module in both dialects, and wrong calls and
 numbers written with a comma are refused with the right status.
 
 Usage: record_cli_test.py QUANTELO_SDNR QUANTELO_RECORD WRITE_TEST_DICOM
@@ -44,7 +44,8 @@ def tsv_rows(text):
 
 with tempfile.TemporaryDirectory() as folder:
     ENV = dict(os.environ, XDG_CONFIG_HOME=os.path.join(folder, "config"),
-               QUANTELO_RECORD=os.path.join(folder, "record.sqlite"))
+               XDG_DATA_HOME=os.path.join(folder, "data"))
+    ENV.pop("QUANTELO_RECORD", None)
 
     def save(name, serial, date, seed):
         image = os.path.join(folder, name)
@@ -58,6 +59,8 @@ with tempfile.TemporaryDirectory() as folder:
     for seed, (serial, date) in enumerate([("SN 42", "20260103"), ("SN 42", "20260101"),
                                            ("SN 42", "20260102"), (odd, "20260215")], 1):
         save(f"{seed}.dcm", serial, date, seed)
+    check(os.path.isfile(os.path.join(folder, "data", "quantelo", "record.sqlite")),
+          "the saves went to the default record, where the window keeps it")
     first = {row[0]: row for row in tsv_rows(record("history"))[1:]}
     mean = sum(Decimal(first[m][10]) for m in "123") / 3
     record("reference", "add", "--device", "SN 42", "--thickness", "45", "--quantity", "sdnr",
