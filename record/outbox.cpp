@@ -7,7 +7,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <atomic>
-#include <optional>
 
 #include "record_error.h"
 
@@ -28,15 +27,30 @@ std::string factOf(const MeasuredImage& image, std::string_view key) {
   return {};
 }
 
+// When the check was saved, as the user saw it.
+std::string savedAt(const SessionEntry& session) {
+  return session.performedAt.toLocalTime()
+      .toString(QStringLiteral("dd.MM.yyyy HH:mm"))
+      .toStdString();
+}
+
 // Enough of the measurement for the user to find it: when, which device, which thickness.
 std::string refusalText(const SessionEntry& session, const MeasuredImage& image,
                         const std::string& reason, const QString& outboxPath) {
-  const std::string when =
-      session.performedAt.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toStdString();
-  return "Der Server hat eine Messung abgelehnt, die auf ihn gewartet hat (gespeichert am " + when +
-         ", Gerät " + factOf(image, "serial_number") + ", " + factOf(image, "thickness_mm") +
-         " mm, SDNR " + image.measurement.sdnr + "): " + reason +
+  return "Der Server hat eine Messung abgelehnt, die auf ihn gewartet hat (gespeichert am " +
+         savedAt(session) + ", Gerät " + factOf(image, "serial_number") + ", " +
+         factOf(image, "thickness_mm") + " mm, SDNR " + image.measurement.sdnr + "): " + reason +
          " Sie bleibt in der Warteschlange " + quoted(outboxPath) + " aufbewahrt.";
+}
+
+// A damaged save stays where it is and holds up those after it rather than let them overtake it.
+WaitingSave readWaiting(const QByteArray& json, const QString& outboxPath) {
+  try {
+    return WaitingSaveFromJson(json);
+  } catch (const RecordError& error) {
+    throw RecordError(error.what() + (" (Warteschlange " + quoted(outboxPath) + ")"),
+                      error.cause());
+  }
 }
 
 }  // namespace
@@ -160,28 +174,18 @@ void Outbox::send(const QString& address, RecordDatabase& database, const Tell& 
       waiting.emplace_back(query.value(0).toLongLong(), query.value(1).toString().toUtf8());
   }
   for (const auto& [id, json] : waiting) {
-    std::optional<WaitingSave> read;
-    try {
-      read = WaitingSaveFromJson(json);
-    } catch (const RecordError& error) {
-      // It stays, and blocks those after it rather than let them overtake it.
-      throw RecordError(error.what() + (" (Warteschlange " + quoted(path_) + ")"), error.cause());
-    }
-    const WaitingSave& save = *read;
+    const WaitingSave save = readWaiting(json, path_);
     std::vector<SavedMeasurement> outcome;
     try {
       outcome = SaveSession(database, save.session, save.images);
     } catch (const RecordUnreachable&) {
       throw;
     } catch (const RecordError& error) {
-      throw RecordError(
-          "Eine Messung vom " +
-              save.session.performedAt.toLocalTime()
-                  .toString(QStringLiteral("dd.MM.yyyy HH:mm"))
-                  .toStdString() +
-              ", die auf den Server wartet, lässt sich nicht senden; sie wartet weiter. " +
-              error.what(),
-          error.cause());
+      throw RecordError("Eine Messung vom " + savedAt(save.session) +
+                            ", die auf den Server wartet, lässt sich nicht senden; sie wartet "
+                            "weiter. " +
+                            error.what(),
+                        error.cause());
     }
     // Told only by the program that settled it, so once.
     if (!settle(id, address, save, outcome)) continue;
