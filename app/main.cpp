@@ -8,6 +8,8 @@
 #include "application.h"
 #include "calc/fpu.h"
 #include "command_line.h"
+#include "record/outbox.h"
+#include "record_windows/outbox_courier.h"
 #include "startup.h"
 #include "tform1.h"
 #include "tform2.h"
@@ -66,6 +68,9 @@ int main(int argc, char* argv[]) {
   TForm2 help;
   TForm1 main(processFpu, help, commandLine.record);
   main.show();
+  // Saves that could not reach a team record's server are sent from now on, whichever record the
+  // window uses.
+  const record_windows::OutboxCourier courier(&main, record::OutboxLocation());
   // "quantelo FILE" measures the file as soon as the loop runs.
   if (!commandLine.file.isEmpty()) {
     QTimer::singleShot(0, &main, [&main, path = commandLine.file] {

@@ -20,9 +20,11 @@
 #include "open_record.h"
 #include "protocol/record_protocol.h"
 #include "record/history_export.h"
+#include "record/outbox.h"
 #include "record/record_error.h"
 #include "toolkit/event_dispatch.h"
 #include "trend_plot_view.h"
+#include "waiting_notice.h"
 
 using record_windows::HistoryTableModel;
 
@@ -108,6 +110,7 @@ HistoryWindow::HistoryWindow(const QString& recordPath, QWidget* parent)
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(record_windows::NewRecordLabel(recordPath_));
+  layout->addWidget(new record_windows::WaitingNotice(recordPath_, record::OutboxLocation(), this));
   layout->addLayout(choice);
   layout->addWidget(table_, 3);
   layout->addWidget(plot_, 2);

@@ -13,9 +13,9 @@
 #include <QVBoxLayout>
 
 #include "fact_fields.h"
-#include "record/record_database.h"
 #include "record/record_error.h"
 #include "record/remembered_operator.h"
+#include "record/save_or_queue.h"
 #include "toolkit/event_dispatch.h"
 #include "verdict_display.h"
 
@@ -162,15 +162,23 @@ void SaveMeasurementWindow::save() {
   session.phantom = phantom_->text().trimmed();
   session.version = QCoreApplication::applicationVersion();
 
-  record::RecordDatabase database(recordPath_);
-  const record::SavedMeasurement saved = record::SaveSession(database, session, {entry}).front();
-  if (!saved.id) throw record::RecordError(saved.refusal);
+  const record::SaveResult result = record::SaveOrQueue(
+      recordPath_, session, {entry}, record::OpenRecord, record::OutboxLocation(),
+      [this](const std::string& message) {
+        QMessageBox::warning(this, QStringLiteral("Quantelo"), QString::fromStdString(message));
+      });
+  if (!result.unreachable && !result.saved.front().id)
+    throw record::RecordError(result.saved.front().refusal);
   record::RememberOperator(session.operatorName);
-  showSaved(saved);
+  if (result.unreachable) {
+    record_windows::ShowWaitingForServer(verdict_, result.waiting);
+  } else {
+    record_windows::ShowVerdict(verdict_, result.saved.front());
+  }
+  endEditing();
 }
 
-void SaveMeasurementWindow::showSaved(const record::SavedMeasurement& saved) {
-  record_windows::ShowVerdict(verdict_, saved);
+void SaveMeasurementWindow::endEditing() {
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->setReadOnly(true);
   saveButton_->setEnabled(false);
   closeButton_->setText(QStringLiteral("Schließen"));

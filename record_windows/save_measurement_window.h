@@ -29,9 +29,11 @@ class SaveMeasurementWindow : public QDialog {
  private:
   QWidget* newMeasurementGroup() const;
   QWidget* newCheckGroup();
-  // Raises record::RecordError where the record refuses; the window keeps every value then.
+  // Raises record::RecordError where the record refuses; the window keeps every value then. A
+  // team record's server out of reach keeps the save in the outbox.
   void save();
-  void showSaved(const record::SavedMeasurement& saved);
+  // Once saved or waiting: the values stay as they were saved, "Schließen" closes.
+  void endEditing();
 
   record::MeasuredImage entry_;
   QString recordPath_;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "record/outbox.h"
 #include "record/verdict.h"
 #include "toolkit/widget_colour.h"
 
@@ -26,13 +27,29 @@ QColor VerdictColour(const std::string& verdict) {
   return {0xFF, 0xF0, 0xC8};
 }
 
-void ShowVerdict(QLabel* label, const record::SavedMeasurement& saved) {
-  const QString text = VerdictText(saved);
+namespace {
+
+void show(QLabel* label, const QString& text, const QColor& colour) {
   label->setText(text);
   label->setAccessibleDescription(text);
   label->setAutoFillBackground(true);
-  toolkit::SetBackgroundColour(label, QPalette::Window, VerdictColour(saved.verdict));
+  toolkit::SetBackgroundColour(label, QPalette::Window, colour);
   label->show();
+}
+
+}  // namespace
+
+void ShowVerdict(QLabel* label, const record::SavedMeasurement& saved) {
+  show(label, VerdictText(saved), VerdictColour(saved.verdict));
+}
+
+void ShowWaitingForServer(QLabel* label, qint64 waiting) {
+  show(label,
+       QStringLiteral("Der Server ist nicht erreichbar. Die Messung ist auf diesem Rechner "
+                      "gesichert und wird gesendet, sobald er wieder erreichbar ist; das Ergebnis "
+                      "steht dann im Verlauf.\n%1.")
+           .arg(record::WaitingText(waiting)),
+       VerdictColour({}));
 }
 
 }  // namespace record_windows

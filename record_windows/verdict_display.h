@@ -23,4 +23,9 @@ QColor VerdictColour(const std::string& verdict);
 // The text on its colour, told to screen readers too.
 void ShowVerdict(QLabel* label, const record::SavedMeasurement& saved);
 
+// A save kept in the outbox because the team record's server is out of reach: it has no verdict
+// yet, which the server's reference values give once it arrives. waiting: the measurements that
+// wait for the server, this one among them.
+void ShowWaitingForServer(QLabel* label, qint64 waiting);
+
 }  // namespace record_windows

@@ -17,10 +17,11 @@
 #include "imaging/roi_placement.h"
 #include "imaging/roi_statistics.h"
 #include "imaging/standard_output.h"
+#include "output.h"
 #include "report.h"
 
 #ifdef QUANTELO_WITH_RECORD
-#include "record/record_error.h"
+#include "record/save_or_queue.h"
 #include "record_saving.h"
 #endif
 
@@ -29,13 +30,6 @@ namespace {
 constexpr int UsageFailure = 2;
 
 using imaging::PrintToStandardOutput;
-
-// "quantelo-sdnr: FILE: TEXT" on standard error, both made printable.
-void tell(const std::string& file, const std::string& text) {
-  imaging::PrintableText printable;
-  std::cerr << "quantelo-sdnr: " << printable.message(file) << ": " << printable.message(text)
-            << std::endl;
-}
 
 // The ROIs asked for, or those the automatic placement finds; raises ImageError when it finds no
 // object. (Measuring raises it for a ROI that leaves the image.)
@@ -60,46 +54,6 @@ std::string FailureText(const std::exception& error) {
     return "Die Datei ließ sich nicht messen: nicht genug Arbeitsspeicher frei.";
   return std::string("Die Datei ließ sich nicht messen: ") + error.what();
 }
-
-// Prints a measured file's line, then what its texts held and its warnings; the status it gives.
-int emit(const sdnr_cli::Arguments& arguments, const sdnr_cli::FileReport& report) {
-  const sdnr_cli::PrintedLine line =
-      arguments.json ? sdnr_cli::JsonLine(report) : sdnr_cli::TsvLine(report);
-  PrintToStandardOutput(line.text + '\n');
-  if (line.replacedBytes) {
-    tell(report.file,
-         "Hinweis: Bytes, die kein UTF-8-Zeichen bilden, sind als „\uFFFD“ ausgegeben.");
-  }
-  for (const imaging::MeasurementWarning& warning : report.warnings)
-    tell(report.file, "Warnung: " + warning.text);
-  return arguments.strict && !report.warnings.empty() ? 1 : 0;
-}
-
-#ifdef QUANTELO_WITH_RECORD
-// Saves the measured files as one session, then prints their lines with what the record made of
-// them; a file not saved gives status 1.
-int saveAndEmit(const sdnr_cli::Arguments& arguments, std::vector<sdnr_cli::FileReport>& reports,
-                const std::vector<record::MeasuredImage>& files) {
-  int status = 0;
-  std::vector<std::string> refusals(reports.size());
-  try {
-    refusals = sdnr_cli::SaveInRecord(arguments, reports, files);
-  } catch (const record::RecordError& error) {
-    tell("QA-Record", error.cause().empty() ? error.what()
-                                            : error.what() + (" [Ursache: " + error.cause() + "]"));
-    for (sdnr_cli::FileReport& report : reports) report.saved = sdnr_cli::SavedColumns{};
-    refusals.assign(reports.size(), "nicht gespeichert.");
-  }
-  for (std::size_t i = 0; i < reports.size(); ++i) {
-    status |= emit(arguments, reports[i]);
-    if (!refusals[i].empty()) {
-      tell(reports[i].file, refusals[i]);
-      status = 1;
-    }
-  }
-  return status;
-}
-#endif
 
 int run(const sdnr_cli::Arguments& arguments) {
   if (arguments.action == sdnr_cli::Arguments::Action::Help) {
@@ -144,18 +98,21 @@ int run(const sdnr_cli::Arguments& arguments) {
 #endif
     } catch (const std::exception& error) {
       // Whatever fails costs this file its line, never the others theirs.
-      tell(file, FailureText(error));
+      sdnr_cli::Tell(file, FailureText(error));
       status = 1;
       continue;
     }
     if (arguments.save) {
       toSave.push_back(std::move(*report));
     } else {
-      status |= emit(arguments, *report);
+      status |= sdnr_cli::PrintReport(arguments, *report);
     }
   }
 #ifdef QUANTELO_WITH_RECORD
-  if (!toSave.empty()) status |= saveAndEmit(arguments, toSave, described);
+  if (!toSave.empty()) {
+    status |= sdnr_cli::SaveAndPrint(arguments, toSave, described, record::OpenRecord,
+                                     record::OutboxLocation());
+  }
 #endif
   return status;
 }
