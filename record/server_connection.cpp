@@ -5,6 +5,7 @@
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
+#include <algorithm>
 
 #include "record_error.h"
 #include "record_schema.h"
@@ -33,11 +34,17 @@ QString quoted(const QString& keyword, QString value) {
   return keyword + QStringLiteral("='") + value + u'\'';
 }
 
-// Whether a server answers at all, whatever it then says; libpq asks it without logging in.
+// Whether a server answers at all, whatever it then says (libpq's ping). Asked after a connection
+// failed, so briefly: one that did not answer then is not waited for as long again.
 bool answers(const ServerAddress& address) {
+  constexpr int PingSeconds = 3;
   QList<QByteArray> texts;
-  for (const auto& [keyword, value] : address.parameters)
-    texts << keyword.toUtf8() << value.toUtf8();
+  for (const auto& [keyword, value] : address.parameters) {
+    if (keyword != QLatin1String("connect_timeout")) texts << keyword.toUtf8() << value.toUtf8();
+  }
+  const int timeout = address.value(QStringLiteral("connect_timeout")).toInt();
+  texts << "connect_timeout"
+        << QByteArray::number(timeout > 0 ? std::min(timeout, PingSeconds) : PingSeconds);
   std::vector<const char*> keywords, values;
   for (qsizetype i = 0; i < texts.size(); i += 2) {
     keywords.push_back(texts[i].constData());

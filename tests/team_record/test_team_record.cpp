@@ -62,6 +62,8 @@ TEST(TeamRecord, AServerOutOfReachIsToldFromOneThatRefuses) {
       {"postgresql://qa@%2Ftmp%2Fquantelo-no-server/q", true, "nicht erreichbar"},
       {"postgresql://qa@127.0.0.1:1/q", true, "nicht erreichbar"},
       {"postgresql://qa@quantelo-test.invalid/q", true, "nicht erreichbar"},
+      // No answer in time (TEST-NET-1 is never routed).
+      {"postgresql://qa@192.0.2.1/q?connect_timeout=1", true, "nicht erreichbar"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.address.toStdString());
