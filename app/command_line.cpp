@@ -86,9 +86,10 @@ QString CommandLineHelp() {
       "\n"
       "  -h, --help     diesen Text zeigen\n"
       "  -v, --version  die Version zeigen\n"
-      "  --record ORT   der QA-Record, in den „Datei → Messung speichern…“ schreibt\n"
-      "                 (Vorgabe: $QUANTELO_RECORD, sonst\n"
-      "                 ~/.local/share/quantelo/record.sqlite)\n"
+      "  --record ORT   der QA-Record, in den „Datei → Messung speichern…“ schreibt:\n"
+      "                 eine Datei oder der Team-Record,\n"
+      "                 postgresql://BENUTZER@SERVER/DATENBANK (Vorgabe:\n"
+      "                 $QUANTELO_RECORD, sonst ~/.local/share/quantelo/record.sqlite)\n"
       "\n"
       "Messen ohne Fenster: quantelo-sdnr --help\n");
 }

@@ -1,7 +1,7 @@
 # The Debian package: `cpack -G DEB` in the build folder (or `make package` from the top). The
 # libraries come from dpkg-shlibdeps; what the program loads at run time without linking it is
 # named here: Qt's platform plugins, Qt's German texts, the fonts of the windows, Qt's SQLite
-# driver for the QA record.
+# driver for the QA record and its PostgreSQL driver for the team record.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quantelo)
 set(CPACK_PACKAGE_VENDOR "Example Software")
@@ -23,7 +23,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.com/software/toolcoll.shtm)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, libqt6sql6-sqlite")
+  "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, libqt6sql6-sqlite, libqt6sql6-psql")
 # CPack writes a postinst and a postrm that run ldconfig whenever a shared object lies in or just
 # below /usr/lib, as the gradient module does in /usr/lib/quantelo. The dynamic linker never
 # searches that folder of the program's own, so there is nothing for ldconfig to do. Naming a

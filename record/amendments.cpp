@@ -30,13 +30,12 @@ qint64 amend(RecordDatabase& database, qint64 measurement, const char* kind, con
     throw RecordError("Die ersetzende Messung " + std::to_string(*replacement) +
                       (*replacement == measurement ? " ist dieselbe." : " gibt es nicht."));
   }
-  const QSqlQuery added = database.run(
+  const qint64 id = database.insert(
       QStringLiteral("INSERT INTO amendments (measurement_id, kind, replacement_id, reason, "
                      "operator, recorded_at) VALUES (?, ?, ?, ?, ?, ?)"),
       {measurement, QString::fromLatin1(kind), replacement ? QVariant(*replacement) : QVariant(),
        reason.trimmed(), operatorName.trimmed(),
        QDateTime::currentDateTimeUtc().toString(Qt::ISODate)});
-  const qint64 id = added.lastInsertId().toLongLong();
   transaction.commit();
   return id;
 }

@@ -40,6 +40,12 @@ int copyAll(sqlite3* source, sqlite3* copy) {
 }  // namespace
 
 void Backup(RecordDatabase& database, const QString& target) {
+  if (database.dialect() == Dialect::Postgresql) {
+    throw RecordError(
+        "Den Team-Record auf dem Server sichert pg_dump (z. B. „pg_dump --format=custom "
+        "--file=quantelo.dump DATENBANK“) oder die Datensicherung der IT; backup sichert einen "
+        "QA-Record in einer SQLite-Datei.");
+  }
   sqlite3* const source = sqliteHandle(database.connection());
   const std::string name = target.toStdString();
   // Claimed before anything is written: no file is overwritten, not even one made meanwhile.

@@ -9,7 +9,8 @@
 namespace record {
 
 // Writes the whole record to target, a file that must not exist yet. Raises RecordError where
-// it exists or the backup fails; a backup that failed leaves no file behind.
+// it exists or the backup fails; a backup that failed leaves no file behind. A team record on a
+// server is refused with a pointer to pg_dump.
 void Backup(RecordDatabase& database, const QString& target);
 
 }  // namespace record

@@ -33,19 +33,30 @@ struct HistorySmallTables {
 namespace {
 
 // Oldest first by the exposure's date and time, in the order of an index (of the device's images
-// where the filter names a device); the row's date is the exposure's where the image has a
-// readable one, else the session's (its UTC date). Only the filters given are in the statement,
-// so that the database can walk the index instead of sorting.
+// where the filter names a device). Only the filters given are in the statement, so that the
+// database can walk the index instead of sorting.
 const char* const HistorySql =
-    "SELECT m.id, s.id, s.performed_at, CASE WHEN i.acquisition_date GLOB "
-    "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]' THEN i.acquisition_date "
-    "ELSE substr(s.performed_at, 1, 10) END AS date, i.acquisition_time, i.station, "
+    "SELECT m.id, s.id, s.performed_at, %1, i.acquisition_time, i.station, "
     "i.thickness_mm, m.m_al, m.s_al, m.m_bg, m.s_bg, m.sdnr, m.n, i.kvp, i.exposure_mas, "
     "i.anode, i.filter, m.deviation_percent, m.verdict, m.warnings, s.operator, s.phantom, "
     "i.sop_instance_uid, i.device_id, m.reference_id, m.tolerance_id "
     "FROM images i JOIN measurements m ON m.image_id = i.id "
-    "JOIN sessions s ON s.id = m.session_id WHERE 1 = 1%1 "
+    "JOIN sessions s ON s.id = m.session_id WHERE 1 = 1%2 "
     "ORDER BY i.acquisition_date, i.acquisition_time, i.id";
+
+// The row's date: the exposure's where the image has a readable one (YYYY-MM-DD), else the
+// session's (its UTC date). Written out in the filter too: PostgreSQL knows no column names of
+// the result there.
+QString rowDate(Dialect dialect) {
+  const QString readable =
+      dialect == Dialect::Sqlite
+          ? QStringLiteral("i.acquisition_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'")
+          : QStringLiteral("i.acquisition_date ~ '^[0-9]{4}-[0-9]{2}-[0-9]{2}$'");
+  return QStringLiteral(
+             "CASE WHEN %1 THEN i.acquisition_date ELSE substr(s.performed_at, 1, 10) "
+             "END")
+      .arg(readable);
+}
 
 bool voids(const QSqlQuery& q) {
   return q.value(1).toString() == QLatin1String("void");
@@ -87,8 +98,8 @@ std::unique_ptr<const HistorySmallTables> readSmallTables(RecordDatabase& databa
       "SELECT measurement_id, kind, reason, replacement_id FROM amendments ORDER BY id"));
   while (q.next()) {
     auto& amendments = tables->amendments[q.value(0).toLongLong()];
-    amendments.inWords += (amendments.inWords.isEmpty() ? QString() : QStringLiteral("\n")) +
-                          amendmentInWords(q);
+    amendments.inWords +=
+        (amendments.inWords.isEmpty() ? QString() : QStringLiteral("\n")) + amendmentInWords(q);
     amendments.voided = amendments.voided || voids(q);
   }
   return tables;
@@ -109,15 +120,16 @@ QSqlQuery historyQuery(RecordDatabase& database, const HistoryFilter& filter,
     conditions += QStringLiteral(" AND i.device_id IN (%1)")
                       .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u", "));
   }
+  const QString date = rowDate(database.dialect());
   if (!filter.from.isEmpty()) {
-    conditions += QStringLiteral(" AND date >= ?");
+    conditions += QStringLiteral(" AND %1 >= ?").arg(date);
     values << filter.from;
   }
   if (!filter.to.isEmpty()) {
-    conditions += QStringLiteral(" AND date <= ?");
+    conditions += QStringLiteral(" AND %1 <= ?").arg(date);
     values << filter.to;
   }
-  return database.run(QString::fromLatin1(HistorySql).arg(conditions), values);
+  return database.run(QString::fromLatin1(HistorySql).arg(date, conditions), values);
 }
 
 }  // namespace

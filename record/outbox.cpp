@@ -9,6 +9,7 @@
 
 #include "record_error.h"
 #include "record_location.h"
+#include "server_address.h"
 
 namespace record {
 namespace {
@@ -54,11 +55,6 @@ WaitingSave readWaiting(const QByteArray& json, const QString& outboxPath) {
 }
 
 }  // namespace
-
-bool IsServerAddress(const QString& location) {
-  return location.startsWith(QLatin1String("postgresql://")) ||
-         location.startsWith(QLatin1String("postgres://"));
-}
 
 QString OutboxLocation() {
   return QuanteloDataFolder() + QStringLiteral("/outbox.sqlite");

@@ -16,10 +16,6 @@
 
 namespace record {
 
-// Whether the record's location is a team record's server address (postgresql:// or
-// postgres://) rather than a file.
-bool IsServerAddress(const QString& location);
-
 // outbox.sqlite in the user's data folder (~/.local/share/quantelo on Linux), beside the default
 // record.
 QString OutboxLocation();

@@ -7,17 +7,16 @@
 
 #include "record_error.h"
 #include "record_location.h"
-#include "record_schema.h"
+#include "server_address.h"
+#include "server_connection.h"
 
 namespace record {
 namespace {
 
 constexpr int BusyMilliseconds = 10000;
 
-QString uniqueConnectionName() {
-  static std::atomic<int> next{0};
-  return QStringLiteral("quantelo-record-%1").arg(next++);
-}
+// The lock every writer of a server's record takes for its transaction: "QUANTELO" in ASCII.
+const char* const WriterLock = "SELECT pg_advisory_xact_lock(5860612367437285455)";
 
 [[noreturn]] void fail(const std::string& message, const QSqlError& error) {
   throw RecordError(message, error.text().toStdString());
@@ -25,15 +24,41 @@ QString uniqueConnectionName() {
 
 }  // namespace
 
-RecordDatabase::RecordDatabase(const QString& path)
-    : path_(path), connection_(uniqueConnectionName()) {
-  RefuseNetworkFileSystem(path);
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-  database.setDatabaseName(path);
+RecordDatabase::ConnectionName::ConnectionName() {
+  static std::atomic<int> next{0};
+  text_ = QStringLiteral("quantelo-record-%1").arg(next++);
+}
+
+RecordDatabase::ConnectionName::~ConnectionName() {
+  QSqlDatabase::database(text_, false).close();
+  QSqlDatabase::removeDatabase(text_);
+}
+
+RecordDatabase::RecordDatabase(const QString& where, Opening opening)
+    : where_(where), dialect_(IsServerAddress(where) ? Dialect::Postgresql : Dialect::Sqlite) {
+  if (dialect_ == Dialect::Sqlite) {
+    openFile();
+    // Outside openFile: a record of a newer schema is told as such.
+    if (schemaVersion() < static_cast<int>(Migrations().size())) {
+      WriteTransaction transaction(*this);
+      migrate(transaction);
+      transaction.commit();
+    }
+    return;
+  }
+  QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_.text());
+  OpenOnServer(database, where);
+  if (opening == Opening::ForUse) requireCurrentSchema();
+}
+
+void RecordDatabase::openFile() {
+  RefuseNetworkFileSystem(where_);
+  QDir().mkpath(QFileInfo(where_).absolutePath());
+  QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_.text());
+  database.setDatabaseName(where_);
   database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyMilliseconds));
   if (!database.open()) {
-    fail("Der QA-Record „" + path.toStdString() + "“ lässt sich nicht öffnen.",
+    fail("Der QA-Record „" + where_.toStdString() + "“ lässt sich nicht öffnen.",
          database.lastError());
   }
   try {
@@ -42,21 +67,23 @@ RecordDatabase::RecordDatabase(const QString& path)
     run(QStringLiteral("PRAGMA synchronous = FULL"));
     run(QStringLiteral("PRAGMA foreign_keys = ON"));
   } catch (const RecordError& error) {
-    throw RecordError("Der QA-Record „" + path.toStdString() +
+    throw RecordError("Der QA-Record „" + where_.toStdString() +
                           "“ ist beschädigt oder keine Quantelo-Datenbank; er bleibt, wie er ist.",
                       error.cause());
   }
-  // Outside the above: a record of a newer schema is told as such.
-  migrate();
-}
-
-RecordDatabase::~RecordDatabase() {
-  QSqlDatabase::database(connection_, false).close();
-  QSqlDatabase::removeDatabase(connection_);
 }
 
 QSqlQuery RecordDatabase::run(const QString& sql, const QVariantList& values) {
   QSqlQuery query(connection());
+  if (dialect_ == Dialect::Postgresql) {
+    // Read whole: QPSQL reads a forward-only result row by row and loses the rest as soon as
+    // the connection runs another statement, which SQLite allows.
+    if (!query.exec(values.isEmpty() ? sql : WithValues(connection(), sql, values))) {
+      FailOnServer(connection(), "Der QA-Record lässt sich nicht lesen oder schreiben.",
+                   query.lastError());
+    }
+    return query;
+  }
   query.setForwardOnly(true);
   if (!query.prepare(sql)) fail("Der QA-Record versteht eine Anfrage nicht.", query.lastError());
   for (const QVariant& value : values) query.addBindValue(value);
@@ -65,14 +92,33 @@ QSqlQuery RecordDatabase::run(const QString& sql, const QVariantList& values) {
   return query;
 }
 
+qint64 RecordDatabase::insert(const QString& sql, const QVariantList& values) {
+  QSqlQuery added = run(sql + QStringLiteral(" RETURNING id"), values);
+  if (!added.next()) fail("Der QA-Record nennt die neue Zeile nicht.", added.lastError());
+  const qint64 id = added.value(0).toLongLong();
+  // Done with: SQLite's statement is then complete.
+  added.finish();
+  return id;
+}
+
 int RecordDatabase::schemaVersion() {
-  QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
-  const int current = version.next() ? version.value(0).toInt() : 0;
-  // Done with: a statement still reading would keep a migration from dropping an index.
-  version.finish();
+  int current = 0;
+  if (dialect_ == Dialect::Sqlite) {
+    QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
+    current = version.next() ? version.value(0).toInt() : 0;
+    // Done with: a statement still reading would keep a migration from dropping an index.
+    version.finish();
+  } else {
+    QSqlQuery table =
+        run(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {SchemaVersionTable});
+    if (table.next() && table.value(0).toBool()) {
+      QSqlQuery version = run(QStringLiteral("SELECT version FROM %1").arg(SchemaVersionTable));
+      current = version.next() ? version.value(0).toInt() : 0;
+    }
+  }
   const auto known = static_cast<int>(Migrations().size());
   if (current > known) {
-    throw RecordError("Der QA-Record „" + path_.toStdString() +
+    throw RecordError("Der QA-Record „" + where_.toStdString() +
                       "“ stammt von einer neueren Quantelo-Version (Schema " +
                       std::to_string(current) + ", diese kennt bis " + std::to_string(known) +
                       ") und bleibt unverändert.");
@@ -80,49 +126,72 @@ int RecordDatabase::schemaVersion() {
   return current;
 }
 
-void RecordDatabase::migrate() {
+// The programs never change a server's schema: the migration role does, through setup-server.
+void RecordDatabase::requireCurrentSchema() {
+  const int current = schemaVersion();
   const auto known = static_cast<int>(Migrations().size());
-  if (schemaVersion() == known) return;
-  WriteTransaction transaction(*this);
-  // Read again once writing: another program may have brought the schema forward meanwhile.
-  for (int step = schemaVersion(); step < known; ++step) {
-    for (const QString& statement : Migrations()[step]) run(statement);
-    run(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
+  if (current == known) return;
+  const std::string setUp = "quantelo-record setup-server --record " + where_.toStdString();
+  if (current == 0) {
+    throw RecordError("Der Team-Record „" + where_.toStdString() +
+                      "“ ist noch nicht eingerichtet. Das tut die IT einmal mit „" + setUp +
+                      "“, angemeldet als Verwalter der Datenbank.");
   }
-  transaction.commit();
+  throw RecordError("Der Team-Record „" + where_.toStdString() + "“ hat Schema " +
+                    std::to_string(current) + ", diese Quantelo-Version braucht Schema " +
+                    std::to_string(known) + ". Die Programme ändern das Schema nie: bitte „" +
+                    setUp + "“ mit der Migrationsrolle " + OwnerRole + " ausführen lassen.");
+}
+
+int RecordDatabase::migrate(const WriteTransaction& /*within*/) {
+  // Read once writing: another program may have brought the schema forward meanwhile.
+  const int before = schemaVersion();
+  const std::vector<QStringList>& migrations = Migrations(dialect_);
+  if (dialect_ == Dialect::Postgresql && before == 0) {
+    run(QStringLiteral("CREATE TABLE %1 (version INTEGER NOT NULL)").arg(SchemaVersionTable));
+    run(QStringLiteral("INSERT INTO %1 (version) VALUES (0)").arg(SchemaVersionTable));
+  }
+  for (int step = before; step < static_cast<int>(migrations.size()); ++step) {
+    for (const QString& statement : migrations[step]) run(statement);
+    if (dialect_ == Dialect::Sqlite) {
+      run(QStringLiteral("PRAGMA user_version = %1").arg(step + 1));
+    } else {
+      run(QStringLiteral("UPDATE %1 SET version = ?").arg(SchemaVersionTable), {step + 1});
+    }
+  }
+  return before;
 }
 
 QSqlDatabase RecordDatabase::connection() const {
-  return QSqlDatabase::database(connection_, false);
-}
-
-QStringList RecordDatabase::problems() {
-  QStringList found;
-  QSqlQuery integrity = run(QStringLiteral("PRAGMA integrity_check"));
-  while (integrity.next()) {
-    if (integrity.value(0).toString() != QLatin1String("ok"))
-      found << integrity.value(0).toString();
-  }
-  QSqlQuery keys = run(QStringLiteral("PRAGMA foreign_key_check"));
-  while (keys.next()) {
-    found << QStringLiteral("Zeile %1 in %2 verweist ins Leere (%3)")
-                 .arg(keys.value(1).toString(), keys.value(0).toString(), keys.value(2).toString());
-  }
-  return found;
+  return QSqlDatabase::database(connection_.text(), false);
 }
 
 WriteTransaction::WriteTransaction(RecordDatabase& database) : database_(database) {
-  database_.run(QStringLiteral("BEGIN IMMEDIATE"));
+  if (database_.dialect() == Dialect::Sqlite) {
+    database_.run(QStringLiteral("BEGIN IMMEDIATE"));
+    return;
+  }
+  database_.run(QStringLiteral("BEGIN"));
+  try {
+    database_.run(QString::fromLatin1(WriterLock));
+  } catch (const RecordError&) {
+    rollback();
+    throw;
+  }
 }
 
 WriteTransaction::~WriteTransaction() {
-  if (open_) {
-    try {
-      database_.run(QStringLiteral("ROLLBACK"));
-    } catch (const RecordError&) {
-      // Nothing more can be done; SQLite rolls back an open transaction when the file closes.
-    }
+  if (open_) rollback();
+}
+
+void WriteTransaction::rollback() {
+  try {
+    database_.run(QStringLiteral("ROLLBACK"));
+  } catch (const RecordError&) {
+    // Nothing more can be done; SQLite rolls back an open transaction when the file closes, a
+    // server when the connection ends.
   }
+  open_ = false;
 }
 
 void WriteTransaction::commit() {

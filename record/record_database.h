@@ -1,6 +1,8 @@
-// One connection to an SQLite QA record: opened with the settings that keep it whole (WAL, a full
-// sync at every commit, foreign keys, waiting for another writer), its schema brought forward,
-// and a record written by a newer Quantelo refused and left as it is.
+// One connection to the QA record: an SQLite file on this computer or the team record on a
+// PostgreSQL server. A file is opened with the settings that keep it whole (WAL, a full sync at
+// every commit, foreign keys, waiting for another writer) and its schema brought forward; a
+// server's schema is brought forward by setup-server only, with the migration role. A record
+// written by a newer Quantelo is refused and left as it is.
 #pragma once
 
 #include <QSqlDatabase>
@@ -8,36 +10,74 @@
 #include <QString>
 #include <QVariantList>
 
+#include "record_schema.h"
+
 namespace record {
+
+class WriteTransaction;
+
+// What a connection is opened for.
+enum class Opening {
+  ForUse,    // by the programs: a server's schema must be the one this program knows
+  ForSetUp,  // by setup-server: a server's schema as it is, to be brought forward
+};
 
 class RecordDatabase {
  public:
-  // Opens the record at path, creating it and its folder where there is none. Raises RecordError
-  // for a network file system, a file that is no record or is damaged, and a newer schema.
-  explicit RecordDatabase(const QString& path);
-  ~RecordDatabase();
+  // Opens the record where: a file path, created with its folder where there is none, or a team
+  // record's address (postgresql://…, see server_address.h). Raises RecordError for a network
+  // file system, a file that is no record or is damaged, a newer schema, and a server's record
+  // that is not set up or of an older schema; RecordUnreachable for a server that does not
+  // answer.
+  explicit RecordDatabase(const QString& where, Opening opening = Opening::ForUse);
   RecordDatabase(const RecordDatabase&) = delete;
   RecordDatabase& operator=(const RecordDatabase&) = delete;
 
+  Dialect dialect() const { return dialect_; }
   // The statement with its values bound in order, run; raises RecordError with the database's
-  // words as the cause. The result is read forward only, so a long one is never held at once.
+  // words as the cause, RecordUnreachable where the server's connection is lost. On SQLite the
+  // result is read forward only, so a long one is never held at once.
   QSqlQuery run(const QString& sql, const QVariantList& values = {});
-  // What SQLite's integrity and foreign-key checks find; empty for a sound record.
+  // Runs the INSERT and gives the id of the row it added.
+  qint64 insert(const QString& sql, const QVariantList& values);
+  // What is wrong with the record, empty for a sound one: for a file SQLite's integrity and
+  // foreign-key checks; on a server (which enforces the keys itself) the append-only triggers
+  // missing or switched off, and rights of the programs' role to change or delete.
   QStringList problems();
   // The connection itself, for what Qt SQL does not offer (SQLite's backup).
   QSqlDatabase connection() const;
-
- private:
   // The schema's version; raises RecordError for one newer than this program knows.
   int schemaVersion();
-  void migrate();
+  // Brings the schema to the newest this program knows, within the caller's transaction; gives
+  // the version it had.
+  int migrate(const WriteTransaction& within);
 
-  QString path_;
-  QString connection_;
+ private:
+  // The name under which Qt SQL keeps the connection; the connection is closed and given up
+  // with it, also where opening fails half-way.
+  class ConnectionName {
+   public:
+    ConnectionName();
+    ~ConnectionName();
+    ConnectionName(const ConnectionName&) = delete;
+    ConnectionName& operator=(const ConnectionName&) = delete;
+    const QString& text() const { return text_; }
+
+   private:
+    QString text_;
+  };
+
+  void openFile();
+  void requireCurrentSchema();
+
+  QString where_;
+  Dialect dialect_;
+  ConnectionName connection_;
 };
 
 // A write transaction, taken at once so that two writers wait for each other rather than fail
-// half-way; rolled back unless committed.
+// half-way; rolled back unless committed. On a server the writers of one database queue for one
+// lock, as SQLite's BEGIN IMMEDIATE makes them.
 class WriteTransaction {
  public:
   explicit WriteTransaction(RecordDatabase& database);
@@ -47,6 +87,8 @@ class WriteTransaction {
   void commit();
 
  private:
+  void rollback();
+
   RecordDatabase& database_;
   bool open_ = true;
 };

@@ -1,16 +1,69 @@
 #include "record_schema.h"
 
+#include <QRegularExpression>
+
 namespace record {
 namespace {
 
-// Kept once written: measurements, sessions, images, reference values, tolerance rules and
-// amendments are never changed or deleted. A correction or a voided measurement is an amendment
-// that names the measurement.
-const QStringList AppendOnly = {"devices",          "sessions",        "images",    "measurements",
-                                "reference_values", "tolerance_rules", "amendments"};
+// SQLite's row id is a 64-bit INTEGER PRIMARY KEY; PostgreSQL's the same width, counted by the
+// server. Every other INTEGER is 64 bits wide in SQLite, so BIGINT on the server.
+QString translated(Dialect dialect, QString statement) {
+  if (dialect == Dialect::Sqlite) return statement;
+  static const QRegularExpression rowId(QStringLiteral("\\bINTEGER PRIMARY KEY\\b"));
+  static const QRegularExpression integer(QStringLiteral("\\bINTEGER\\b"));
+  statement.replace(rowId, QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY"));
+  statement.replace(integer, QStringLiteral("BIGINT"));
+  return statement;
+}
 
-QStringList firstVersion() {
-  QStringList statements = {
+QStringList translated(Dialect dialect, const QStringList& statements) {
+  QStringList result;
+  for (const QString& statement : statements) result << translated(dialect, statement);
+  return result;
+}
+
+const char* const AppendOnlyMessage = "Der QA-Record wird nur ergänzt, nie geändert.";
+
+// Triggers that refuse to change or delete a row of an append-only table; on the server also to
+// empty one (TRUNCATE), through one function that raises the same message as SQLite's.
+QStringList appendOnlyTriggers(Dialect dialect) {
+  QStringList statements;
+  if (dialect == Dialect::Postgresql) {
+    statements << QStringLiteral(
+                      "CREATE FUNCTION quantelo_append_only() RETURNS trigger LANGUAGE plpgsql AS "
+                      "$$ BEGIN RAISE EXCEPTION '%1'; END $$")
+                      .arg(QString::fromUtf8(AppendOnlyMessage));
+  }
+  for (const QString& table : AppendOnlyTables()) {
+    for (const QString& change : RefusedChanges(dialect)) {
+      const QString name = AppendOnlyTrigger(table, change);
+      statements << (dialect == Dialect::Sqlite
+                         ? QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN "
+                                          "SELECT RAISE(ABORT, '%4'); END")
+                               .arg(name, change, table, QString::fromUtf8(AppendOnlyMessage))
+                         : QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH %4 "
+                                          "EXECUTE FUNCTION quantelo_append_only()")
+                               .arg(name, change, table,
+                                    change == QLatin1String("TRUNCATE")
+                                        ? QStringLiteral("STATEMENT")
+                                        : QStringLiteral("ROW")));
+    }
+  }
+  return statements;
+}
+
+// Each saved session told to whoever listens, once its transaction commits.
+QStringList sessionNotification() {
+  return {QStringLiteral("CREATE FUNCTION quantelo_session_saved() RETURNS trigger LANGUAGE "
+                         "plpgsql AS $$ BEGIN PERFORM pg_notify('%1', CAST(NEW.id AS TEXT)); "
+                         "RETURN NULL; END $$")
+              .arg(QLatin1String(NotifyChannel)),
+          "CREATE TRIGGER sessions_saved AFTER INSERT ON sessions FOR EACH ROW EXECUTE FUNCTION "
+          "quantelo_session_saved()"};
+}
+
+QStringList firstVersion(Dialect dialect) {
+  const QStringList tables = {
       R"(CREATE TABLE devices (
            id INTEGER PRIMARY KEY,
            manufacturer TEXT NOT NULL,
@@ -98,15 +151,8 @@ QStringList firstVersion() {
       "CREATE INDEX images_by_device ON images (device_id)",
       "CREATE INDEX measurements_by_session ON measurements (session_id)",
   };
-  for (const QString& table : AppendOnly) {
-    for (const char* change : {"UPDATE", "DELETE"}) {
-      statements << QStringLiteral(
-                        "CREATE TRIGGER %1_no_%2 BEFORE %3 ON %1 BEGIN "
-                        "SELECT RAISE(ABORT, 'Der QA-Record wird nur ergänzt, nie geändert.'); END")
-                        .arg(table, QString::fromLatin1(change).toLower(),
-                             QString::fromLatin1(change));
-    }
-  }
+  QStringList statements = translated(dialect, tables) + appendOnlyTriggers(dialect);
+  if (dialect == Dialect::Postgresql) statements << sessionNotification();
   return statements;
 }
 
@@ -127,10 +173,32 @@ QStringList historyByDate() {
 
 }  // namespace
 
-const std::vector<QStringList>& Migrations() {
-  static const std::vector<QStringList> migrations = {firstVersion(), secondVersion(),
-                                                       historyByDate()};
-  return migrations;
+const std::vector<QStringList>& Migrations(Dialect dialect) {
+  static const auto migrations = [](Dialect d) {
+    return std::vector<QStringList>{firstVersion(d), translated(d, secondVersion()),
+                                    translated(d, historyByDate())};
+  };
+  static const std::vector<QStringList> sqlite = migrations(Dialect::Sqlite);
+  static const std::vector<QStringList> postgresql = migrations(Dialect::Postgresql);
+  return dialect == Dialect::Sqlite ? sqlite : postgresql;
+}
+
+const QStringList& AppendOnlyTables() {
+  // Kept once written: measurements, sessions, images, reference values, tolerance rules and
+  // amendments. A correction or a voided measurement is an amendment that names the measurement.
+  static const QStringList tables = {"devices",      "sessions",         "images",
+                                     "measurements", "reference_values", "tolerance_rules",
+                                     "amendments"};
+  return tables;
+}
+
+QStringList RefusedChanges(Dialect dialect) {
+  if (dialect == Dialect::Sqlite) return {QStringLiteral("UPDATE"), QStringLiteral("DELETE")};
+  return {QStringLiteral("UPDATE"), QStringLiteral("DELETE"), QStringLiteral("TRUNCATE")};
+}
+
+QString AppendOnlyTrigger(const QString& table, const QString& change) {
+  return QStringLiteral("%1_no_%2").arg(table, change.toLower());
 }
 
 }  // namespace record

@@ -129,12 +129,11 @@ qint64 AddReference(RecordDatabase& database, const NewReference& reference,
     meanOf = ids.join(QLatin1Char(','));
   }
   if (seenUpTo) RefuseCrossedReference(database, device, thickness, quantity, *seenUpTo);
-  const QSqlQuery added = database.run(
+  const qint64 id = database.insert(
       QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, value, "
                      "source, valid_from, recorded_at, mean_of) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
       {device, thickness, quantity, value, sourceOf(reference.source), dateOf(reference.validFrom),
        now(), meanOf});
-  const qint64 id = added.lastInsertId().toLongLong();
   transaction.commit();
   return id;
 }
@@ -170,13 +169,12 @@ qint64 AddToleranceRule(RecordDatabase& database, const NewToleranceRule& rule,
                                  : QVariant(text(positive(rule.thickness, "Dicke")));
   const QString quantity = quantityOf(rule.quantity);
   if (seenUpTo) RefuseCrossedToleranceRule(database, quantity, device, thickness, *seenUpTo);
-  const QSqlQuery added = database.run(
+  const qint64 id = database.insert(
       QStringLiteral("INSERT INTO tolerance_rules (quantity, device_id, thickness_mm, "
                      "below_percent, above_percent, minimum, maximum, source, recorded_at) "
                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
       {quantity, device, thickness, orNull(below), orNull(above), orNull(minimum), orNull(maximum),
        sourceOf(rule.source), now()});
-  const qint64 id = added.lastInsertId().toLongLong();
   transaction.commit();
   return id;
 }
@@ -213,7 +211,8 @@ std::vector<ToleranceEntry> ListToleranceRules(RecordDatabase& database) {
       "SELECT t.id, t.quantity, d.manufacturer, d.model, d.serial_number, t.thickness_mm, "
       "t.below_percent, t.above_percent, t.minimum, t.maximum, t.source, t.recorded_at, "
       "(SELECT x.id FROM tolerance_rules x WHERE x.quantity = t.quantity AND "
-      "x.device_id IS t.device_id AND x.thickness_mm IS t.thickness_mm AND "
+      "x.device_id IS NOT DISTINCT FROM t.device_id AND "
+      "x.thickness_mm IS NOT DISTINCT FROM t.thickness_mm AND "
       "(x.recorded_at > t.recorded_at OR (x.recorded_at = t.recorded_at AND x.id > t.id)) "
       "ORDER BY x.recorded_at, x.id LIMIT 1) "
       "FROM tolerance_rules t LEFT JOIN devices d ON d.id = t.device_id "

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "server_address.h"
+
 namespace record {
 
 std::unique_ptr<RecordDatabase> OpenRecord(const QString& location) {

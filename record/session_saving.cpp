@@ -10,8 +10,7 @@
 namespace record {
 namespace {
 
-// Never a null string, which Qt would store as NULL: an empty text is an empty text. (A NULL in
-// a NOT NULL column would make INSERT OR IGNORE pass over the row without a word.)
+// Never a null string, which Qt would store as NULL: an empty text is an empty text.
 QString notNull(const QString& text) {
   return text.isNull() ? QStringLiteral("") : text;
 }
@@ -42,19 +41,26 @@ std::optional<ExactDecimal> decimal(const QVariant& value) {
   return ExactDecimal::Parse(value.toString().toStdString());
 }
 
+// The row's id where the select finds one, else that of the row the insert adds. Both within
+// the write transaction, so no other writer comes between; and no id is spent on a row that is
+// there already, as a server's counter would be by an insert that conflicts.
+qint64 foundOrAdded(RecordDatabase& database, const QString& select, const QString& insert,
+                    const QVariantList& key, const QVariantList& values) {
+  QSqlQuery found = database.run(select, key);
+  if (found.next()) return found.value(0).toLongLong();
+  return database.insert(insert, values);
+}
+
 qint64 deviceId(RecordDatabase& database, const MeasuredImage& image) {
   const QVariantList identity = {fromUtf8(fact(image, "manufacturer")),
                                  fromUtf8(fact(image, "model")),
                                  fromUtf8(fact(image, "serial_number"))};
-  database.run(QStringLiteral("INSERT OR IGNORE INTO devices (manufacturer, model, serial_number) "
-                              "VALUES (?, ?, ?)"),
-               identity);
-  QSqlQuery found = database.run(
+  return foundOrAdded(
+      database,
       QStringLiteral(
           "SELECT id FROM devices WHERE manufacturer = ? AND model = ? AND serial_number = ?"),
-      identity);
-  found.next();
-  return found.value(0).toLongLong();
+      QStringLiteral("INSERT INTO devices (manufacturer, model, serial_number) VALUES (?, ?, ?)"),
+      identity, identity);
 }
 
 struct InForce {
@@ -87,8 +93,9 @@ InForce inForce(RecordDatabase& database, qint64 device, const QString& thicknes
           "SELECT id, below_percent, above_percent, minimum, maximum FROM tolerance_rules "
           "WHERE quantity = 'sdnr' AND (device_id IS NULL OR device_id = ?) AND "
           "(thickness_mm IS NULL OR thickness_mm = ?) "
-          "ORDER BY (device_id IS NOT NULL) + (thickness_mm IS NOT NULL) DESC, recorded_at DESC, "
-          "id DESC LIMIT 1"),
+          "ORDER BY CASE WHEN device_id IS NULL THEN 0 ELSE 1 END + "
+          "CASE WHEN thickness_mm IS NULL THEN 0 ELSE 1 END DESC, recorded_at DESC, id DESC "
+          "LIMIT 1"),
       {device, thickness});
   if (rule.next()) {
     found.toleranceId = rule.value(0);
@@ -104,15 +111,21 @@ InForce inForce(RecordDatabase& database, qint64 device, const QString& thicknes
 std::string differingConditions(RecordDatabase& database, const QString& meanOf,
                                 const MeasuredImage& image) {
   if (meanOf.isEmpty()) return {};
+  QVariantList measurements;
+  QStringList marks;
+  for (const QString& id : meanOf.split(u',')) {
+    measurements << id.toLongLong();
+    marks << QStringLiteral("?");
+  }
   std::string differences;
   for (const auto& [column, key, label] :
        {std::tuple{"kvp", "kvp", "kV"}, std::tuple{"anode", "anode", "Anode"},
         std::tuple{"filter", "filter", "Filter"}}) {
     QSqlQuery used = database.run(
         QStringLiteral("SELECT DISTINCT i.%1 FROM measurements m JOIN images i ON i.id = "
-                       "m.image_id WHERE instr(',' || ? || ',', ',' || m.id || ',') > 0")
-            .arg(QString::fromLatin1(column)),
-        {meanOf});
+                       "m.image_id WHERE m.id IN (%2)")
+            .arg(QString::fromLatin1(column), marks.join(u", ")),
+        measurements);
     if (!used.next()) continue;
     const std::string reference = used.value(0).toString().toStdString();
     const std::string now = fact(image, key);
@@ -126,16 +139,15 @@ std::string differingConditions(RecordDatabase& database, const QString& meanOf,
 
 // The session's id: the one saved before under the same key, or a new one.
 qint64 sessionId(RecordDatabase& database, const SessionEntry& session) {
-  database.run(
-      QStringLiteral("INSERT OR IGNORE INTO sessions (client_key, performed_at, time_zone, "
-                     "operator, phantom, kind, quantelo_version) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+  return foundOrAdded(
+      database, QStringLiteral("SELECT id FROM sessions WHERE client_key = ?"),
+      QStringLiteral(
+          "INSERT INTO sessions (client_key, performed_at, time_zone, operator, phantom, "
+          "kind, quantelo_version) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+      {session.clientKey},
       {session.clientKey, session.performedAt.toUTC().toString(Qt::ISODate),
        QString::fromUtf8(QTimeZone::systemTimeZoneId()), notNull(session.operatorName),
        notNull(session.phantom), notNull(session.kind), notNull(session.version)});
-  QSqlQuery found = database.run(QStringLiteral("SELECT id FROM sessions WHERE client_key = ?"),
-                                 {session.clientKey});
-  found.next();
-  return found.value(0).toLongLong();
 }
 
 // The image's key in the record: its SOP Instance UID, or for typed values one made from the
@@ -196,7 +208,7 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
   values << thickness << fromUtf8(fact(image, "exposure_control_mode"))
          << fromUtf8(image.presentationIntent) << fromUtf8(fact(image, "pixel_spacing_mm"))
          << fromUtf8(image.rescaleSlope) << fromUtf8(image.rescaleIntercept);
-  const QSqlQuery added = database.run(
+  const qint64 imageRow = database.insert(
       QStringLiteral("INSERT INTO images (device_id, sop_instance_uid, sha256, acquisition_date, "
                      "acquisition_time, timezone_offset, station, detector_id, software_versions, "
                      "kvp, exposure_mas, exposure_mas_source, anode, filter, thickness_mm, "
@@ -212,12 +224,12 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
   for (const std::string& warning : image.warnings)
     warnings += (warnings.empty() ? "" : "\n") + warning;
   if (!conditions.empty()) warnings += (warnings.empty() ? "" : "\n") + conditions;
-  const QSqlQuery measured = database.run(
+  const qint64 measurement = database.insert(
       QStringLiteral("INSERT INTO measurements (session_id, image_id, al_roi, bg_roi, n, m_al, "
                      "s_al, m_bg, s_bg, sdnr, placement, warnings, reference_id, tolerance_id, "
                      "deviation_percent, verdict, remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                      "?, ?, ?, ?, ?, ?, ?)"),
-      {session, added.lastInsertId(), withRois ? roiText(m.aluminium.roi) : QStringLiteral(""),
+      {session, imageRow, withRois ? roiText(m.aluminium.roi) : QStringLiteral(""),
        withRois ? roiText(m.background.roi) : QStringLiteral(""),
        withRois ? static_cast<qulonglong>(m.aluminium.count) : 0, fromUtf8(m.aluminium.mean),
        fromUtf8(m.aluminium.standardDeviation), fromUtf8(m.background.mean),
@@ -227,7 +239,7 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
        fromUtf8(warnings), force.referenceId, force.toleranceId,
        fromUtf8(evaluation.deviationPercent), fromUtf8(evaluation.verdict),
        fromUtf8(image.remark)});
-  return {measured.lastInsertId().toLongLong(),
+  return {measurement,
           {},
           force.reference ? force.reference->text() : "",
           evaluation.deviationPercent,

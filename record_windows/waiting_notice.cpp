@@ -4,6 +4,7 @@
 
 #include "record/outbox.h"
 #include "record/record_error.h"
+#include "record/server_address.h"
 
 namespace record_windows {
 namespace {

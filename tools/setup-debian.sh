@@ -26,6 +26,9 @@ packages=(
   x11-utils
   # the QA record: SQLite through Qt SQL, and SQLite's own header for its online backup
   libqt6sql6-sqlite libsqlite3-dev
+  # the team record: PostgreSQL through Qt SQL, libpq to tell a server out of reach, and a
+  # PostgreSQL 15 server for the tests' throwaway cluster
+  libqt6sql6-psql libpq-dev postgresql-15
   # the protocol's test reads the PDF's text and fonts (pdftotext, pdffonts)
   poppler-utils
   # DICOM images: reading and decoding every transfer syntax

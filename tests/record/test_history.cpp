@@ -12,6 +12,7 @@
 #include "record/history.h"
 #include "record/record_error.h"
 #include "record/reference_values.h"
+#include "record_place.h"
 #include "record_test_data.h"
 
 namespace {
@@ -31,7 +32,7 @@ std::vector<qint64> Ids(const std::vector<record::HistoryRow>& rows) {
   return ids;
 }
 
-class History : public testing::Test {
+class History : public testing::TestWithParam<record_test::Place> {
  protected:
   void SetUp() override {
     record::AddToleranceRule(*database_, {"sdnr", {}, "", "10", "10", "", "9", "DIN-Norm"});
@@ -45,13 +46,13 @@ class History : public testing::Test {
     for (const auto& measurement : saved) ids_.push_back(*measurement.id);
   }
 
-  QTemporaryDir folder_;
-  std::unique_ptr<RecordDatabase> database_ =
-      std::make_unique<RecordDatabase>(folder_.filePath("record.sqlite"));
+  record_test::RecordPlace place_{GetParam()};
+  std::unique_ptr<RecordDatabase> database_ = std::make_unique<RecordDatabase>(place_.where());
   std::vector<qint64> ids_;
 };
+RECORD_TESTS_IN_BOTH_PLACES(History);
 
-TEST_F(History, FiltersByDeviceAndPeriodOldestFirst) {
+TEST_P(History, FiltersByDeviceAndPeriodOldestFirst) {
   const QString today = QDateTime::currentDateTimeUtc().date().toString(Qt::ISODate);
   const auto& m = ids_;
   const struct {
@@ -86,7 +87,7 @@ TEST_F(History, FiltersByDeviceAndPeriodOldestFirst) {
   EXPECT_EQ(row.date, "2026-02-20");
 }
 
-TEST_F(History, AmendmentsAreNewRowsToldInWordsAndNeverContradictTheRecord) {
+TEST_P(History, AmendmentsAreNewRowsToldInWordsAndNeverContradictTheRecord) {
   record::Correct(*database_, ids_[0], "falsche ROI", "Prüferin", ids_[2]);
   record::Correct(*database_, ids_[1], "Bemerkung vergessen", "Prüferin");
   record::Void(*database_, ids_[1], "falsche Dicke", "Prüfer");
@@ -124,8 +125,20 @@ TEST_F(History, AmendmentsAreNewRowsToldInWordsAndNeverContradictTheRecord) {
   EXPECT_EQ(voided, std::set<qint64>{ids_[1]});
 }
 
-TEST_F(History, BackupIsAWholeRecordAndNeverOverwrites) {
-  const QString target = folder_.filePath("backup.sqlite");
+// A team record is backed up by pg_dump.
+TEST_P(History, BackupIsAWholeRecordAndNeverOverwrites) {
+  const QTemporaryDir folder;
+  const QString target = folder.filePath("backup.sqlite");
+  if (GetParam() == record_test::Place::Server) {
+    try {
+      record::Backup(*database_, target);
+      ADD_FAILURE() << "a backup of the server's record";
+    } catch (const RecordError& error) {
+      EXPECT_NE(std::string(error.what()).find("pg_dump"), std::string::npos) << error.what();
+    }
+    EXPECT_FALSE(QFile::exists(target));
+    return;
+  }
   record::Backup(*database_, target);
   {
     RecordDatabase copy(target);
@@ -140,8 +153,7 @@ TEST_F(History, BackupIsAWholeRecordAndNeverOverwrites) {
   EXPECT_THROW(record::Backup(*database_, target), RecordError);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), before);
-  EXPECT_THROW(record::Backup(*database_, folder_.filePath("no/such/folder/b.sqlite")),
-               RecordError);
+  EXPECT_THROW(record::Backup(*database_, folder.filePath("no/such/folder/b.sqlite")), RecordError);
 }
 
 }  // namespace

@@ -3,11 +3,10 @@
 // history of each listed with what superseded what.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include "record/amendments.h"
 #include "record/record_error.h"
 #include "record/reference_values.h"
+#include "record_place.h"
 #include "record_test_data.h"
 
 namespace {
@@ -35,7 +34,7 @@ NewReference Reference(const record::DeviceChoice& device, const char* thickness
   return {device, thickness, quantity, value, source, validFrom, std::move(meanOf)};
 }
 
-class References : public testing::Test {
+class References : public testing::TestWithParam<record_test::Place> {
  protected:
   void SetUp() override {
     // Two makers' devices share "SN 42".
@@ -48,13 +47,13 @@ class References : public testing::Test {
     record::Void(*database_, m_[5], "falsche Dicke", "Prüferin");
   }
 
-  QTemporaryDir folder_;
-  std::unique_ptr<RecordDatabase> database_ =
-      std::make_unique<RecordDatabase>(folder_.filePath("record.sqlite"));
+  record_test::RecordPlace place_{GetParam()};
+  std::unique_ptr<RecordDatabase> database_ = std::make_unique<RecordDatabase>(place_.where());
   std::vector<qint64> m_;
 };
+RECORD_TESTS_IN_BOTH_PLACES(References);
 
-TEST_F(References, AreRefusedWithAReasonOrKeptAsANumber) {
+TEST_P(References, AreRefusedWithAReasonOrKeptAsANumber) {
   const record::DeviceChoice acme{"SN 42", "ACME", ""};
   const struct {
     NewReference reference;
@@ -96,7 +95,7 @@ TEST_F(References, AreRefusedWithAReasonOrKeptAsANumber) {
   }
 }
 
-TEST_F(References, ListNewestFirstWithWhatSupersededThem) {
+TEST_P(References, ListNewestFirstWithWhatSupersededThem) {
   const record::DeviceChoice acme{"SN 42", "ACME", ""};
   const qint64 old =
       record::AddReference(*database_, Reference(acme, "45", "sdnr", "5.2", "A", "2026-01-01"));

@@ -1,6 +1,6 @@
-// A record file as the programs keep it: sessions saved once even when retried, images never
-// twice, verdicts frozen when references change, history never rewritten, and a file it does not
-// understand left exactly as it is.
+// A record as the programs keep it, in a file and on the server: sessions saved once even when
+// retried, images never twice, verdicts frozen when references change, history never rewritten;
+// and a file it does not understand left exactly as it is.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -11,6 +11,7 @@
 #include "record/record_error.h"
 #include "record/record_schema.h"
 #include "record/session_saving.h"
+#include "record_place.h"
 #include "record_test_data.h"
 
 namespace {
@@ -37,22 +38,28 @@ class RecordFile : public testing::Test {
   QTemporaryDir folder_;
 };
 
-TEST_F(RecordFile, SavesOnceFreezesVerdictsAndNeverRewritesHistory) {
-  RecordDatabase database(path());
-  const auto first = record::SaveSession(database, Session("key-1"), {Image("1.2.3", "5.00")});
+class Record : public testing::TestWithParam<record_test::Place> {
+ protected:
+  record_test::RecordPlace place_{GetParam()};
+  RecordDatabase database_{place_.where()};
+};
+RECORD_TESTS_IN_BOTH_PLACES(Record);
+
+TEST_P(Record, SavesOnceFreezesVerdictsAndNeverRewritesHistory) {
+  const auto first = record::SaveSession(database_, Session("key-1"), {Image("1.2.3", "5.00")});
   ASSERT_TRUE(first[0].id) << first[0].refusal;
   EXPECT_EQ(first[0].verdict, "kein Bezugswert");
 
   // A reference value and a rule from then on: the next image is judged, the first stays as it was.
-  database.run(
+  database_.run(
       QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, "
                      "value, source, valid_from, recorded_at, mean_of) VALUES (1, '45', "
                      "'sdnr', '5.2', 'Abnahmeprüfung', '2026-01-01', 'now', '')"));
-  database.run(
+  database_.run(
       QStringLiteral("INSERT INTO tolerance_rules (quantity, below_percent, source, "
                      "recorded_at) VALUES ('sdnr', '10', 'DIN', 'now')"));
   const auto second =
-      record::SaveSession(database, Session("key-2"),
+      record::SaveSession(database_, Session("key-2"),
                           {Image("1.2.4", "4.68"), Image("1.2.5", "4.67"), Image("1.2.3", "5.00"),
                            Image("1.2.6", "5.00", "45.0"), Image("1.2.7", "NaN")});
   EXPECT_EQ(second[0].verdict, "bestanden");  // 4.68 is exactly 10 % below 5.2
@@ -62,35 +69,34 @@ TEST_F(RecordFile, SavesOnceFreezesVerdictsAndNeverRewritesHistory) {
   EXPECT_NE(second[2].refusal.find("schon gespeichert"), std::string::npos);
   EXPECT_EQ(second[3].verdict, "bestanden");  // 45.0 mm is 45 mm
   EXPECT_FALSE(second[4].id);
-  QSqlQuery stored =
-      database.run(QStringLiteral("SELECT verdict FROM measurements WHERE id = ?"), {*first[0].id});
+  QSqlQuery stored = database_.run(QStringLiteral("SELECT verdict FROM measurements WHERE id = ?"),
+                                   {*first[0].id});
   ASSERT_TRUE(stored.next());
   EXPECT_EQ(stored.value(0).toString(), "kein Bezugswert");
 
   // Retried under the same key: the same measurements, nothing twice.
-  const qint64 measurements = Count(database, "measurements");
-  const auto retried = record::SaveSession(database, Session("key-2"), {Image("1.2.4", "4.68")});
+  const qint64 measurements = Count(database_, "measurements");
+  const auto retried = record::SaveSession(database_, Session("key-2"), {Image("1.2.4", "4.68")});
   EXPECT_EQ(retried[0].id, second[0].id);
   EXPECT_EQ(retried[0].verdict, "bestanden");
-  EXPECT_EQ(Count(database, "measurements"), measurements);
-  EXPECT_EQ(Count(database, "sessions"), 2);
+  EXPECT_EQ(Count(database_, "measurements"), measurements);
+  EXPECT_EQ(Count(database_, "sessions"), 2);
   // Nothing to keep: no session either.
-  EXPECT_FALSE(record::SaveSession(database, Session("key-3"), {Image("1.2.3", "5.00")})[0].id);
-  EXPECT_EQ(Count(database, "sessions"), 2);
+  EXPECT_FALSE(record::SaveSession(database_, Session("key-3"), {Image("1.2.3", "5.00")})[0].id);
+  EXPECT_EQ(Count(database_, "sessions"), 2);
 
   for (const char* change :
        {"UPDATE measurements SET verdict = 'bestanden'", "DELETE FROM measurements",
         "UPDATE reference_values SET value = '1'", "DELETE FROM sessions", "DELETE FROM images"}) {
-    EXPECT_THROW(database.run(QString::fromLatin1(change)), RecordError) << change;
+    EXPECT_THROW(database_.run(QString::fromLatin1(change)), RecordError) << change;
   }
-  EXPECT_EQ(Count(database, "measurements"), measurements);
-  EXPECT_TRUE(database.problems().isEmpty()) << database.problems().join('\n').toStdString();
+  EXPECT_EQ(Count(database_, "measurements"), measurements);
+  EXPECT_TRUE(database_.problems().isEmpty()) << database_.problems().join('\n').toStdString();
 }
 
 // Typed values have no file and no UID: they are kept under a key made from the session's, found
 // again by a retried save, and carry the user's remark.
-TEST_F(RecordFile, TypedValuesAreKeptOnceUnderTheirSessionsKey) {
-  RecordDatabase database(path());
+TEST_P(Record, TypedValuesAreKeptOnceUnderTheirSessionsKey) {
   MeasuredImage typed = Image("", "4.94");
   typed.typed = true;
   typed.sha256.clear();
@@ -98,13 +104,13 @@ TEST_F(RecordFile, TypedValuesAreKeptOnceUnderTheirSessionsKey) {
   // Null texts, as an empty field or an unset version gives them, are empty ones.
   const record::SessionEntry session{
       "key-t", QDateTime::currentDateTimeUtc(), "Prüferin", QString(), "SDNR monatlich", QString()};
-  const auto first = record::SaveSession(database, session, {typed, typed});
-  const auto retried = record::SaveSession(database, session, {typed, typed});
+  const auto first = record::SaveSession(database_, session, {typed, typed});
+  const auto retried = record::SaveSession(database_, session, {typed, typed});
   ASSERT_TRUE(first[0].id && first[1].id) << first[0].refusal;
   EXPECT_NE(first[0].id, first[1].id);
   EXPECT_EQ(retried[0].id, first[0].id);
   EXPECT_EQ(retried[1].id, first[1].id);
-  QSqlQuery stored = database.run(
+  QSqlQuery stored = database_.run(
       QStringLiteral("SELECT i.sop_instance_uid, i.sha256, m.al_roi, m.n, m.placement, m.remark "
                      "FROM measurements m JOIN images i ON i.id = m.image_id WHERE m.id = ?"),
       {*first[1].id});
@@ -154,8 +160,7 @@ TEST_F(RecordFile, ARecordOfTheFirstSchemaIsBroughtForward) {
 
 // A reference value taken as the mean of measurements names their exposure: a later exposure at
 // other settings is saved with a warning. One without its date is judged on the check's day.
-TEST_F(RecordFile, ConditionsOtherThanTheReferencesAreWarnedOf) {
-  RecordDatabase database(path());
+TEST_P(Record, ConditionsOtherThanTheReferencesAreWarnedOf) {
   auto exposure = [](const char* uid, const char* kvp, const char* filter, const char* date) {
     MeasuredImage image = Image(uid, "5.00");
     image.facts.push_back({"kvp", "", kvp});
@@ -166,11 +171,11 @@ TEST_F(RecordFile, ConditionsOtherThanTheReferencesAreWarnedOf) {
     return image;
   };
   const auto basis =
-      record::SaveSession(database, Session("key-1"), {exposure("1.1", "28", "RH", "2026-11-02")});
-  database.run(QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, "
-                              "value, source, valid_from, recorded_at, mean_of) VALUES (1, '45', "
-                              "'sdnr', '5', 'Mittel', '2026-11-02', 'now', ?)"),
-               {QString::number(*basis[0].id)});
+      record::SaveSession(database_, Session("key-1"), {exposure("1.1", "28", "RH", "2026-11-02")});
+  database_.run(QStringLiteral("INSERT INTO reference_values (device_id, thickness_mm, quantity, "
+                               "value, source, valid_from, recorded_at, mean_of) VALUES (1, '45', "
+                               "'sdnr', '5', 'Mittel', '2026-11-02', 'now', ?)"),
+                {QString::number(*basis[0].id)});
   const struct {
     MeasuredImage image;
     const char* conditions;
@@ -183,11 +188,11 @@ TEST_F(RecordFile, ConditionsOtherThanTheReferencesAreWarnedOf) {
   int key = 2;
   for (const auto& [image, conditions] : cases) {
     const auto saved =
-        record::SaveSession(database, Session(("key-" + std::to_string(key++)).c_str()), {image});
+        record::SaveSession(database_, Session(("key-" + std::to_string(key++)).c_str()), {image});
     ASSERT_TRUE(saved[0].id) << saved[0].refusal;
     EXPECT_EQ(saved[0].conditions, conditions);
     EXPECT_EQ(saved[0].reference, "5") << "without a date too";
-    QSqlQuery stored = database.run(
+    QSqlQuery stored = database_.run(
         QStringLiteral("SELECT warnings FROM measurements WHERE id = ?"), {*saved[0].id});
     ASSERT_TRUE(stored.next());
     EXPECT_EQ(stored.value(0).toString().toStdString(), conditions);

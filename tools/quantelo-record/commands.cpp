@@ -18,6 +18,8 @@
 #include "record/record_location.h"
 #include "record/reference_values.h"
 #include "record/remembered_operator.h"
+#include "record/server_address.h"
+#include "record/server_setup.h"
 
 namespace record_cli {
 namespace {
@@ -26,10 +28,10 @@ QString text(const Arguments& arguments, std::string_view option) {
   return QString::fromStdString(arguments.value(option));
 }
 
-// The record at the location. Only a command that may start a record creates one; the others
-// refuse a record that is not there instead of leaving an empty one behind.
+// The record at the location. Only a command that may start a record file creates one; the
+// others refuse a file that is not there instead of leaving an empty one behind.
 std::unique_ptr<record::RecordDatabase> openRecordAt(const QString& path, bool mayCreate) {
-  if (!mayCreate && !QFileInfo::exists(path))
+  if (!mayCreate && !record::IsServerAddress(path) && !QFileInfo::exists(path))
     throw record::RecordError("Den QA-Record „" + path.toStdString() + "“ gibt es nicht.");
   return std::make_unique<record::RecordDatabase>(path);
 }
@@ -226,6 +228,29 @@ int check(const Arguments& arguments, const Print& print) {
   return 1;
 }
 
+int setUpServer(const Arguments& arguments, const Print& print) {
+  // The administrator's address, never the programs' one from the environment.
+  if (arguments.record.empty())
+    throw UsageError("setup-server braucht --record postgresql://VERWALTER@SERVER/DATENBANK");
+  const record::ServerSetUp setUp = record::SetUpServer(QString::fromStdString(arguments.record));
+  std::string answer;
+  if (setUp.changes.isEmpty()) {
+    answer = "Der Team-Record ist schon eingerichtet (Schema " + std::to_string(setUp.schemaAfter) +
+             ", Rollen " + record::OwnerRole + " und " + record::ClientRole +
+             "); nichts geändert.\n";
+  } else {
+    answer = "Der Team-Record ist eingerichtet (Schema " + std::to_string(setUp.schemaAfter) +
+             "). Ausgeführt:\n";
+    for (const QString& change : setUp.changes) answer += "  " + change.toStdString() + "\n";
+  }
+  answer += std::string("Die Rollen melden sich nicht an: die IT gibt sie Anmelderollen, ") +
+            "den Programmen " + record::ClientRole + " (nur lesen und ergänzen), z. B. „GRANT " +
+            record::ClientRole + " TO alice;“, und wer später neue Schemas einrichtet, " +
+            record::OwnerRole + " („GRANT " + record::OwnerRole + " TO admin;“).\n";
+  print(answer);
+  return 0;
+}
+
 const std::vector<Command> Table = {
     {"devices", {}, {}, devices},
     {"history",
@@ -284,6 +309,7 @@ const std::vector<Command> Table = {
     {"backup", {}, "DATEI", backup},
     {"copy", {{"--from", Value::Text, true}, {"--to", Value::Text, true}}, {}, copy},
     {"check", {}, {}, check},
+    {"setup-server", {}, {}, setUpServer},
 };
 
 }  // namespace
@@ -318,14 +344,21 @@ const char* const UsageText =
     "          --output DATEI.pdf\n"
     "                das Protokoll der Messungen eines Geräts als PDF (A4, deutsch)\n"
     "  backup DATEI  den Record in eine neue Datei sichern (mit SQLites Backup, auch\n"
-    "                während ein anderes Programm speichert)\n"
+    "                während ein anderes Programm speichert); den Team-Record sichert pg_dump\n"
     "  copy --from ORT --to ORT\n"
     "                alles aus dem einen Record in den anderen kopieren, das dort fehlt,\n"
     "                etwa den Record eines PCs in den Team-Record; ein zweites Mal kopiert\n"
     "                nichts doppelt\n"
-    "  check         Integrität und Verweise des Records prüfen\n"
+    "  check         Integrität und Verweise des Records prüfen, beim Team-Record seinen\n"
+    "                Schutz: die Trigger und die Rechte der Rolle quantelo_client\n"
+    "  setup-server  den Team-Record auf dem PostgreSQL-Server einrichten oder auf den\n"
+    "                neuesten Stand bringen: Schema, Rollen quantelo_owner (Migrationen)\n"
+    "                und quantelo_client (Programme); --record mit der Adresse eines\n"
+    "                Verwalters; ein zweiter Lauf ändert nichts\n"
     "\n"
-    "  --record ORT         der QA-Record (Vorgabe: $QUANTELO_RECORD, sonst\n"
+    "  --record ORT         der QA-Record: eine SQLite-Datei oder der Team-Record,\n"
+    "                       postgresql://BENUTZER@SERVER[:PORT]/DATENBANK[?sslmode=…]\n"
+    "                       (Passwort nur in ~/.pgpass; Vorgabe: $QUANTELO_RECORD, sonst\n"
     "                       ~/.local/share/quantelo/record.sqlite)\n"
     "  --manufacturer NAME  mit --model NAME: wählt das Gerät, wo Geräte mehrerer\n"
     "                       Hersteller dieselbe Seriennummer tragen\n"
