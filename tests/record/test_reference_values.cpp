@@ -163,7 +163,7 @@ std::string Conflict(Adding add) {
 // Someone else added after the list was shown. These adds, in order, claim to have seen the
 // record as it was before; only those for the same key are refused, naming what the other
 // entered, and store nothing.
-TEST_F(References, AnAddCrossingAnotherForTheSameKeyIsRefused) {
+TEST_P(References, AnAddCrossingAnotherForTheSameKeyIsRefused) {
   const record::DeviceChoice acme{"SN 42", "ACME", ""};
   const record::DeviceChoice beta{"SN 42", "Beta", ""};
   const qint64 shown = 0;  // the list was empty

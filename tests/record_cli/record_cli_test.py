@@ -46,6 +46,7 @@ with tempfile.TemporaryDirectory() as folder:
     ENV = dict(os.environ, XDG_CONFIG_HOME=os.path.join(folder, "config"),
                XDG_DATA_HOME=os.path.join(folder, "data"))
     ENV.pop("QUANTELO_RECORD", None)
+    DEFAULT_RECORD = os.path.join(folder, "data", "quantelo", "record.sqlite")
 
     def save(name, serial, date, seed):
         image = os.path.join(folder, name)
@@ -59,7 +60,7 @@ with tempfile.TemporaryDirectory() as folder:
     for seed, (serial, date) in enumerate([("SN 42", "20260103"), ("SN 42", "20260101"),
                                            ("SN 42", "20260102"), (odd, "20260215")], 1):
         save(f"{seed}.dcm", serial, date, seed)
-    check(os.path.isfile(os.path.join(folder, "data", "quantelo", "record.sqlite")),
+    check(os.path.isfile(DEFAULT_RECORD),
           "the saves went to the default record, where the window keeps it")
     first = {row[0]: row for row in tsv_rows(record("history"))[1:]}
     mean = sum(Decimal(first[m][10]) for m in "123") / 3
@@ -122,12 +123,12 @@ with tempfile.TemporaryDirectory() as folder:
     team = os.path.join(folder, "team.sqlite")
     kinds = "2 Geräte, 5 Sitzungen, 5 Aufnahmen, 5 Messungen, 1 Bezugswert, 1 Toleranzregel, " \
             "2 Vermerke"
-    copy = ["copy", "--from", ENV["QUANTELO_RECORD"], "--to", team]
+    copy = ["copy", "--from", DEFAULT_RECORD, "--to", team]
     check(record(*copy).decode() == f"Kopiert: {kinds}; schon vorhanden: nichts.\n", "first copy")
     check(record(*copy).decode() == f"Kopiert: nichts; schon vorhanden: {kinds}.\n", "copy again")
     check(record("--record", team, "history") == record("history"), "the copy holds it all")
     link = os.path.join(folder, "link.sqlite")
-    os.symlink(ENV["QUANTELO_RECORD"], link)
+    os.symlink(DEFAULT_RECORD, link)
     with open(os.path.join(folder, "damaged.sqlite"), "w") as damaged:
         damaged.write("keine Datenbank\n" * 300)
 
@@ -172,7 +173,7 @@ with tempfile.TemporaryDirectory() as folder:
         (["check", "mehr"], 2, "unerwartetes Argument"),
         (["copy", "--from", team], 2, "copy braucht --to"),
         (["--record", team] + copy, 2, "nicht mit --record"),
-        (["copy", "--from", link, "--to", ENV["QUANTELO_RECORD"]], 1, "derselbe QA-Record"),
+        (["copy", "--from", link, "--to", DEFAULT_RECORD], 1, "derselbe QA-Record"),
         (["copy", "--from", os.path.join(folder, "none.sqlite"), "--to", team], 1,
          "gibt es nicht"),
         (["--record", os.path.join(folder, "damaged.sqlite"), "check"], 1, "beschädigt"),
