@@ -5,7 +5,6 @@
 #include <QSqlError>
 #include <QUrl>
 #include <QUrlQuery>
-#include <atomic>
 
 #include "record_error.h"
 #include "record_location.h"
@@ -65,19 +64,9 @@ QString WaitingText(qint64 measurements) {
                            : QStringLiteral("%1 Messungen warten auf den Server").arg(measurements);
 }
 
-Outbox::Connection::Connection() {
-  static std::atomic<int> next{0};
-  name_ = QStringLiteral("quantelo-outbox-%1").arg(next++);
-}
-
-Outbox::Connection::~Connection() {
-  QSqlDatabase::database(name_, false).close();
-  QSqlDatabase::removeDatabase(name_);
-}
-
 Outbox::Outbox(const QString& path) : path_(path) {
   QDir().mkpath(QFileInfo(path).absolutePath());
-  QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_.name());
+  QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_.text());
   database.setDatabaseName(path);
   database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyMilliseconds));
   if (!database.open()) failWriting(database.lastError().text().toStdString());
@@ -120,7 +109,7 @@ void Outbox::failWriting(const std::string& cause) const {
 }
 
 QSqlQuery Outbox::run(const QString& sql, const QVariantList& values) {
-  QSqlQuery query(QSqlDatabase::database(connection_.name(), false));
+  QSqlQuery query(QSqlDatabase::database(connection_.text(), false));
   query.setForwardOnly(true);
   if (!query.prepare(sql)) failWriting(query.lastError().text().toStdString());
   for (const QVariant& value : values) query.addBindValue(value);
@@ -208,7 +197,7 @@ bool Outbox::settle(qint64 id, const QString& address, const WaitingSave& save,
     run(QStringLiteral("COMMIT"));
     return ours;
   } catch (const RecordError&) {
-    QSqlDatabase::database(connection_.name(), false).rollback();
+    QSqlDatabase::database(connection_.text(), false).rollback();
     throw;
   }
 }

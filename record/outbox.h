@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "connection_name.h"
 #include "record_database.h"
 #include "session_saving.h"
 #include "waiting_save.h"
@@ -58,21 +59,8 @@ class Outbox {
               const std::vector<SavedMeasurement>& outcome);
   [[noreturn]] void failWriting(const std::string& cause) const;
 
-  // Closed and removed with the outbox, also where opening it fails half-way.
-  class Connection {
-   public:
-    Connection();
-    ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    const QString& name() const { return name_; }
-
-   private:
-    QString name_;
-  };
-
   QString path_;
-  Connection connection_;
+  ConnectionName connection_{"quantelo-outbox"};
 };
 
 // How many measurements wait for the record at address in the outbox at outboxPath; 0 where there

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
-#include <atomic>
 
 #include "record_error.h"
 #include "record_location.h"
@@ -23,16 +22,6 @@ const char* const WriterLock = "SELECT pg_advisory_xact_lock(5860612367437285455
 }
 
 }  // namespace
-
-RecordDatabase::ConnectionName::ConnectionName() {
-  static std::atomic<int> next{0};
-  text_ = QStringLiteral("quantelo-record-%1").arg(next++);
-}
-
-RecordDatabase::ConnectionName::~ConnectionName() {
-  QSqlDatabase::database(text_, false).close();
-  QSqlDatabase::removeDatabase(text_);
-}
 
 RecordDatabase::RecordDatabase(const QString& where, Opening opening)
     : where_(where), dialect_(IsServerAddress(where) ? Dialect::Postgresql : Dialect::Sqlite) {

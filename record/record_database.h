@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include "connection_name.h"
 #include "record_schema.h"
 
 namespace record {
@@ -53,26 +54,12 @@ class RecordDatabase {
   int migrate(const WriteTransaction& within);
 
  private:
-  // The name under which Qt SQL keeps the connection; the connection is closed and given up
-  // with it, also where opening fails half-way.
-  class ConnectionName {
-   public:
-    ConnectionName();
-    ~ConnectionName();
-    ConnectionName(const ConnectionName&) = delete;
-    ConnectionName& operator=(const ConnectionName&) = delete;
-    const QString& text() const { return text_; }
-
-   private:
-    QString text_;
-  };
-
   void openFile();
   void requireCurrentSchema();
 
   QString where_;
   Dialect dialect_;
-  ConnectionName connection_;
+  ConnectionName connection_{"quantelo-record"};
 };
 
 // A write transaction, taken at once so that two writers wait for each other rather than fail
