@@ -21,6 +21,7 @@ struct DeviceChoice {
   QString serialNumber;
   QString manufacturer;  // empty: any
   QString model;         // empty: any
+  bool operator==(const DeviceChoice&) const = default;
 };
 
 // Every device, by serial number, manufacturer and model.

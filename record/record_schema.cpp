@@ -52,14 +52,21 @@ QStringList appendOnlyTriggers(Dialect dialect) {
   return statements;
 }
 
-// Each saved session told to whoever listens, once its transaction commits.
-QStringList sessionNotification() {
-  return {QStringLiteral("CREATE FUNCTION quantelo_session_saved() RETURNS trigger LANGUAGE "
-                         "plpgsql AS $$ BEGIN PERFORM pg_notify('%1', CAST(NEW.id AS TEXT)); "
-                         "RETURN NULL; END $$")
-              .arg(QLatin1String(NotifyChannel)),
-          "CREATE TRIGGER sessions_saved AFTER INSERT ON sessions FOR EACH ROW EXECUTE FUNCTION "
-          "quantelo_session_saved()"};
+// Each saved session and each amendment told to whoever listens once its transaction commits
+// ("sessions 12", "amendments 3"), so that a window showing the record can read it again.
+QStringList changeNotification() {
+  QStringList statements = {
+      QStringLiteral("CREATE FUNCTION quantelo_record_changed() RETURNS trigger LANGUAGE plpgsql "
+                     "AS $$ BEGIN PERFORM pg_notify('%1', TG_TABLE_NAME || ' ' || NEW.id); "
+                     "RETURN NULL; END $$")
+          .arg(QLatin1String(NotifyChannel))};
+  for (const char* table : {"sessions", "amendments"}) {
+    statements << QStringLiteral(
+                      "CREATE TRIGGER %1_told AFTER INSERT ON %1 FOR EACH ROW EXECUTE "
+                      "FUNCTION quantelo_record_changed()")
+                      .arg(QLatin1String(table));
+  }
+  return statements;
 }
 
 QStringList firstVersion(Dialect dialect) {
@@ -152,7 +159,7 @@ QStringList firstVersion(Dialect dialect) {
       "CREATE INDEX measurements_by_session ON measurements (session_id)",
   };
   QStringList statements = translated(dialect, tables) + appendOnlyTriggers(dialect);
-  if (dialect == Dialect::Postgresql) statements << sessionNotification();
+  if (dialect == Dialect::Postgresql) statements << changeNotification();
   return statements;
 }
 

@@ -28,7 +28,8 @@ inline constexpr const char* ClientRole = "quantelo_client";
 inline constexpr const char* OwnerRole = "quantelo_owner";
 // On the server, the schema version lives in a one-row table of this name.
 inline constexpr const char* SchemaVersionTable = "schema_version";
-// The channel on which the server tells of each saved session (its id as the payload).
+// The channel on which the server tells of each saved session and amendment (table and id as the
+// payload: "sessions 12").
 inline constexpr const char* NotifyChannel = "quantelo_record";
 
 }  // namespace record

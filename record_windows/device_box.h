@@ -18,8 +18,13 @@ class DeviceBox : public QComboBox {
   // The chosen device, told apart from others of the same serial number by manufacturer and
   // model; an empty serial number for every device or where the record has none.
   record::DeviceChoice choice() const;
+  // The record's devices listed anew, the chosen one kept chosen where it still is among them.
+  void setDevices(std::vector<record::Device> devices);
 
  private:
+  record::DeviceChoice choiceAt(int index) const;
+
+  QString everyDevice_;
   std::vector<record::Device> devices_;
 };
 

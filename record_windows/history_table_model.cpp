@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QDate>
+#include <QScopeGuard>
+#include <algorithm>
 
 #include "protocol/german_text.h"
 #include "toolkit/event_dispatch.h"
@@ -50,11 +52,36 @@ HistoryTableModel::HistoryTableModel(record::RecordDatabase& database, QObject* 
     : QAbstractTableModel(parent), database_(database) {}
 
 void HistoryTableModel::setFilter(const record::HistoryFilter& filter) {
+  filter_ = filter;
+  restart(0);
+}
+
+void HistoryTableModel::reload() {
+  restart(rowCount());
+}
+
+void HistoryTableModel::restart(int rows) {
   beginResetModel();
+  const auto reset = qScopeGuard([this] { endResetModel(); });
   rows_.clear();
+  // The old reader's query ends before the new one's starts.
   reader_.reset();
-  reader_.emplace(database_, filter);
-  endResetModel();
+  // A record that fails to read leaves the table empty, and the error to the caller.
+  try {
+    reader_.emplace(database_, filter_);
+    rows_ = reader_->next(rows);
+  } catch (...) {
+    reader_.reset();
+    rows_.clear();
+    throw;
+  }
+}
+
+int HistoryTableModel::rowOf(qint64 measurement) const {
+  const auto found = std::find_if(rows_.begin(), rows_.end(), [measurement](const auto& row) {
+    return row.measurement == measurement;
+  });
+  return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
 }
 
 int HistoryTableModel::rowCount(const QModelIndex& parent) const {

@@ -31,7 +31,12 @@ class HistoryTableModel : public QAbstractTableModel {
 
   // Starts afresh with the measurements that match the filter; none are read until asked for.
   void setFilter(const record::HistoryFilter& filter);
+  // Reads the rows again, as many as were read, so that a view keeps its place: the record has
+  // changed.
+  void reload();
   const record::HistoryRow& historyRow(int row) const { return rows_[static_cast<size_t>(row)]; }
+  // The row of the measurement among those read; -1 where it is not.
+  int rowOf(qint64 measurement) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -41,7 +46,11 @@ class HistoryTableModel : public QAbstractTableModel {
   void fetchMore(const QModelIndex& parent) override;
 
  private:
+  // Starts afresh with the first rows already read.
+  void restart(int rows);
+
   record::RecordDatabase& database_;
+  record::HistoryFilter filter_;
   std::optional<record::HistoryReader> reader_;
   std::vector<record::HistoryRow> rows_;
 };

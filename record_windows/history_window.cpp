@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -19,9 +21,11 @@
 #include "history_table_model.h"
 #include "open_record.h"
 #include "protocol/record_protocol.h"
+#include "record/devices.h"
 #include "record/history_export.h"
 #include "record/outbox.h"
 #include "record/record_error.h"
+#include "record_change_watch.h"
 #include "toolkit/event_dispatch.h"
 #include "trend_plot_view.h"
 #include "waiting_notice.h"
@@ -127,6 +131,8 @@ HistoryWindow::HistoryWindow(const QString& recordPath, QWidget* parent)
           [this] { toolkit::Dispatch([this] { writeProtocol(); }); });
   connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
   showHistory();
+  watch_ = std::make_unique<record_windows::RecordChangeWatch>(
+      *database_, [this] { toolkit::Dispatch([this] { showChanges(); }); }, nullptr);
 }
 
 HistoryWindow::~HistoryWindow() = default;
@@ -142,6 +148,27 @@ void HistoryWindow::showHistory() {
   protocolButton_->setEnabled(anyDevice);
   if (!anyDevice) return;
   model_->setFilter(filter());
+  plot_->load(recordPath_, filter());
+}
+
+void HistoryWindow::showChanges() {
+  const record::DeviceChoice shown = device_->choice();
+  {
+    const QSignalBlocker quiet(device_);
+    device_->setDevices(record::ListDevices(*database_));
+  }
+  if (device_->choice() != shown) {
+    showHistory();
+    return;
+  }
+  if (shown.serialNumber.isEmpty()) return;
+  const int scrolled = table_->verticalScrollBar()->value();
+  const QModelIndex current = table_->currentIndex();
+  const qint64 measurement = current.isValid() ? model_->historyRow(current.row()).measurement : 0;
+  model_->reload();
+  table_->verticalScrollBar()->setValue(scrolled);
+  if (const int row = model_->rowOf(measurement); current.isValid() && row >= 0)
+    table_->setCurrentIndex(model_->index(row, current.column()));
   plot_->load(recordPath_, filter());
 }
 

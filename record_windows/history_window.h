@@ -16,6 +16,7 @@ class QTableView;
 namespace record_windows {
 class DeviceBox;
 class HistoryTableModel;
+class RecordChangeWatch;
 class TrendPlotView;
 }  // namespace record_windows
 
@@ -23,13 +24,17 @@ class TrendPlotView;
 class HistoryWindow : public QDialog {
  public:
   // Opens the record at recordPath; raises record::RecordError where there is none or it cannot
-  // be read. The first device and the last twelve months up to today are shown.
+  // be read. The first device and the last twelve months up to today are shown; a team record's
+  // new measurements as soon as they are saved.
   explicit HistoryWindow(const QString& recordPath, QWidget* parent = nullptr);
   ~HistoryWindow() override;
 
  private:
   record::HistoryFilter filter() const;
   void showHistory();
+  // Another program has saved to the team record or amended it: the devices, the table and the
+  // trend read again, the chosen device, the table's place and its current row kept.
+  void showChanges();
   // "Verlauf SN-4711 2025-12-08 bis 2026-12-08.csv" in the home folder.
   QString suggestedFile(const QString& kind, const QString& suffix) const;
   // Raise record::RecordError where the record cannot be read or the file not written.
@@ -40,6 +45,7 @@ class HistoryWindow : public QDialog {
   std::unique_ptr<record::RecordDatabase> database_;
   // Reads through the database's connection, so it goes before the database does.
   std::unique_ptr<record_windows::HistoryTableModel> model_;
+  std::unique_ptr<record_windows::RecordChangeWatch> watch_;
   record_windows::DeviceBox* device_ = nullptr;
   QDateEdit* from_ = nullptr;
   QDateEdit* to_ = nullptr;

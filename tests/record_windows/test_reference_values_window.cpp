@@ -62,7 +62,8 @@ class ReferenceValuesWindowTest : public testing::Test {
   void press(char mnemonic, const QTableWidget* table) {
     const int rows = table->rowCount();
     QTest::keyClick(typing_, mnemonic, Qt::AltModifier);
-    QTRY_VERIFY(table->rowCount() != rows || !ReportedErrors().empty());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [table, rows] { return table->rowCount() != rows || !ReportedErrors().empty(); }));
   }
   // The message the add was refused with, or empty.
   static std::string takeError() {
@@ -149,7 +150,7 @@ TEST_F(ReferenceValuesWindowTest, MeanOfChosenMeasurementsBecomesTheReference) {
   });
   watch.start(10);
   QTest::keyClick(&window_, 'm', Qt::AltModifier);
-  QTRY_VERIFY(picked);
+  ASSERT_TRUE(QTest::qWaitFor([&picked] { return picked; }));
   // The offscreen platform gives the focus back to no window once a modal one has closed.
   window_.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
