@@ -5,11 +5,12 @@
 namespace record {
 
 std::vector<Device> ListDevices(RecordDatabase& database) {
+  // Each image is saved with its measurement in one transaction and neither is ever deleted, so
+  // the device's images are counted, from its index alone.
   QSqlQuery query = database.run(QStringLiteral(
       "SELECT d.id, d.manufacturer, d.model, d.serial_number, "
       "(SELECT station FROM images WHERE device_id = d.id ORDER BY id DESC LIMIT 1), "
-      "(SELECT count(*) FROM images i JOIN measurements m ON m.image_id = i.id "
-      "WHERE i.device_id = d.id) "
+      "(SELECT count(*) FROM images WHERE device_id = d.id) "
       "FROM devices d ORDER BY d.serial_number, d.manufacturer, d.model"));
   std::vector<Device> devices;
   while (query.next()) {

@@ -44,18 +44,42 @@ const char* const HistorySql =
     "JOIN sessions s ON s.id = m.session_id WHERE 1 = 1%2 "
     "ORDER BY i.acquisition_date, i.acquisition_time, i.id";
 
-// The row's date: the exposure's where the image has a readable one (YYYY-MM-DD), else the
-// session's (its UTC date). Written out in the filter too: PostgreSQL knows no column names of
-// the result there.
+// An image's date that can be read (YYYY-MM-DD), in the dialect's words.
+QString readableDate(Dialect dialect) {
+  return dialect == Dialect::Sqlite
+             ? QStringLiteral(
+                   "i.acquisition_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'")
+             : QStringLiteral("i.acquisition_date ~ '^[0-9]{4}-[0-9]{2}-[0-9]{2}$'");
+}
+
+// The row's date: the exposure's where the image has a readable one, else the session's (its UTC
+// date).
 QString rowDate(Dialect dialect) {
-  const QString readable =
-      dialect == Dialect::Sqlite
-          ? QStringLiteral("i.acquisition_date GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'")
-          : QStringLiteral("i.acquisition_date ~ '^[0-9]{4}-[0-9]{2}-[0-9]{2}$'");
   return QStringLiteral(
-             "CASE WHEN %1 THEN i.acquisition_date ELSE substr(s.performed_at, 1, 10) "
-             "END")
-      .arg(readable);
+             "CASE WHEN %1 THEN i.acquisition_date ELSE substr(s.performed_at, 1, 10) END")
+      .arg(readableDate(dialect));
+}
+
+// The row's date within the filter's period, written out (PostgreSQL knows no column names of
+// the result there) so that the cheap comparison of the dates comes first and the test of the
+// image's date is made for the rows in the period only, not for every row of the device.
+QString inPeriod(Dialect dialect, const HistoryFilter& filter, QVariantList& values) {
+  QStringList bounds;
+  QVariantList period;
+  if (!filter.from.isEmpty()) {
+    bounds << QStringLiteral("%1 >= ?");
+    period << filter.from;
+  }
+  if (!filter.to.isEmpty()) {
+    bounds << QStringLiteral("%1 <= ?");
+    period << filter.to;
+  }
+  if (bounds.isEmpty()) return {};
+  const QString within = bounds.join(QStringLiteral(" AND "));
+  values << period << period;
+  return QStringLiteral(" AND ((%1 AND %2) OR (%3 AND NOT (%2)))")
+      .arg(within.arg(QStringLiteral("i.acquisition_date")), readableDate(dialect),
+           within.arg(QStringLiteral("substr(s.performed_at, 1, 10)")));
 }
 
 bool voids(const QSqlQuery& q) {
@@ -120,16 +144,9 @@ QSqlQuery historyQuery(RecordDatabase& database, const HistoryFilter& filter,
     conditions += QStringLiteral(" AND i.device_id IN (%1)")
                       .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u", "));
   }
-  const QString date = rowDate(database.dialect());
-  if (!filter.from.isEmpty()) {
-    conditions += QStringLiteral(" AND %1 >= ?").arg(date);
-    values << filter.from;
-  }
-  if (!filter.to.isEmpty()) {
-    conditions += QStringLiteral(" AND %1 <= ?").arg(date);
-    values << filter.to;
-  }
-  return database.run(QString::fromLatin1(HistorySql).arg(date, conditions), values);
+  conditions += inPeriod(database.dialect(), filter, values);
+  return database.run(QString::fromLatin1(HistorySql).arg(rowDate(database.dialect()), conditions),
+                      values);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "example_history.h"
 
 #include <QDate>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <random>
@@ -56,14 +57,44 @@ record::MeasuredImage image(int device, const QDate& date, int thickness, long l
   return image;
 }
 
+// A check of the device: one session of up to three measurements at the three thicknesses,
+// its images numbered from number on.
+void saveCheck(record::RecordDatabase& database, const QString& key, int device, const QDate& date,
+               int measurements, long long number, std::mt19937& rng) {
+  std::vector<record::MeasuredImage> images;
+  for (int t = 0; t < measurements; ++t) images.push_back(image(device, date, t, number + t, rng));
+  const QDateTime at(date, QTime(9, 0), Qt::UTC);
+  record::SaveSession(database,
+                      {key, at, QStringLiteral("Prüferin"), QStringLiteral("PMMA-Satz 12"),
+                       QStringLiteral("SDNR monatlich"), QStringLiteral("1.0")},
+                      images);
+}
+
+// Writing a long record in seconds: no sync at each commit.
+void syncAtCommit(record::RecordDatabase& database, bool sync) {
+  if (database.dialect() == record::Dialect::Sqlite)
+    database.run(sync ? QStringLiteral("PRAGMA synchronous = FULL")
+                      : QStringLiteral("PRAGMA synchronous = OFF"));
+  else
+    database.run(sync ? QStringLiteral("SET synchronous_commit = on")
+                      : QStringLiteral("SET synchronous_commit = off"));
+}
+
 }  // namespace
 
 QString ExampleSerial(int device) {
   return QStringLiteral("SN-%1").arg(4711 + device);
 }
 
+void SaveExampleCheck(record::RecordDatabase& database, int device, const QDate& date,
+                      long long number) {
+  std::mt19937 rng(static_cast<std::mt19937::result_type>(number));
+  saveCheck(database, QStringLiteral("example-check-%1").arg(number), device, date, 3,
+            ExampleCheckNumbers + 3 * number, rng);
+}
+
 void WriteExampleHistory(record::RecordDatabase& database, int measurements, int devices) {
-  database.run(QStringLiteral("PRAGMA synchronous = OFF"));
+  syncAtCommit(database, false);
   std::mt19937 rng(2020);
   QDate date(2020, 1, 2);
   long long number = 0;
@@ -73,15 +104,10 @@ void WriteExampleHistory(record::RecordDatabase& database, int measurements, int
       do date = date.addDays(1);
       while (date.dayOfWeek() > 5);
     }
-    std::vector<record::MeasuredImage> images;
-    for (int t = 0; t < 3 && number < measurements; ++t)
-      images.push_back(image(device, date, t, number++, rng));
-    const QDateTime at(date, QTime(9, 0), Qt::UTC);
-    record::SaveSession(
-        database,
-        {QStringLiteral("example-%1").arg(session), at, QStringLiteral("Prüferin"),
-         QStringLiteral("PMMA-Satz 12"), QStringLiteral("SDNR monatlich"), QStringLiteral("1.0")},
-        images);
+    const int count = static_cast<int>(std::min<long long>(3, measurements - number));
+    saveCheck(database, QStringLiteral("example-%1").arg(session), device, date, count, number,
+              rng);
+    number += count;
     // The acceptance test's values, from the first check on.
     if (session < devices) {
       for (int t = 0; t < 3; ++t) {
@@ -101,7 +127,7 @@ void WriteExampleHistory(record::RecordDatabase& database, int measurements, int
           "'2019-12-16T10:00:00Z')"));
     }
   }
-  database.run(QStringLiteral("PRAGMA synchronous = FULL"));
+  syncAtCommit(database, true);
 }
 
 }  // namespace bench_record
