@@ -3,8 +3,9 @@
 # port), the superuser "postgres" and the login role quantelo_test_client trusted on that socket,
 # the login role quantelo_test_password asking for a password that no one has. Run as root (as CI
 # is), the server runs as the system user postgres, which the package creates, and DIR belongs
-# to it. stop removes DIR whatever state the cluster is in.
-# Usage: pg_cluster.sh start DIR | stop DIR
+# to it. stop removes DIR whatever state the cluster is in; pause stops the server and keeps its
+# data, resume starts it again, as a server goes down and comes back.
+# Usage: pg_cluster.sh start|stop|pause|resume DIR
 set -euo pipefail
 
 readonly action=$1 dir=$2
@@ -16,6 +17,12 @@ as_server() {
   else
     "$@"
   fi
+}
+
+run_server() {
+  as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+    -o "-c listen_addresses='' -k $dir -c fsync=off -c max_connections=60" start >/dev/null ||
+    { cat "$dir/server.log" >&2; exit 1; }
 }
 
 stop() {
@@ -36,9 +43,7 @@ case $action in
       -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
     # Before the line that trusts everyone on the socket: this role must give a password.
     sed -i '0,/^local/s//local all quantelo_test_password scram-sha-256\nlocal/' "$dir/data/pg_hba.conf"
-    as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-c listen_addresses='' -k $dir -c fsync=off -c max_connections=60" start >/dev/null ||
-      { cat "$dir/server.log" >&2; exit 1; }
+    run_server
     "$bin/psql" -h "$dir" -U postgres -d postgres -qAt -v ON_ERROR_STOP=1 \
       -c "CREATE ROLE quantelo_test_client LOGIN" \
       -c "CREATE ROLE quantelo_test_password LOGIN PASSWORD 'not known to anyone'" >/dev/null
@@ -47,8 +52,14 @@ case $action in
   stop)
     stop
     ;;
+  pause)
+    as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+    ;;
+  resume)
+    run_server
+    ;;
   *)
-    echo "usage: pg_cluster.sh start|stop DIR" >&2
+    echo "usage: pg_cluster.sh start|stop|pause|resume DIR" >&2
     exit 2
     ;;
 esac
