@@ -34,15 +34,17 @@ namespace {
 
 // Oldest first by the exposure's date and time, in the order of an index (of the device's images
 // where the filter names a device). Only the filters given are in the statement, so that the
-// database can walk the index instead of sorting.
+// database can walk the index instead of sorting. The order's columns come last, to go on after
+// the last row read: %3 is a server's page.
 const char* const HistorySql =
     "SELECT m.id, s.id, s.performed_at, %1, i.acquisition_time, i.station, "
     "i.thickness_mm, m.m_al, m.s_al, m.m_bg, m.s_bg, m.sdnr, m.n, i.kvp, i.exposure_mas, "
     "i.anode, i.filter, m.deviation_percent, m.verdict, m.warnings, s.operator, s.phantom, "
-    "i.sop_instance_uid, i.device_id, m.reference_id, m.tolerance_id "
+    "i.sop_instance_uid, i.device_id, m.reference_id, m.tolerance_id, i.acquisition_date, i.id "
     "FROM images i JOIN measurements m ON m.image_id = i.id "
     "JOIN sessions s ON s.id = m.session_id WHERE 1 = 1%2 "
-    "ORDER BY i.acquisition_date, i.acquisition_time, i.id";
+    "ORDER BY i.acquisition_date, i.acquisition_time, i.id%3";
+enum OrderColumn { AcquisitionTime = 4, AcquisitionDate = 26, ImageId = 27 };
 
 // An image's date that can be read (YYYY-MM-DD), in the dialect's words.
 QString readableDate(Dialect dialect) {
@@ -129,43 +131,63 @@ std::unique_ptr<const HistorySmallTables> readSmallTables(RecordDatabase& databa
   return tables;
 }
 
-QSqlQuery historyQuery(RecordDatabase& database, const HistoryFilter& filter,
-                       const HistorySmallTables& tables) {
-  QString conditions;
-  QVariantList values;
-  if (!filter.deviceSerial.isEmpty()) {
-    QStringList marks;
-    for (const auto& [id, device] : tables.devices) {
-      if (device.serialNumber != filter.deviceSerial) continue;
-      marks << QStringLiteral("?");
-      values << id;
-    }
-    // No device of that serial number: no rows.
-    conditions += QStringLiteral(" AND i.device_id IN (%1)")
-                      .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u", "));
-  }
-  conditions += inPeriod(database.dialect(), filter, values);
-  return database.run(QString::fromLatin1(HistorySql).arg(rowDate(database.dialect()), conditions),
-                      values);
-}
-
 }  // namespace
 
 HistoryReader::HistoryReader(RecordDatabase& database, const HistoryFilter& filter)
-    : tables_(readSmallTables(database)), query_(historyQuery(database, filter, *tables_)) {}
+    : database_(database), tables_(readSmallTables(database)) {
+  if (!filter.deviceSerial.isEmpty()) {
+    QStringList marks;
+    for (const auto& [id, device] : tables_->devices) {
+      if (device.serialNumber != filter.deviceSerial) continue;
+      marks << QStringLiteral("?");
+      values_ << id;
+    }
+    // No device of that serial number: no rows.
+    conditions_ += QStringLiteral(" AND i.device_id IN (%1)")
+                       .arg(marks.isEmpty() ? QStringLiteral("NULL") : marks.join(u", "));
+  }
+  conditions_ += inPeriod(database.dialect(), filter, values_);
+  // SQLite's statement gives its rows as they are read; a server's result comes whole, so a
+  // server is asked for a page at a time.
+  if (database.dialect() == Dialect::Sqlite) {
+    query_ = database.run(
+        QString::fromLatin1(HistorySql).arg(rowDate(Dialect::Sqlite), conditions_, QString()),
+        values_);
+    morePages_ = false;
+  }
+}
 
 HistoryReader::~HistoryReader() = default;
+
+void HistoryReader::readPage(int count) {
+  QString after;
+  QVariantList values = values_;
+  if (!last_.isEmpty()) {
+    after = QStringLiteral(" AND (i.acquisition_date, i.acquisition_time, i.id) > (?, ?, ?)");
+    values << last_;
+  }
+  query_ = database_.run(QString::fromLatin1(HistorySql)
+                             .arg(rowDate(database_.dialect()), conditions_ + after,
+                                  QStringLiteral(" LIMIT %1").arg(count)),
+                         values);
+  morePages_ = query_.size() == count;
+}
 
 std::vector<HistoryRow> HistoryReader::next(int count) {
   std::vector<HistoryRow> rows;
   rows.reserve(std::min(count, 1024));
   while (!atEnd_ && static_cast<int>(rows.size()) < count) {
     if (!query_.next()) {
+      if (morePages_) {
+        readPage(count - static_cast<int>(rows.size()));
+        continue;
+      }
       atEnd_ = true;
       query_.finish();
       break;
     }
     const QSqlQuery& q = query_;
+    if (morePages_) last_ = {q.value(AcquisitionDate), q.value(AcquisitionTime), q.value(ImageId)};
     HistoryRow& row = rows.emplace_back();
     row.measurement = q.value(0).toLongLong();
     row.session = q.value(1).toLongLong();

@@ -54,7 +54,7 @@ struct HistorySmallTables;
 
 // The measurements that match the filter, oldest first by the exposure's date and time (those
 // of an image without a date before all others), in batches. The first batch comes at once: the
-// order is an index's, never a sort of the whole history.
+// order is an index's, never a sort of the whole history; a server gives each batch as a page.
 class HistoryReader {
  public:
   HistoryReader(RecordDatabase& database, const HistoryFilter& filter);
@@ -66,8 +66,18 @@ class HistoryReader {
   bool atEnd() const { return atEnd_; }
 
  private:
+  // The server's next page: up to count rows after the last one read.
+  void readPage(int count);
+
+  RecordDatabase& database_;
   std::unique_ptr<const HistorySmallTables> tables_;
+  // The filter as the statement's conditions and their values.
+  QString conditions_;
+  QVariantList values_;
   QSqlQuery query_;
+  // A server's page was full: more may follow, after the last row read (its date, time, image).
+  bool morePages_ = true;
+  QVariantList last_;
   bool atEnd_ = false;
 };
 

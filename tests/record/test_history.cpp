@@ -36,13 +36,14 @@ class History : public testing::TestWithParam<record_test::Place> {
  protected:
   void SetUp() override {
     record::AddToleranceRule(*database_, {"sdnr", {}, "", "10", "10", "", "9", "DIN-Norm"});
-    // Saved out of date order; the one without an exposure date comes first, dated by its session.
+    // Saved out of date order; the one without an exposure date comes first, dated by its session;
+    // the last on the same date and time as the third, after it.
     const auto saved = record::SaveSession(
         *database_, record_test::Session("a"),
         {Image({"1.1", "5.10", "45", "2026-03-15"}), Image({"1.2", "5.20", "45", "2026-01-15"}),
          Image({"1.3", "5.30", "45", "2026-02-15"}),
          Image({"1.4", "4.00", "45", "2026-02-20", "SN 7", "Beta"}),
-         Image({"1.5", "5.00", "45", ""})});
+         Image({"1.5", "5.00", "45", ""}), Image({"1.6", "5.40", "45", "2026-02-15"})});
     for (const auto& measurement : saved) ids_.push_back(*measurement.id);
   }
 
@@ -59,22 +60,23 @@ TEST_P(History, FiltersByDeviceAndPeriodOldestFirst) {
     HistoryFilter filter;
     std::vector<qint64> expected;
   } cases[] = {
-      {Filter(""), {m[4], m[1], m[2], m[3], m[0]}},
-      {Filter("SN 42"), {m[4], m[1], m[2], m[0]}},
-      {Filter("", "2026-02-01", "2026-02-28"), {m[2], m[3]}},
-      {Filter("SN 42", "2026-02-15", "2026-02-15"), {m[2]}},  // both ends included
+      {Filter(""), {m[4], m[1], m[2], m[5], m[3], m[0]}},
+      {Filter("SN 42"), {m[4], m[1], m[2], m[5], m[0]}},
+      {Filter("", "2026-02-01", "2026-02-28"), {m[2], m[5], m[3]}},
+      {Filter("SN 42", "2026-02-15", "2026-02-15"), {m[2], m[5]}},  // both ends included
       {Filter("", today, today), {m[4]}},
       {Filter("SN 99"), {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.filter.deviceSerial.toStdString() + " " + c.filter.from.toStdString());
     EXPECT_EQ(Ids(record::ReadHistory(*database_, c.filter)), c.expected);
-    // In batches of two: the same rows, then the end.
+    // In batches of three, one ending between the two of the same date and time: the same rows,
+    // then the end.
     record::HistoryReader reader(*database_, c.filter);
     std::vector<qint64> batched;
     while (!reader.atEnd()) {
-      const auto batch = reader.next(2);
-      EXPECT_LE(batch.size(), 2U);
+      const auto batch = reader.next(3);
+      EXPECT_LE(batch.size(), 3U);
       for (qint64 id : Ids(batch)) batched.push_back(id);
     }
     EXPECT_EQ(batched, c.expected);
