@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <QLibrary>
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -13,6 +14,39 @@
 
 namespace record {
 namespace {
+
+// The few functions of libpq that Qt's driver does not offer, taken from the libpq the driver has
+// loaded once a connection was tried, rather than linked: a program that never uses a team record
+// then never loads libpq and what it needs (Kerberos, LDAP, OpenSSL) at its start.
+struct Libpq {
+  decltype(&PQpingParams) pingParams;
+  decltype(&PQstatus) status;
+  decltype(&PQsetNoticeProcessor) setNoticeProcessor;
+};
+
+const Libpq& libpq() {
+  static const Libpq functions = [] {
+#ifdef Q_OS_WIN
+    QLibrary library(QStringLiteral("libpq"));
+#else
+    QLibrary library(QStringLiteral("pq"), 5);
+#endif
+    // The library stays loaded when library goes: the functions serve the program's whole run.
+    const auto resolved = [&library](auto function, const char* name) {
+      const QFunctionPointer found = library.resolve(name);
+      if (found == nullptr) {
+        throw RecordError(
+            "Für den Team-Record fehlt die PostgreSQL-Bibliothek libpq (Debian-Paket "
+            "libpq5).",
+            library.errorString().toStdString());
+      }
+      return reinterpret_cast<decltype(function)>(found);
+    };
+    return Libpq{resolved(&PQpingParams, "PQpingParams"), resolved(&PQstatus, "PQstatus"),
+                 resolved(&PQsetNoticeProcessor, "PQsetNoticeProcessor")};
+  }();
+  return functions;
+}
 
 // How long a writer waits for another's transaction, as SQLite's busy timeout.
 const char* const LockTimeout = "SET lock_timeout = '10s'";
@@ -52,7 +86,7 @@ bool answers(const ServerAddress& address) {
   }
   keywords.push_back(nullptr);
   values.push_back(nullptr);
-  const PGPing ping = PQpingParams(keywords.data(), values.data(), 0);
+  const PGPing ping = libpq().pingParams(keywords.data(), values.data(), 0);
   // A server starting up or shutting down answers, but for now as one out of reach.
   return ping == PQPING_OK || ping == PQPING_NO_ATTEMPT;
 }
@@ -65,7 +99,7 @@ bool connectionLost(const QSqlDatabase& database, const QSqlError& error) {
     return true;
   }
   PGconn* const connection = handleOf(database);
-  return connection == nullptr || PQstatus(connection) == CONNECTION_BAD;
+  return connection == nullptr || libpq().status(connection) == CONNECTION_BAD;
 }
 
 }  // namespace
@@ -102,7 +136,7 @@ void OpenOnServer(QSqlDatabase& database, const QString& address) {
   }
   // The server's notices (NOTICE, WARNING) are not the user's business; libpq would print them.
   if (PGconn* const connection = handleOf(database))
-    PQsetNoticeProcessor(
+    libpq().setNoticeProcessor(
         connection, [](void*, const char*) {}, nullptr);
   QSqlQuery timeout(database);
   if (!timeout.exec(QString::fromLatin1(LockTimeout)))

@@ -238,7 +238,7 @@ TEST_F(SdnrTool, LackOfMemoryFailsTheFileNotTheTool) {
   large.stored.assign(std::size_t(large.width) * std::size_t(large.height), 1000);
   const std::string file = this->file("large.dcm");
   dicom_test::WriteDicomFile(large, file);
-  const ToolRun run = this->run(file + " " + file, "prlimit --as=90000000 ");
+  const ToolRun run = this->run(file + " " + file, "prlimit --as=60000000 ");
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.out, sdnr_cli::TsvHeader(false) + "\n");
   const std::string message =
