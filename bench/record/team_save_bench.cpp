@@ -119,8 +119,9 @@ int Run(const QString& address, int clients, int saves) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   const long long expected = static_cast<long long>(clients) * saves;
   const std::vector<long long> kept = Kept(address, run);
-  std::printf("%d clients × %d saves at once: %zu saves in %.2f s, %.0f saves/s\n", clients, saves,
-              times.size(), seconds, static_cast<double>(times.size()) / seconds);
+  std::printf("%d client%s × %d saves at once: %zu saves in %.2f s, %.0f saves/s\n", clients,
+              clients == 1 ? "" : "s", saves, times.size(), seconds,
+              static_cast<double>(times.size()) / seconds);
   std::printf(
       "in the record: %lld measurements, %lld client keys, %lld SOP Instance UIDs of %lld\n",
       kept[0], kept[1], kept[2], expected);
