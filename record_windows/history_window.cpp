@@ -130,9 +130,10 @@ HistoryWindow::HistoryWindow(const QString& recordPath, QWidget* parent)
   connect(protocolButton_, &QPushButton::clicked, this,
           [this] { toolkit::Dispatch([this] { writeProtocol(); }); });
   connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
-  showHistory();
+  // Listening before the first read, so that no save falls between the two.
   watch_ = std::make_unique<record_windows::RecordChangeWatch>(
-      *database_, [this] { toolkit::Dispatch([this] { showChanges(); }); }, nullptr);
+      *database_, [this] { toolkit::Dispatch([this] { showChanges(); }); });
+  showHistory();
 }
 
 HistoryWindow::~HistoryWindow() = default;

@@ -15,8 +15,7 @@ constexpr int SettleMilliseconds = 200;
 }  // namespace
 
 RecordChangeWatch::RecordChangeWatch(record::RecordDatabase& database,
-                                     std::function<void()> changed, QObject* parent)
-    : QObject(parent) {
+                                     std::function<void()> changed) {
   if (database.dialect() != record::Dialect::Postgresql) return;
   settle_.setSingleShot(true);
   settle_.setInterval(SettleMilliseconds);

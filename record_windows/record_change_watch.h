@@ -16,8 +16,7 @@ class RecordChangeWatch : public QObject {
  public:
   // changed runs on the thread of database's connection. Raises record::RecordError where the
   // server refuses to tell, record::RecordUnreachable where it is gone.
-  RecordChangeWatch(record::RecordDatabase& database, std::function<void()> changed,
-                    QObject* parent);
+  RecordChangeWatch(record::RecordDatabase& database, std::function<void()> changed);
 
  private:
   QTimer settle_;
