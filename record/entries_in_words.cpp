@@ -7,7 +7,11 @@ namespace record {
 
 QString LocalTime(const QString& utc) {
   const QDateTime time = QDateTime::fromString(utc, Qt::ISODate);
-  return time.isValid() ? time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")) : utc;
+  return time.isValid() ? LocalTime(time) : utc;
+}
+
+QString LocalTime(const QDateTime& time) {
+  return time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
 }
 
 QString MeanInWords(const QString& meanOf) {

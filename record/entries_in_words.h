@@ -2,6 +2,7 @@
 // that whoever reads it can tell the entry from the others of its device and thickness.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "reference_values.h"
@@ -10,6 +11,7 @@ namespace record {
 
 // A time the record keeps in UTC as the local date and time: "02.03.2026 14:05".
 QString LocalTime(const QString& utc);
+QString LocalTime(const QDateTime& time);
 
 // The measurements a reference value is the mean of, kept as "12,13,14":
 // "Mittelwert der Messungen 12, 13, 14".

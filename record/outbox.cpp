@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include "entries_in_words.h"
 #include "record_error.h"
 #include "record_location.h"
 #include "server_address.h"
@@ -20,26 +21,17 @@ std::string quoted(const QString& path) {
   return "„" + path.toStdString() + "“";
 }
 
-std::string factOf(const MeasuredImage& image, std::string_view key) {
-  for (const imaging::HeaderFact& fact : image.facts) {
-    if (fact.key == key) return fact.value;
-  }
-  return {};
-}
-
 // When the check was saved, as the user saw it.
 std::string savedAt(const SessionEntry& session) {
-  return session.performedAt.toLocalTime()
-      .toString(QStringLiteral("dd.MM.yyyy HH:mm"))
-      .toStdString();
+  return LocalTime(session.performedAt).toStdString();
 }
 
 // Enough of the measurement for the user to find it: when, which device, which thickness.
 std::string refusalText(const SessionEntry& session, const MeasuredImage& image,
                         const std::string& reason, const QString& outboxPath) {
   return "Der Server hat eine Messung abgelehnt, die auf ihn gewartet hat (gespeichert am " +
-         savedAt(session) + ", Gerät " + factOf(image, "serial_number") + ", " +
-         factOf(image, "thickness_mm") + " mm, SDNR " + image.measurement.sdnr + "): " + reason +
+         savedAt(session) + ", Gerät " + FactValue(image, "serial_number") + ", " +
+         FactValue(image, "thickness_mm") + " mm, SDNR " + image.measurement.sdnr + "): " + reason +
          " Sie bleibt in der Warteschlange " + quoted(outboxPath) + " aufbewahrt.";
 }
 

@@ -296,12 +296,10 @@ class Copier {
     const TableShape& shape = Shapes[table];
     QStringList marks;
     for (qsizetype i = 0; i < values.size(); ++i) marks << QStringLiteral("?");
-    QSqlQuery added = target_.run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING id")
-                                      .arg(QString::fromLatin1(shape.name), columnList(shape),
-                                           marks.join(QStringLiteral(", "))),
-                                  values);
-    added.next();
-    return added.value(0).toLongLong();
+    return target_.insert(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(QString::fromLatin1(shape.name), columnList(shape),
+                                   marks.join(QStringLiteral(", "))),
+                          values);
   }
 
   // Notes a conflict where the target's row differs from the source's (its ids translated).

@@ -8,6 +8,14 @@
 #include "verdict.h"
 
 namespace record {
+
+std::string FactValue(const MeasuredImage& image, std::string_view key) {
+  for (const imaging::HeaderFact& fact : image.facts) {
+    if (fact.key == key) return fact.value;
+  }
+  return {};
+}
+
 namespace {
 
 // Never a null string, which Qt would store as NULL: an empty text is an empty text.
@@ -17,13 +25,6 @@ QString notNull(const QString& text) {
 
 QString fromUtf8(const std::string& text) {
   return notNull(QString::fromStdString(text));
-}
-
-std::string fact(const MeasuredImage& image, std::string_view key) {
-  for (const imaging::HeaderFact& fact : image.facts) {
-    if (fact.key == key) return fact.value;
-  }
-  return {};
 }
 
 QString roiText(const imaging::Roi& roi) {
@@ -52,9 +53,9 @@ qint64 foundOrAdded(RecordDatabase& database, const QString& select, const QStri
 }
 
 qint64 deviceId(RecordDatabase& database, const MeasuredImage& image) {
-  const QVariantList identity = {fromUtf8(fact(image, "manufacturer")),
-                                 fromUtf8(fact(image, "model")),
-                                 fromUtf8(fact(image, "serial_number"))};
+  const QVariantList identity = {fromUtf8(FactValue(image, "manufacturer")),
+                                 fromUtf8(FactValue(image, "model")),
+                                 fromUtf8(FactValue(image, "serial_number"))};
   return foundOrAdded(
       database,
       QStringLiteral(
@@ -128,7 +129,7 @@ std::string differingConditions(RecordDatabase& database, const QString& meanOf,
         measurements);
     if (!used.next()) continue;
     const std::string reference = used.value(0).toString().toStdString();
-    const std::string now = fact(image, key);
+    const std::string now = FactValue(image, key);
     // Measured at several settings, the reference names none to compare with.
     if (used.next() || reference == now) continue;
     differences += (differences.empty() ? "" : "; ") + std::string(label) + " " +
@@ -154,7 +155,7 @@ qint64 sessionId(RecordDatabase& database, const SessionEntry& session) {
 // session's client key and the entry's place in the session.
 QString imageKey(const SessionEntry& session, std::size_t place, const MeasuredImage& image) {
   if (image.typed) return QStringLiteral("von Hand:%1/%2").arg(session.clientKey).arg(place + 1);
-  return fromUtf8(fact(image, "sop_instance_uid"));
+  return fromUtf8(FactValue(image, "sop_instance_uid"));
 }
 
 SavedMeasurement refused(std::string why) {
@@ -192,9 +193,9 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
                    ") und wird nicht gespeichert.");
   }
   const qint64 device = deviceId(database, image);
-  const QString thickness = thicknessKey(fact(image, "thickness_mm"));
+  const QString thickness = thicknessKey(FactValue(image, "thickness_mm"));
   // An exposure without its date is judged by the reference in force on the day of the check.
-  const QString exposureDate = fromUtf8(fact(image, "acquisition_date"));
+  const QString exposureDate = fromUtf8(FactValue(image, "acquisition_date"));
   const InForce force =
       inForce(database, device, thickness, exposureDate.isEmpty() ? sessionDate : exposureDate);
   const Evaluation evaluation = Evaluate(*sdnr, force.reference, force.rule);
@@ -203,10 +204,10 @@ SavedMeasurement saveImage(RecordDatabase& database, qint64 session, const QStri
   for (const char* key :
        {"acquisition_date", "acquisition_time", "timezone_offset", "station", "detector_id",
         "software_versions", "kvp", "exposure_mas", "exposure_mas_source", "anode", "filter"}) {
-    values << fromUtf8(fact(image, key));
+    values << fromUtf8(FactValue(image, key));
   }
-  values << thickness << fromUtf8(fact(image, "exposure_control_mode"))
-         << fromUtf8(image.presentationIntent) << fromUtf8(fact(image, "pixel_spacing_mm"))
+  values << thickness << fromUtf8(FactValue(image, "exposure_control_mode"))
+         << fromUtf8(image.presentationIntent) << fromUtf8(FactValue(image, "pixel_spacing_mm"))
          << fromUtf8(image.rescaleSlope) << fromUtf8(image.rescaleIntercept);
   const qint64 imageRow = database.insert(
       QStringLiteral("INSERT INTO images (device_id, sop_instance_uid, sha256, acquisition_date, "

@@ -41,6 +41,9 @@ struct MeasuredImage {
   std::string remark;  // the user's, on this measurement
 };
 
+// The value of the image's fact of that key ("serial_number"); empty where it has none.
+std::string FactValue(const MeasuredImage& image, std::string_view key);
+
 struct SavedMeasurement {
   std::optional<qint64> id;  // none where the image was refused
   std::string refusal;       // why, in German

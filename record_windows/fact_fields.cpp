@@ -43,13 +43,6 @@ QString nameOf(const FactRow& row) {
   return QString::fromUtf8(row.label).remove('&');
 }
 
-std::string factValue(const record::MeasuredImage& entry, std::string_view key) {
-  for (const imaging::HeaderFact& fact : entry.facts) {
-    if (fact.key == key) return fact.value;
-  }
-  return {};
-}
-
 void setFact(record::MeasuredImage& entry, std::string_view key, const std::string& value) {
   for (imaging::HeaderFact& fact : entry.facts) {
     if (fact.key == key) {
@@ -92,7 +85,7 @@ FactFields::FactFields(const record::MeasuredImage& entry, QFormLayout* device,
   for (const FactRow& row : Rows) {
     auto* edit = new QLineEdit;
     edit->setAccessibleName(nameOf(row));
-    const QString given = QString::fromStdString(factValue(entry, row.key));
+    const QString given = QString::fromStdString(record::FactValue(entry, row.key));
     if (!entry.typed && !given.isEmpty()) {
       edit->setText(given);
       edit->setReadOnly(true);
