@@ -16,6 +16,10 @@ readonly amber=255,240,200
 export XDG_CONFIG_HOME=$work_dir/config
 
 start_x_server
+# A German keyboard, as the physicists have: "ü" then sits on a key of its own. Otherwise xdotool
+# maps it onto a spare key for the moment of the press and back at once, and a program that reads
+# the keyboard's map only after that sees an unknown key and drops the letter.
+setxkbmap de
 main=$(launch '^Quantelo$' "$program" --record "$record")
 focus "$main"
 type_text "2099.87"
