@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <future>
 #include <set>
@@ -182,17 +183,62 @@ Coding codingOf(gdcm::TransferSyntax::TSType syntax) {
   }
 }
 
+// A decimal string (DS) of a single value, padded or not; nothing for anything else a damaged
+// or hostile file may hold there, infinity and NaN included.
+std::optional<double> decimalString(std::string_view value) {
+  value = WithoutPadding(value);
+  if (value.size() > 1 && value[0] == '+' && value[1] != '-') value.remove_prefix(1);
+  double number = 0;
+  const char* end = value.data() + value.size();
+  if (value.empty() || std::from_chars(value.data(), end, number).ptr != end ||
+      !std::isfinite(number)) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+// The detector's own spacing, which a DX or MG image must carry, before the one the modality may
+// have calibrated to another plane. A mammography detector's pixel is well below a millimetre:
+// 10 mm or more is a damaged value, not a spacing.
+double pixelSpacing(const gdcm::DataSet& dataSet) {
+  for (const gdcm::Tag& tag : {gdcm::Tag(0x0018, 0x1164), gdcm::Tag(0x0028, 0x0030)}) {
+    const std::string text = ElementText(dataSet, tag.GetGroup(), tag.GetElement());
+    const std::optional<double> spacing = decimalString(FirstValue(text));
+    if (spacing && *spacing > 0 && *spacing < 10) return *spacing;
+  }
+  return 0;
+}
+
+// What a lossy coding leaves behind when a copy resets or drops Lossy Image Compression: a
+// Lossy Image Compression Ratio (0028,2112) above 1 in any of its values, or a Lossy Image
+// Compression Method (0028,2114).
+bool lossyTraces(const gdcm::DataSet& dataSet) {
+  const std::string ratios = ElementText(dataSet, 0x0028, 0x2112);
+  for (std::size_t start = 0; start < ratios.size();) {
+    const std::size_t end = std::min(ratios.find('\\', start), ratios.size());
+    const std::optional<double> ratio =
+        decimalString(std::string_view(ratios).substr(start, end - start));
+    if (ratio && *ratio > 1) return true;
+    start = end + 1;
+  }
+  const std::string methods = ElementText(dataSet, 0x0028, 0x2114);
+  return methods.find_first_not_of(std::string_view(" \0\\", 3)) != std::string::npos;
+}
+
 ImageContext imageContext(const gdcm::DataSet& dataSet, gdcm::TransferSyntax::TSType syntax) {
   ImageContext context;
   context.modality = TrimmedText(dataSet, 0x0008, 0x0060);
   context.presentationIntent = TrimmedText(dataSet, 0x0008, 0x0068);
+  context.sopClassUid = TrimmedText(dataSet, 0x0008, 0x0016);
+  context.pixelSpacingMm = pixelSpacing(dataSet);
   context.laterality = TrimmedText(dataSet, 0x0020, 0x0062);
   if (context.laterality.empty()) context.laterality = TrimmedText(dataSet, 0x0020, 0x0060);
   context.patientOrientation = TrimmedText(dataSet, 0x0020, 0x0020);
   const std::string lossyCompression = TrimmedText(dataSet, 0x0028, 0x2110);
   const Coding coding = codingOf(syntax);
   context.lossyCompressed = lossyCompression == "01" || coding == Coding::Lossy ||
-                            (coding == Coding::MaybeLossy && lossyCompression != "00");
+                            (coding == Coding::MaybeLossy && lossyCompression != "00") ||
+                            lossyTraces(dataSet);
   return context;
 }
 

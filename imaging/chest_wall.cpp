@@ -10,6 +10,7 @@ namespace imaging {
 namespace {
 
 constexpr double SmallestHeel = 0.02;
+constexpr double StrongHeel = 0.05;
 constexpr double HeelDominance = 2;
 
 std::optional<ImageEdge> FromHeel(const HeelSlope& heel) {
@@ -51,12 +52,29 @@ std::optional<ImageEdge> FromLaterality(std::string_view laterality) {
 
 ChestWall FindChestWall(const HeelSlope& heel, const std::array<bool, 4>& borders,
                         const ImageContext& context, int width, int height) {
-  if (const auto edge = FromHeel(heel)) return {*edge, ChestWallEvidence::Heel};
-  if (const auto edge = FromBorders(borders)) return {*edge, ChestWallEvidence::Borders};
+  std::optional<ChestWall> image;
+  bool strongImage = false;
+  if (const auto edge = FromHeel(heel)) {
+    image = ChestWall{*edge, ChestWallEvidence::Heel};
+    strongImage = std::max(std::abs(heel.leftToRight), std::abs(heel.topToBottom)) >= StrongHeel;
+  } else if (const auto edge = FromBorders(borders)) {
+    image = ChestWall{*edge, ChestWallEvidence::Borders};
+    strongImage = true;
+  }
+  std::optional<ChestWall> file;
   if (const auto edge = FromOrientation(context.patientOrientation))
-    return {*edge, ChestWallEvidence::PatientOrientation};
-  if (const auto edge = FromLaterality(context.laterality))
-    return {*edge, ChestWallEvidence::Laterality};
+    file = ChestWall{*edge, ChestWallEvidence::PatientOrientation};
+  else if (const auto edge = FromLaterality(context.laterality))
+    file = ChestWall{*edge, ChestWallEvidence::Laterality};
+  if (image && file && image->edge != file->edge) {
+    ChestWall stronger = strongImage ? *image : *file;
+    const ChestWall& weaker = strongImage ? *file : *image;
+    stronger.disputedEdge = weaker.edge;
+    stronger.disputedBy = weaker.evidence;
+    return stronger;
+  }
+  if (image) return *image;
+  if (file) return *file;
   return {height >= width ? ImageEdge::Left : ImageEdge::Top, ChestWallEvidence::ImageShape};
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "dicom_image.h"
 #include "exposed_field.h"
@@ -22,6 +23,9 @@ enum class ChestWallEvidence : std::uint8_t {
 struct ChestWall {
   ImageEdge edge = ImageEdge::Left;
   ChestWallEvidence evidence = ChestWallEvidence::ImageShape;
+  // Where the image and the file name different edges: the edge the weaker named, and why.
+  std::optional<ImageEdge> disputedEdge = {};
+  ChestWallEvidence disputedBy = ChestWallEvidence::ImageShape;
 
   // Whether the chest wall is the left or right edge, so that places at the same distance from
   // it share a column range.
@@ -35,11 +39,13 @@ struct HeelSlope {
   double topToBottom = 0;
 };
 
-// The first evidence that speaks, in the order of ChestWallEvidence. What biases a background ROI
-// is the heel in the image, so the exposure wins over the file's word: a heel counts when the
-// dose changes by at least 2 % along one axis and at least twice as much as along the other, and
-// then the edge with more dose (the cathode side) is the chest wall. Where exactly three edges
-// are collimated, the fourth is the chest wall. Patient Orientation names
+// The first evidence that speaks, in the order of ChestWallEvidence, except where the image and the
+// file disagree. A heel counts when the dose changes by at least 2 % along one axis and at least
+// twice as much as along the other, and then the edge with more dose (the cathode side) is the
+// chest wall. Where exactly three edges are collimated, the fourth is the chest wall. What biases
+// a background ROI is the heel in the image, so a strong image (a heel of 5 % or more, or three
+// collimated edges) wins over the file's word; a weaker heel does not. Either way the other edge
+// is kept as disputed, so that the checks can say so. Patient Orientation names
 // the posterior direction of the rows ("P…" as its first value: the chest wall is at the right)
 // or of the columns; laterality "R" puts it at the right edge and "L" at the left. Last, the
 // chest wall is taken to lie along a long side: the left edge of an upright image, else the top.

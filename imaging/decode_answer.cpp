@@ -62,11 +62,12 @@ class AnswerReader {
 };
 
 std::string* contextTexts(ImageContext& context, std::size_t i) {
-  std::string* const texts[] = {&context.modality, &context.presentationIntent, &context.laterality,
+  std::string* const texts[] = {&context.modality, &context.presentationIntent,
+                                &context.sopClassUid, &context.laterality,
                                 &context.patientOrientation};
   return texts[i];
 }
-constexpr std::size_t ContextTextCount = 4;
+constexpr std::size_t ContextTextCount = 5;
 
 }  // namespace
 
@@ -87,6 +88,7 @@ std::string EncodeAnswer(const DecodedHeader& header, bool preview) {
   for (std::size_t i = 0; i < ContextTextCount; ++i)
     answer.put(std::string_view(*contextTexts(context, i)));
   answer.put(static_cast<std::uint8_t>(context.lossyCompressed));
+  answer.put(context.pixelSpacingMm);
   return std::move(answer).bytes();
 }
 
@@ -128,13 +130,15 @@ DecodedHeader DecodeAnswer(std::string_view bytes) {
   for (std::size_t i = 0; i < ContextTextCount; ++i)
     *contextTexts(header.context, i) = answer.text();
   header.context.lossyCompressed = answer.flag();
+  header.context.pixelSpacingMm = answer.get<double>();
   const bool shapeOk = header.width >= 1 && header.height >= 1 && header.width <= MaxImageSide &&
                        header.height <= MaxImageSide &&
                        std::uint64_t(header.width) * std::uint64_t(header.height) <= MaxImagePixels;
   const bool valuesOk = header.bitsStored >= 1 && header.bitsStored <= 16 &&
                         (header.offset == 0 || header.offset == 1 << (header.bitsStored - 1)) &&
                         (header.photometric == Photometric::Monochrome1 ||
-                         header.photometric == Photometric::Monochrome2);
+                         header.photometric == Photometric::Monochrome2) &&
+                        header.context.pixelSpacingMm >= 0 && header.context.pixelSpacingMm < 10;
   if (!shapeOk || !valuesOk || !answer.atEnd()) AnswerReader::fail();
   return header;
 }

@@ -59,10 +59,18 @@ struct ImageContext {
   bool lossyCompressed = false;    // (0028,2110) Lossy Image Compression is "01", or the
                                    // transfer syntax is a lossy one (JPEG baseline/extended
                                    // 1.2.840.10008.1.2.4.50/.51, JPEG-LS near-lossless .81,
-                                   // JPEG 2000 .91 and .93 when (0028,2110) is not "00", ...)
+                                   // JPEG 2000 .91 and .93 when (0028,2110) is not "00", ...),
+                                   // or a Lossy Image Compression Ratio (0028,2112) above 1 or
+                                   // a Method (0028,2114) is given: a copy whose flag was reset
+                                   // still carries them
   std::string laterality;          // (0020,0062) Image Laterality, else (0020,0060)
                                    // Laterality: "L", "R", "B"...
   std::string patientOrientation;  // (0020,0020) as written, e.g. "A\\R"
+  // Defaulted, so that a context given by its first five members only is complete.
+  std::string sopClassUid = {};  // (0008,0016), e.g. "1.2.840.10008.5.1.4.1.1.1.2.1"
+  double pixelSpacingMm = 0;     // (0018,1164) Imager Pixel Spacing, else (0028,0030) Pixel
+                                 // Spacing, the first value of the first that is a number
+                                 // above 0 and below 10; 0 when neither is
 };
 
 // A file that cannot be measured; what() is a German message for the user, in UTF-8.

@@ -19,8 +19,15 @@ constexpr int ProfileGroups = 32;
 constexpr int GroupLines = 8;
 constexpr int SmallestSide = 16;
 constexpr int SmallestStrip = 2;
-constexpr int LargestStripShare = 3;  // a strip covers at most a third of the profile
-constexpr int MaxPenumbra = 32;
+// A strip covers at most a third of the profile, so that a dim field beside a bright object is
+// not taken for a strip beside the field; where strips were found, up to three quarters, as a
+// magnification field is collimated to about a third of the detector's area.
+constexpr int LargestStripQuarters = 3;
+constexpr int LargestFirstStripShare = 3;
+// A focal spot's half shadow at magnification, or a soft collimator, spans up to 2 mm: 40 pixels
+// of 0.05 mm, with room to settle.
+constexpr int MaxPenumbra = 80;
+constexpr double SmallestClassShare = 0.05;  // of the profile: less is a line, not a strip
 constexpr double StepInNoise = 10;
 constexpr double StepShareOfRange = 0.5;
 constexpr double PenumbraTolerance = 0.05;  // of the step: where the strip and the field begin
@@ -32,15 +39,15 @@ double MedianOf(const Profile& profile, int from, int to) {
   return UpperMedian(std::vector<double>(profile.begin() + from, profile.begin() + to));
 }
 
-// The first line of each group, spread evenly over the middle half of [0, extent).
+// The first line of each group, spread evenly over the middle half of [from, to).
 struct Groups {
   std::vector<int> starts;
   int lines = 0;
 };
 
-Groups SpreadGroups(int extent) {
-  const int bandStart = extent / 4;
-  const int bandLength = extent - 2 * bandStart;
+Groups SpreadGroups(int from, int to) {
+  const int bandStart = from + (to - from) / 4;
+  const int bandLength = to - from - 2 * ((to - from) / 4);
   Groups groups;
   groups.lines = std::min(GroupLines, bandLength);
   const int count = std::min(ProfileGroups, bandLength / groups.lines);
@@ -50,9 +57,9 @@ Groups SpreadGroups(int extent) {
   return groups;
 }
 
-// The level of each column.
-Profile ColumnProfile(const PixelView& image) {
-  const Groups groups = SpreadGroups(image.height);
+// The level of each column, from the rows [from, to).
+Profile ColumnProfile(const PixelView& image, int from, int to) {
+  const Groups groups = SpreadGroups(from, to);
   const auto width = static_cast<std::size_t>(image.width);
   std::vector<double> groupMeans(groups.starts.size() * width);
   std::vector<std::uint32_t> sums(width);
@@ -74,9 +81,9 @@ Profile ColumnProfile(const PixelView& image) {
   return profile;
 }
 
-// The level of each row.
-Profile RowProfile(const PixelView& image) {
-  const Groups groups = SpreadGroups(image.width);
+// The level of each row, from the columns [from, to).
+Profile RowProfile(const PixelView& image, int from, int to) {
+  const Groups groups = SpreadGroups(from, to);
   Profile profile(static_cast<std::size_t>(image.height));
   std::vector<double> groupMeans(groups.starts.size());
   for (int y = 0; y < image.height; ++y) {
@@ -95,7 +102,7 @@ Profile RowProfile(const PixelView& image) {
 // group the column profile reads.
 double PixelNoise(const PixelView& image) {
   std::vector<double> differences;
-  for (const int y : SpreadGroups(image.height).starts) {
+  for (const int y : SpreadGroups(0, image.height).starts) {
     const auto line = image.row(y);
     for (int x = image.width / 4; x + 1 < image.width - image.width / 4; ++x)
       differences.push_back(std::abs(static_cast<double>(line[x + 1]) - line[x]));
@@ -114,12 +121,18 @@ double ProfileNoise(const Profile& profile) {
 
 // What the strip at the start of a profile must stand out against.
 struct Scale {
-  double centreLevel;  // the middle half of the profile: field
+  double centreLevel;  // the field's level
   double pixelNoise;
   double profileNoise;
   std::int32_t offset;  // of a signed image: its zero
   double top;           // the end of the value range above
+  bool fieldKnown;      // strips have been found already
 };
+
+// Where the values run to with less signal below a level: a signed image's zero or 0.
+double RangeEndBelow(double level, const Scale& scale) {
+  return level >= scale.offset ? scale.offset : 0.0;
+}
 
 // A strip at the start of a profile: flat at `level` from 0 to flatEnd, then the penumbra up to
 // fieldStart.
@@ -138,7 +151,7 @@ std::optional<Strip> FindStrip(const Profile& profile, const Scale& scale) {
   const double midpoint = (edgeLevel + scale.centreLevel) / 2;
   const bool rising = scale.centreLevel > edgeLevel;
   const auto pastMidpoint = [&](int i) { return (profile[i] > midpoint) == rising; };
-  const int widest = n / LargestStripShare;
+  const int widest = scale.fieldKnown ? n * LargestStripQuarters / 4 : n / LargestFirstStripShare;
   int step = 0;
   while (step + 1 < widest && !(pastMidpoint(step) && pastMidpoint(step + 1))) ++step;
   if (step < SmallestStrip || step + 1 >= widest) return std::nullopt;
@@ -148,7 +161,7 @@ std::optional<Strip> FindStrip(const Profile& profile, const Scale& scale) {
   const double fieldLevel = MedianOf(profile, fieldFrom, std::min(fieldFrom + MaxPenumbra, n));
   const double height = std::abs(fieldLevel - level);
   // Where the values run to with less signal, on the strip's side.
-  const double rangeEnd = !rising ? scale.top : fieldLevel >= scale.offset ? scale.offset : 0.0;
+  const double rangeEnd = !rising ? scale.top : RangeEndBelow(fieldLevel, scale);
   if (height < StepInNoise * scale.pixelNoise ||
       height < StepShareOfRange * std::abs(fieldLevel - rangeEnd))
     return std::nullopt;
@@ -167,11 +180,47 @@ std::optional<Strip> FindStrip(const Profile& profile, const Scale& scale) {
   return strip;
 }
 
+// The field's level on a profile: the median of its middle half. Where strips were found already
+// and the profile's values fall into two classes (split where the variance between them is
+// largest, each at least 5 % of the profile) of which one holds at most half the other's signal,
+// counted from the end of the value range on its side, the other is the field, however small:
+// its median. (Before any strip is found, a bright object on a dim field would pass the test.)
+double FieldLevel(const Profile& profile, const Scale& scale) {
+  const int n = static_cast<int>(profile.size());
+  if (!scale.fieldKnown) return MedianOf(profile, n / 4, n - n / 4);
+  Profile sorted = profile;
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<double> below(sorted.size() + 1, 0);  // sums of the first k values
+  for (std::size_t k = 0; k < sorted.size(); ++k) below[k + 1] = below[k] + sorted[k];
+  const int smallest = std::max(1, static_cast<int>(SmallestClassShare * n));
+  int split = 0;
+  double bestSpread = 0;
+  for (int k = smallest; k <= n - smallest; ++k) {
+    const double low = below[k] / k;
+    const double high = (below[n] - below[k]) / (n - k);
+    const double spread = static_cast<double>(k) * (n - k) * (high - low) * (high - low);
+    if (spread > bestSpread) {
+      bestSpread = spread;
+      split = k;
+    }
+  }
+  if (split > 0) {
+    const double low = sorted[static_cast<std::size_t>(split / 2)];
+    const double high = sorted[static_cast<std::size_t>((split + n) / 2)];
+    const double endBelow = RangeEndBelow(low, scale);
+    if (high - low >= StepInNoise * scale.pixelNoise) {
+      if (low - endBelow <= StepShareOfRange * (high - endBelow)) return high;
+      if (scale.top - high <= StepShareOfRange * (scale.top - low)) return low;
+    }
+  }
+  return MedianOf(profile, n / 4, n - n / 4);
+}
+
 // The strips at both ends of one axis, the end's in the reversed profile's positions.
 std::array<std::optional<Strip>, 2> FindStrips(const Profile& profile, Scale scale) {
   const int n = static_cast<int>(profile.size());
   if (n < SmallestSide) return {};
-  scale.centreLevel = MedianOf(profile, n / 4, n - n / 4);
+  scale.centreLevel = FieldLevel(profile, scale);
   scale.profileNoise = ProfileNoise(profile);
   const std::optional<Strip> start = FindStrip(profile, scale);
   const std::optional<Strip> end = FindStrip(Profile(profile.rbegin(), profile.rend()), scale);
@@ -185,23 +234,37 @@ ExposedField FindExposedField(const PixelView& image) {
   result.field = {0, 0, image.width, image.height};
   if (image.width < SmallestSide || image.height < SmallestSide) return result;
 
-  const Profile columns = ColumnProfile(image);
-  const Profile rows = RowProfile(image);
   Scale scale{};
   scale.pixelNoise = PixelNoise(image);
   scale.offset = image.offset;
-  const double highest = std::max(*std::max_element(columns.begin(), columns.end()),
-                                  *std::max_element(rows.begin(), rows.end()));
-  scale.top = static_cast<double>(std::bit_ceil(static_cast<std::uint32_t>(highest) + 1) - 1);
-
-  const auto [left, right] = FindStrips(columns, scale);
-  const auto [top, bottom] = FindStrips(rows, scale);
-  const auto fieldStart = [](const std::optional<Strip>& strip) {
+  std::array<std::optional<Strip>, 4> strips;  // indexed by ImageEdge
+  const auto fieldStart = [&](ImageEdge edge) {
+    const auto& strip = strips[static_cast<std::size_t>(edge)];
     return strip ? strip->fieldStart : 0;
   };
-  result.field = {fieldStart(left), fieldStart(top),
-                  image.width - fieldStart(right) - fieldStart(left),
-                  image.height - fieldStart(bottom) - fieldStart(top)};
+  // The profiles read the middle half of the field found so far: of the whole image first, then
+  // of the field the first strips leave, so that a small field is read across its own middle.
+  for (int pass = 0; pass < 2; ++pass) {
+    const int fieldTop = fieldStart(ImageEdge::Top);
+    const int fieldLeft = fieldStart(ImageEdge::Left);
+    const Profile columns =
+        ColumnProfile(image, fieldTop, image.height - fieldStart(ImageEdge::Bottom));
+    const Profile rows = RowProfile(image, fieldLeft, image.width - fieldStart(ImageEdge::Right));
+    if (pass == 0) {
+      const double highest = std::max(*std::max_element(columns.begin(), columns.end()),
+                                      *std::max_element(rows.begin(), rows.end()));
+      scale.top = static_cast<double>(std::bit_ceil(static_cast<std::uint32_t>(highest) + 1) - 1);
+    }
+    const auto [left, right] = FindStrips(columns, scale);
+    const auto [top, bottom] = FindStrips(rows, scale);
+    strips = {left, top, right, bottom};
+    scale.fieldKnown = left || right || top || bottom;
+    if (!scale.fieldKnown) break;
+  }
+  const auto [left, top, right, bottom] = strips;
+  result.field = {fieldStart(ImageEdge::Left), fieldStart(ImageEdge::Top),
+                  image.width - fieldStart(ImageEdge::Right) - fieldStart(ImageEdge::Left),
+                  image.height - fieldStart(ImageEdge::Bottom) - fieldStart(ImageEdge::Top)};
   result.border = {left.has_value(), top.has_value(), right.has_value(), bottom.has_value()};
   // The strips' levels weighted by their areas (the corners they share counted twice).
   double levels = 0;

@@ -13,6 +13,7 @@ namespace {
 constexpr double HeelStripShare = 0.1;  // of the exposed field, at each end, for the heel
 constexpr double StructureBeyondBlockNoise = 5;
 constexpr double LargestStepInNoise = 0.25;
+constexpr int BlockLag = 2;
 
 // The block range [first, last) whose blocks lie wholly inside [start, end) pixels.
 std::pair<int, int> BlocksWithin(int start, int end, int blockSize, int count) {
@@ -20,17 +21,15 @@ std::pair<int, int> BlocksWithin(int start, int end, int blockSize, int count) {
           std::clamp(end / blockSize, 0, count)};
 }
 
-// +1 when stored values rise with dose.
-int DoseDirection(const ExposureSurvey& survey, Photometric photometric) {
-  if (survey.field.borderLevel && !survey.background.residuals.empty()) {
-    double level = 0;
-    for (std::size_t i = 0; i < survey.blocks.means.size(); ++i)
-      level += survey.blocks.means[i] - survey.background.residuals[i];
-    level /= static_cast<double>(survey.blocks.means.size());
-    return level > *survey.field.borderLevel ? 1 : -1;
-  }
-  if (!survey.objects.empty()) return survey.objects.front().contrast < 0 ? 1 : -1;
-  return photometric == Photometric::Monochrome1 ? -1 : 1;
+// The stored values that may stand for no dose, the likelier first: the unexposed border's;
+// where there is none, the ends of the value range that bitsStored spans, the end that the
+// photometric interpretation makes likelier first (MONOCHROME1 raw data falls with dose).
+std::vector<double> ZeroLevels(const ExposureSurvey& survey, Photometric photometric) {
+  if (survey.field.borderLevel) return {*survey.field.borderLevel};
+  const double bottom = 0;
+  const double top = std::ldexp(1.0, std::clamp(survey.bitsStored, 1, 16)) - 1;
+  if (photometric == Photometric::Monochrome1) return {top, bottom};
+  return {bottom, top};
 }
 
 // The fitted background's relative change across the exposed field along each axis, from the
@@ -64,12 +63,35 @@ HeelSlope MeasureHeel(const ExposureSurvey& survey) {
               signal};
 }
 
-}  // namespace
-
-double ExposureSurvey::relativeContrast(const FoundObject& object) const {
-  const double signal = std::abs(object.level - zeroLevel);
-  return signal > 0 ? std::abs(object.contrast) / signal : 0;
+// The noise of one block's mean within [left, right) × [top, bottom) of the grid: the spread of
+// the differences between blocks two apart across and down, about their median, so that neither
+// a slope nor an edge or a step through the blocks, which moves few of them, counts. Blocks two
+// apart share no noise through a detector's blur, neighbours would.
+double BlockNoise(const BlockMeans& blocks, int left, int top, int right, int bottom) {
+  std::vector<double> differences;
+  for (int row = top; row < bottom; ++row)
+    for (int column = left; column + BlockLag < right; ++column)
+      differences.push_back(blocks.means[blocks.index(column + BlockLag, row)] -
+                            blocks.means[blocks.index(column, row)]);
+  const std::size_t across = differences.size();
+  for (int row = top; row + BlockLag < bottom; ++row)
+    for (int column = left; column < right; ++column)
+      differences.push_back(blocks.means[blocks.index(column, row + BlockLag)] -
+                            blocks.means[blocks.index(column, row)]);
+  if (differences.size() < 2) return 0;
+  // Each direction about its own median: the slopes differ.
+  const auto centre = [&](std::size_t from, std::size_t to) {
+    if (from == to) return;
+    const double median = Median(std::vector<double>(differences.begin() + from,
+                                                     differences.begin() + to));
+    for (std::size_t i = from; i < to; ++i) differences[i] = std::abs(differences[i] - median);
+  };
+  centre(0, across);
+  centre(across, differences.size());
+  return MadToDeviation * Median(std::move(differences)) / std::sqrt(2.0);
 }
+
+}  // namespace
 
 bool ExposureSurvey::overlapsObject(const Roi& roi) const {
   return std::any_of(objects.begin(), objects.end(),
@@ -103,7 +125,11 @@ bool ExposureSurvey::showsStructure(const Roi& roi, double pixelNoise) const {
   const double centreColumn = left + (columns - 1) / 2.0;
   const double centreRow = top + (rows - 1) / 2.0;
   const double noise = std::max(pixelNoise, 1.0);
-  const double blockLimit = StructureBeyondBlockNoise * noise / size;
+  // A detector's blur makes a block's noise larger than that of independent pixels; measured
+  // here, it is never taken below theirs.
+  const double blockNoise =
+      std::max(BlockNoise(blocks, left, top, right, bottom), noise / size);
+  const double blockLimit = StructureBeyondBlockNoise * blockNoise;
   std::vector<double> columnOffsets(static_cast<std::size_t>(columns), 0);
   std::vector<double> rowOffsets(static_cast<std::size_t>(rows), 0);
   for (int row = top; row < bottom; ++row) {
@@ -118,7 +144,7 @@ bool ExposureSurvey::showsStructure(const Roi& roi, double pixelNoise) const {
   }
   const auto lineLimit = [&](int blocksAlong) {
     return std::max(LargestStepInNoise * noise,
-                    StructureBeyondBlockNoise * noise / size / std::sqrt(blocksAlong));
+                    StructureBeyondBlockNoise * blockNoise / std::sqrt(blocksAlong));
   };
   const auto strays = [](const std::vector<double>& offsets, double limit) {
     return std::any_of(offsets.begin(), offsets.end(),
@@ -131,26 +157,19 @@ ExposureSurvey SurveyExposure(const PixelView& image, int bitsStored, Photometri
                               const ImageContext& context) {
   ExposureSurvey survey;
   survey.pixels = image;
+  survey.bitsStored = bitsStored;
   survey.blocks = ComputeBlockMeans(image, ChooseBlockSize(image.width, image.height));
   survey.field = FindExposedField(image);
   if (auto background = FitBackground(survey.blocks)) {
     survey.background = std::move(*background);
     survey.objects = FindObjects(survey.blocks, survey.background, MarkBlocks(survey.background));
   }
-  const int dose = DoseDirection(survey, photometric);
-  survey.zeroLevel = survey.field.borderLevel.value_or(
-      dose > 0 ? 0.0 : std::ldexp(1.0, std::clamp(bitsStored, 1, 16)) - 1);
+  const std::vector<double> zeroLevels = ZeroLevels(survey, photometric);
+  AluminiumChoice choice = ChooseAluminium(survey.objects, zeroLevels, context.pixelSpacingMm);
+  survey.aluminium = std::move(choice.aluminium);
+  survey.zeroLevel = choice.zeroLevel;
   survey.chestWall =
       FindChestWall(MeasureHeel(survey), survey.field.border, context, image.width, image.height);
-  const auto plausible =
-      std::find_if(survey.objects.begin(), survey.objects.end(), [&](const FoundObject& object) {
-        return survey.relativeContrast(object) <= HighestAluminiumContrast;
-      });
-  if (plausible != survey.objects.end()) {
-    survey.aluminium = *plausible;
-  } else if (!survey.objects.empty()) {
-    survey.aluminium = survey.objects.front();
-  }
   return survey;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "aluminium_choice.h"
 #include "background_fit.h"
 #include "block_means.h"
 #include "chest_wall.h"
@@ -20,35 +21,32 @@ namespace imaging {
 
 struct ExposureSurvey {
   PixelView pixels;
+  int bitsStored = 16;
   BlockMeans blocks;
   BackgroundFit background;  // no residuals when the grid is too small to fit one
   ExposedField field;
   double zeroLevel = 0;  // the stored value of no dose
   ChestWall chestWall;
   std::vector<FoundObject> objects;  // largest first
-  // The aluminium: the largest object whose contrast suits 0.2 mm aluminium, else the largest.
+  // The aluminium, as ChooseAluminium finds it among the objects; zeroLevel is the one it was
+  // chosen by.
   std::optional<FoundObject> aluminium;
 
-  // The object's contrast as a share of the background's signal above no dose: a few per cent
-  // for 0.2 mm aluminium, nearly all of it for lead.
-  double relativeContrast(const FoundObject& object) const;
   // Whether the ROI overlaps where any object found may reach.
   bool overlapsObject(const Roi& roi) const;
   // Whether the block means under the ROI and one block around it stray from their own
-  // least-squares plane: a block by more than 5 deviations of a block's noise (an edge, a
-  // marker, a line), or a whole row or column of blocks by more than a quarter of the pixel
+  // least-squares plane: a block by more than 5 deviations of a block's noise, measured from the
+  // blocks themselves so that a detector's blur does not pass for structure (an edge, a marker,
+  // a line), or a whole row or column of blocks by more than a quarter of the pixel
   // noise and its own noise (a step, which would swell a standard deviation). A smooth slope,
   // such as the heel effect's, is no structure.
   bool showsStructure(const Roi& roi, double pixelNoise) const;
 };
 
-// The object contrast above which it is not 0.2 mm aluminium.
-inline constexpr double HighestAluminiumContrast = 0.5;
-
 // bitsStored bounds the values: with no unexposed border in the image, the end of the range that
 // less dose runs to stands for no dose. Which end that is, is told by the border, else by the
-// objects (they take dose away), else by the photometric interpretation (MONOCHROME1 raw data
-// falls with dose). Cost: one pass over the pixels, a sample of them for the exposed field and a
+// aluminium (it takes dose away; the end under which an object is plausible aluminium), else by
+// the photometric interpretation (MONOCHROME1 raw data falls with dose). Cost: one pass over the pixels, a sample of them for the exposed field and a
 // few passes over the block grid; about 55 ms for 4096 × 3328.
 ExposureSurvey SurveyExposure(const PixelView& image, int bitsStored, Photometric photometric,
                               const ImageContext& context);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "background_continuity.h"
 #include "roi_inspection.h"
 #include "roi_placement.h"
 
@@ -20,6 +21,34 @@ constexpr Concerns Both{true, true};
 
 Concerns Only(int index) {
   return index == 0 ? Aluminium : Background;
+}
+
+std::string EdgeName(ImageEdge edge) {
+  static constexpr std::array<const char*, 4> Names = {"linken", "oberen", "rechten", "unteren"};
+  return Names[static_cast<std::size_t>(edge)];
+}
+
+// Whose word a chest-wall edge is, in the dative.
+std::string Source(ChestWallEvidence evidence) {
+  switch (evidence) {
+    case ChestWallEvidence::Heel:
+      return "dem Heel-Effekt im Bild";
+    case ChestWallEvidence::Borders:
+      return "den Blendenrändern im Bild";
+    case ChestWallEvidence::PatientOrientation:
+      return "der Patient Orientation der Datei";
+    case ChestWallEvidence::Laterality:
+      return "der Seitenangabe der Datei";
+    case ChestWallEvidence::ImageShape:
+      break;
+  }
+  return "dem Bildformat";
+}
+
+// One decimal and a German decimal comma: "1,5 %".
+std::string Percent(double share) {
+  const long tenths = std::lround(1000 * share);
+  return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) + " %";
 }
 
 std::string Lines(long long count) {
@@ -48,11 +77,33 @@ class Checker {
     if (context.lossyCompressed)
       say("Das Bild ist verlustbehaftet komprimiert: Mittelwerte und Standardabweichungen sind "
           "dadurch verfälscht.");
-    if (!context.modality.empty() && context.modality != "MG")
+    const bool mammography = context.modality.empty() || context.modality == "MG";
+    if (!mammography)
       say("Das Bild ist keine Mammographie-Aufnahme (Modalität " + context.modality + ").");
-    if (context.presentationIntent == "FOR PRESENTATION")
+    // The SOP class is what the modality chose, and outweighs a missing or contrary intent:
+    // the digital X-ray, mammography and intra-oral classes for presentation.
+    static constexpr std::array<const char*, 3> PresentationClasses = {
+        "1.2.840.10008.5.1.4.1.1.1.1", "1.2.840.10008.5.1.4.1.1.1.2",
+        "1.2.840.10008.5.1.4.1.1.1.3"};
+    if (context.presentationIntent == "FOR PRESENTATION" ||
+        std::find(PresentationClasses.begin(), PresentationClasses.end(), context.sopClassUid) !=
+            PresentationClasses.end())
       say("Das Bild ist für die Befundung nachverarbeitet („FOR PRESENTATION“); die Messung "
           "verlangt unverarbeitete Daten („FOR PROCESSING“).");
+    // A detector's raw data need 10 to 16 bits; 8 are what a processed or JPEG copy keeps.
+    if (mammography && survey_.bitsStored <= 8)
+      say("Das Bild hat nur " + std::to_string(survey_.bitsStored) +
+          " Bit je Pixel: Rohdaten eines Mammographie-Detektors haben 10 bis 16 Bit; wohl eine "
+          "verarbeitete oder verlustbehaftet komprimierte Kopie.");
+  }
+
+  void chestWall() {
+    const ChestWall& wall = survey_.chestWall;
+    if (!wall.disputedEdge) return;
+    say("Die Lage der Brustwand ist widersprüchlich: nach " + Source(wall.evidence) + " am " +
+        EdgeName(wall.edge) + " Rand, nach " + Source(wall.disputedBy) + " am " +
+        EdgeName(*wall.disputedEdge) + " Rand. Die ROIs folgen " + Source(wall.evidence) +
+        "; „BG“ gehört in denselben Abstand von der Brustwand wie „Al“.");
   }
 
   void object() {
@@ -60,11 +111,26 @@ class Checker {
       say("Kein Aluminiumobjekt gefunden: ROIs bitte von Hand setzen.");
       return;
     }
-    const double contrast = survey_.relativeContrast(*survey_.aluminium);
-    if (contrast > HighestAluminiumContrast)
-      say("Das gefundene Objekt ist viel zu dunkel oder zu hell für 0,2 mm Aluminium (Kontrast " +
-          std::to_string(std::lround(100 * contrast)) +
-          " % statt weniger Prozent): wohl eine Bleimarkierung.");
+    const FoundObject& object = *survey_.aluminium;
+    const double contrast = RelativeContrast(object, survey_.zeroLevel);
+    switch (DoubtAbout(object, survey_.zeroLevel)) {
+      case AluminiumDoubt::None:
+        break;
+      case AluminiumDoubt::TooStrong:
+        say("Das gefundene Objekt ist viel zu dunkel oder zu hell für 0,2 mm Aluminium (Kontrast " +
+            std::to_string(std::lround(100 * contrast)) +
+            " % statt weniger Prozent): wohl eine Bleimarkierung.");
+        break;
+      case AluminiumDoubt::TooFaint:
+        say("Das gefundene Objekt hebt sich mit " + Percent(contrast) +
+            " Kontrast zu schwach für 0,2 mm Aluminium ab (etwa 4 bis 30 %): wohl ein "
+            "Geisterbild einer früheren Aufnahme oder eine Ungleichmäßigkeit des Detektors.");
+        break;
+      case AluminiumDoubt::AddsDose:
+        say("Das gefundene Objekt erhält mehr Dosis als sein Hintergrund und kann kein "
+            "Aluminium sein: wohl ein Geisterbild einer früheren Aufnahme.");
+        break;
+    }
   }
 
   void eachRoi() {
@@ -95,6 +161,8 @@ class Checker {
       say("Die ROI „BG“ liegt nicht auf freiem Hintergrund: ein Objekt, eine Markierung, eine "
           "Kante oder eine Stufe reicht hinein.",
           Background);
+    } else if (object) {
+      backgroundOfObject(*object, background);
     }
     if (!object) return;
     const Roi& aluminium = rois_[0];
@@ -108,6 +176,33 @@ class Checker {
       say("Die ROI „Al“ ragt über den Rand des Aluminiumobjekts.", Aluminium);
   }
 
+  // Whether "BG" lies on the background the object lies on, at the same distance from the
+  // chest wall.
+  void backgroundOfObject(const FoundObject& object, const Roi& background) {
+    const BackgroundDeparture departure =
+        BackgroundAlongChestWall(survey_, background).departure(object, background);
+    const double signal = std::abs(object.level - survey_.zeroLevel);
+    const std::string share = Percent(signal > 0 ? std::abs(departure.offset) / signal : 0);
+    switch (departure.kind) {
+      case BackgroundBreak::None:
+        break;
+      case BackgroundBreak::Step:
+        say("Zwischen dem Aluminiumobjekt und der ROI „BG“ ändert sich der Hintergrund "
+            "sprunghaft um " + share +
+                " (eine Naht zwischen Detektorkacheln oder der Rand eines Geisterbilds): „BG“ "
+                "misst nicht den Hintergrund des Objekts.",
+            Background);
+        break;
+      case BackgroundBreak::Bump:
+        say("Die ROI „BG“ liegt auf einer örtlichen Erhöhung oder Senke des Hintergrunds um " +
+                share +
+                " (ungleichmäßige Empfindlichkeit des Detektors oder ein Geisterbild): „BG“ misst "
+                "nicht den Hintergrund des Objekts.",
+            Background);
+        break;
+    }
+  }
+
   void bothRois() {
     const Roi& aluminium = rois_[0];
     const Roi& background = rois_[1];
@@ -118,14 +213,17 @@ class Checker {
 
     const long long allowed = AllowedPixels(survey_);
     const long long least = std::min(aluminium.count(), background.count());
+    const Concerns smaller{aluminium.count() == least, background.count() == least};
     if (least < SmallestReliableRoiPixels) {
       say("Die ROIs sind mit " + std::to_string(least) +
-              " Pixeln zu klein für eine verlässliche Standardabweichung (mindestens 10000).",
-          Concerns{aluminium.count() == least, background.count() == least});
+              " Pixeln zu klein: ihre Standardabweichung ist auf ±" +
+              Percent(DeviationUncertainty(least)) + " unsicher (höchstens 2 % ab " +
+              std::to_string(SmallestReliableRoiPixels) + " Pixeln).",
+          smaller);
     } else if (least < allowed) {
       say("Die ROIs sind mit " + std::to_string(least) +
               " Pixeln kleiner, als das Objekt erlaubt (" + std::to_string(allowed) + ").",
-          Concerns{aluminium.count() == least, background.count() == least});
+          smaller);
     }
 
     const double al = inspections_[0].deviation;
@@ -154,10 +252,15 @@ std::vector<MeasurementWarning> CheckMeasurement(const ExposureSurvey& survey,
                                                  const Roi& background) {
   Checker checker(survey, aluminium, background);
   checker.image(context);
+  checker.chestWall();
   checker.object();
   checker.eachRoi();
   checker.bothRois();
   return checker.take();
+}
+
+double DeviationUncertainty(long long pixels) {
+  return pixels > 1 ? 1 / std::sqrt(2.0 * static_cast<double>(pixels - 1)) : 1;
 }
 
 std::string JoinedWarnings(const std::vector<MeasurementWarning>& warnings) {

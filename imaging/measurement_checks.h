@@ -12,20 +12,26 @@
 
 namespace imaging {
 
-// Fewer pixels than this make the standard deviation itself too uncertain.
-inline constexpr long long SmallestReliableRoiPixels = 10000;
+// Fewer pixels than this leave the standard deviation itself uncertain by more than 2 %.
+inline constexpr long long SmallestReliableRoiPixels = 1250;
+
+// The relative standard error of a sample standard deviation of n normal values, 1 / √(2(n − 1)):
+// 2 % for 1250 pixels.
+double DeviationUncertainty(long long pixels);
 
 struct MeasurementWarning {
   std::string text;            // one German sentence, UTF-8
   std::array<bool, 2> rois{};  // whether it concerns "Al", "BG"
 };
 
-// In this order: the image (lossy, not mammography, processed), the object (none found, far too
-// much contrast for aluminium), each ROI (outside the exposed field, outliers, off the free
-// background, off or across the object), both (overlap, fewer pixels than 10000 or than the
-// size rule allows, standard deviations more than a factor 2 apart). Both ROIs must fit in the
-// survey's image. Cost: InspectRoi of both ROIs and a look at the blocks under them; about
-// 0.5 ms for two 200 × 200 ROIs.
+// In this order: the image (lossy, not MG, processed, 8 bits), the chest wall (the image and the
+// file disagree), the object (none found; not plausible as aluminium: far too much contrast, far
+// too little, or more dose than the background), each ROI (outside the exposed field, outliers,
+// off the free background, off the object's own background: a step or a bump between or under,
+// off or across the object), both (overlap, fewer pixels than 1250 or than the size rule
+// allows, standard deviations more than a factor 2 apart). Both ROIs must fit in the survey's
+// image. Cost: InspectRoi of both ROIs, a look at the blocks under them and along the chest wall
+// through "BG"; about 1 ms for two 200 × 200 ROIs.
 std::vector<MeasurementWarning> CheckMeasurement(const ExposureSurvey& survey,
                                                  const ImageContext& context, const Roi& aluminium,
                                                  const Roi& background);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "background_continuity.h"
 #include "robust_statistics.h"
 #include "roi_inspection.h"
 
@@ -73,8 +74,11 @@ std::optional<Roi> FindBackground(const ExposureSurvey& survey, const Roi& alumi
   };
   std::vector<Inspected> candidates;
   std::vector<double> noises;
+  const BackgroundAlongChestWall backgroundAlong(survey, aluminium);
   for (const Roi& place : places) {
-    if (survey.overlapsObject(place)) continue;
+    if (survey.overlapsObject(place) ||
+        backgroundAlong.departure(object, place).kind != BackgroundBreak::None)
+      continue;
     const RoiInspection inspection = InspectRoi(survey.pixels, place);
     if (inspection.isDisturbed() || survey.showsStructure(place, inspection.noise)) continue;
     candidates.push_back({place, inspection});

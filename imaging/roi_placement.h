@@ -26,7 +26,8 @@ int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize = DefaultRo
 // background the dose the aluminium gets. Of the places along the chest wall on either side of
 // the object, inside the exposed field and two blocks clear of its edge, "BG" takes the nearest
 // clean one (of two equally near, the one towards the field's middle): off every object found,
-// without structure in its blocks (ExposureSurvey::showsStructure: markers, edges, lines,
+// on the object's own background (BackgroundAlongChestWall: no seam, uneven gain or ghost
+// between or under them), without structure in its blocks (ExposureSurvey::showsStructure: markers, edges, lines,
 // steps), without outlier pixels or lines (InspectRoi), and with pixel noise within a quarter of
 // the median of the nearest such places'.
 // Where no place is clean at any size, the nearest one that fits; where none fits, both shrink.

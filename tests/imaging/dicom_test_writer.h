@@ -70,6 +70,8 @@ inline constexpr Tag PatientOrientation{0x0020, 0x0020};
 inline constexpr Tag Laterality{0x0020, 0x0060};
 inline constexpr Tag ImageLaterality{0x0020, 0x0062};
 inline constexpr Tag LossyImageCompression{0x0028, 0x2110};
+inline constexpr Tag LossyImageCompressionRatio{0x0028, 0x2112};
+inline constexpr Tag LossyImageCompressionMethod{0x0028, 0x2114};
 inline constexpr Tag RescaleIntercept{0x0028, 0x1052};
 inline constexpr Tag RescaleSlope{0x0028, 0x1053};
 inline constexpr Tag WindowCenter{0x0028, 0x1050};

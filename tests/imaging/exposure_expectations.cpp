@@ -16,13 +16,17 @@ struct PixelExpectation {
 PixelExpectation ExpectPixel(const ExposurePlan& plan, int x, int y) {
   if (const std::optional<int> dead = model::DeadValue(plan, x, y))
     return {static_cast<double>(*dead), 0};
-  double signalPart =
-      plan.signal * model::AxisDose(plan, true, x) * model::AxisDose(plan, false, y);
+  // In the renderer's order, so that both come to the same bits.
+  double signalPart = plan.signal * model::AxisDose(plan, true, x) *
+                      model::AxisGain(plan, true, x) *
+                      (model::AxisDose(plan, false, y) * model::AxisGain(plan, false, y));
   model::ForEachFeature(plan, [&](const imaging::Roi& box, double transmission) {
     signalPart *= model::FeatureTransmission(box, transmission, plan.objectEdgeBlur, x, y);
   });
+  for (const GainBlob& blob : plan.blobs) signalPart *= model::BlobGain(blob, x, y);
   const double maximum = model::MaximumValue(plan);
   const double value = std::clamp(plan.darkLevel + signalPart, 0.0, maximum);
+  // The detector's blur keeps each pixel's variance: only neighbours' noise is correlated.
   const double variance = model::Noise(plan).variance(signalPart);
   // Rounding to whole stored values adds the variance of a uniform step (Sheppard).
   return {plan.monochrome1 ? maximum - value : value,

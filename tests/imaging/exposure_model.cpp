@@ -52,8 +52,8 @@ double AxisDose(const ExposurePlan& plan, bool column, int index) {
   const int size = column ? plan.width : plan.height;
   const Edge low = column ? Edge::Left : Edge::Top;
   const Edge high = column ? Edge::Right : Edge::Bottom;
-  const double collimation =
-      Collimation(index, StripAt(plan, low)) * Collimation(size - 1 - index, StripAt(plan, high));
+  const double collimation = Collimation(index, StripAt(plan, low), plan.penumbra) *
+                             Collimation(size - 1 - index, StripAt(plan, high), plan.penumbra);
   if (plan.chestWall == low || plan.chestWall == high) {
     const int distance = plan.chestWall == low ? index : size - 1 - index;
     const double t = (distance + 0.5) / size;
@@ -66,9 +66,18 @@ double AxisDose(const ExposurePlan& plan, bool column, int index) {
   return collimation * (1 - plan.lateralFalloff * u * u);
 }
 
-double Collimation(int fromEdge, int strip) {
+double Collimation(int fromEdge, int strip, double penumbra) {
   if (strip <= 0) return 1;
-  return std::clamp((fromEdge + 0.5 - strip) / Penumbra, 0.0, 1.0);
+  if (penumbra <= 0) return fromEdge >= strip ? 1 : 0;
+  return std::clamp((fromEdge + 0.5 - strip) / penumbra, 0.0, 1.0);
+}
+
+double AxisGain(const ExposurePlan& plan, bool column, int index) {
+  double gain = 1;
+  for (const Seam& seam : plan.seams) {
+    if (seam.column == column && index >= seam.index) gain *= seam.gain;
+  }
+  return gain;
 }
 
 double PaddleRamp(const ExposurePlan& plan, int distance) {
@@ -87,6 +96,20 @@ imaging::Roi FeatureReach(const imaging::Roi& box, double blur) {
   // A pixel k outside the edge is reached while k − 0.5 < blur / 2.
   const int pad = blur > 1 ? static_cast<int>(std::ceil(blur / 2 + 0.5)) - 1 : 0;
   return {box.x - pad, box.y - pad, box.width + 2 * pad, box.height + 2 * pad};
+}
+
+double BlobProfile(double centre, double radius, int index) {
+  const double d = index + 0.5 - centre;
+  return SameOnEveryMachine(std::exp(-d * d / (2 * radius * radius)));
+}
+
+double BlobGain(const GainBlob& blob, int x, int y) {
+  return 1 +
+         blob.amplitude * BlobProfile(blob.x, blob.radius, x) * BlobProfile(blob.y, blob.radius, y);
+}
+
+double SameOnEveryMachine(double value) {
+  return std::ldexp(std::round(std::ldexp(value, 30)), -30);
 }
 
 imaging::Roi ClipToImage(const ExposurePlan& plan, const imaging::Roi& roi) {
@@ -111,6 +134,9 @@ int DeadLineValue(const ExposurePlan& plan, const DeadLine& line) {
 std::optional<int> DeadValue(const ExposurePlan& plan, int x, int y) {
   for (const std::array<int, 2>& pixel : plan.deadPixels) {
     if (pixel[0] == x && pixel[1] == y) return DeadPixelValue;
+  }
+  for (const imaging::Roi& cluster : plan.deadClusters) {
+    if (cluster.contains(imaging::Roi{x, y, 1, 1})) return DeadPixelValue;
   }
   // The renderer writes the lines in order, so the last one covering the pixel shows.
   for (auto line = plan.deadLines.rbegin(); line != plan.deadLines.rend(); ++line) {

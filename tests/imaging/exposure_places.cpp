@@ -15,15 +15,44 @@ int Whole(double value) {
   return static_cast<int>(std::floor(value + 0.5));
 }
 
-// Wholly in the exposed field, clear of every object, marker, fault and of the paddle's edge.
-bool IsClearBackground(const ExposurePlan& plan, const imaging::Roi& roi) {
+// Whether a seam runs through either ROI or between them. A seam runs the detector's whole
+// length, so only its index counts.
+bool SeamBetween(const ExposurePlan& plan, const imaging::Roi& roi, const imaging::Roi& aluminium) {
+  for (const Seam& seam : plan.seams) {
+    const int first = seam.column ? std::min(roi.x, aluminium.x) : std::min(roi.y, aluminium.y);
+    const int end = seam.column ? std::max(roi.right(), aluminium.right())
+                                : std::max(roi.bottom(), aluminium.bottom());
+    if (first < seam.index && seam.index < end) return true;
+  }
+  return false;
+}
+
+// Within 3 radii of a blob's centre the gain differs by more than a hundredth of its amplitude.
+bool NearBlob(const ExposurePlan& plan, const imaging::Roi& roi) {
+  const auto gap = [](double centre, int first, int end) {
+    return std::max({0.0, first + 0.5 - centre, centre - (end - 0.5)});
+  };
+  for (const GainBlob& blob : plan.blobs) {
+    const double dx = gap(blob.x, roi.x, roi.right());
+    const double dy = gap(blob.y, roi.y, roi.bottom());
+    if (dx * dx + dy * dy < 9 * blob.radius * blob.radius) return true;
+  }
+  return false;
+}
+
+// Wholly in the exposed field, clear of every object, marker, ghost, fault, blob and of the
+// paddle's edge, and no seam between it and "Al".
+bool IsClearBackground(const ExposurePlan& plan, const imaging::Roi& roi,
+                       const imaging::Roi& aluminium) {
   if (!roi.fitsIn(plan.width, plan.height)) return false;
-  const auto strip = [&](Edge edge) { return plan.collimation[static_cast<std::size_t>(edge)]; };
-  const bool exposed = model::Collimation(roi.x, strip(Edge::Left)) == 1 &&
-                       model::Collimation(roi.y, strip(Edge::Top)) == 1 &&
-                       model::Collimation(plan.width - roi.right(), strip(Edge::Right)) == 1 &&
-                       model::Collimation(plan.height - roi.bottom(), strip(Edge::Bottom)) == 1;
-  if (!exposed) return false;
+  const auto exposedFrom = [&](int fromEdge, Edge edge) {
+    return model::Collimation(fromEdge, plan.collimation[static_cast<std::size_t>(edge)],
+                              plan.penumbra) == 1;
+  };
+  const bool exposed = exposedFrom(roi.x, Edge::Left) && exposedFrom(roi.y, Edge::Top) &&
+                       exposedFrom(plan.width - roi.right(), Edge::Right) &&
+                       exposedFrom(plan.height - roi.bottom(), Edge::Bottom);
+  if (!exposed || SeamBetween(plan, roi, aluminium) || NearBlob(plan, roi)) return false;
   const model::FramedRoi framed = model::ChestWallFrame(plan).framed(roi);
   for (int distance = framed.distance; distance < framed.distance + framed.acrossSize; ++distance) {
     const double ramp = model::PaddleRamp(plan, distance);
@@ -39,6 +68,7 @@ bool IsClearBackground(const ExposurePlan& plan, const imaging::Roi& roi) {
   for (const std::array<int, 2>& pixel : plan.deadPixels) {
     touches = touches || roi.contains(imaging::Roi{pixel[0], pixel[1], 1, 1});
   }
+  for (const imaging::Roi& cluster : plan.deadClusters) touches = touches || cluster.overlaps(roi);
   return !touches;
 }
 
@@ -79,7 +109,7 @@ std::optional<imaging::Roi> ReferenceBackground(const ExposurePlan& plan,
   if (offMiddle(before) < offMiddle(after)) std::swap(before, after);
   for (const model::FramedRoi& candidate : {after, before}) {
     const imaging::Roi roi = frame.image(candidate);
-    if (IsClearBackground(plan, roi)) return roi;
+    if (IsClearBackground(plan, roi, aluminium)) return roi;
   }
   return std::nullopt;
 }

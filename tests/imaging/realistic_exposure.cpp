@@ -1,11 +1,14 @@
-// Rendering an exposure: the model's separable dose tabulated once, the objects multiplied in over
-// their rectangles, and the noise picked from a table of normal quantiles.
+// Rendering an exposure: the model's separable dose and gain tabulated once, the objects and
+// blobs multiplied in, and the noise picked from a table of normal quantiles, blurred by the
+// detector where the plan says so.
 #include "realistic_exposure.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "exposure_model.h"
 
@@ -83,6 +86,80 @@ class NoiseSource {
   std::uint64_t state_;
 };
 
+// The detector's blur along one axis: a Gaussian of σ blur integrated over each pixel, since a
+// pixel collects over its whole width (sampled at the centres, σ 0.3 would leave the noise all but
+// white), out to ceil(3σ), scaled so that the squares of the 2-D weights sum to 1 and each pixel
+// keeps its variance.
+std::vector<double> BlurKernel(double blur) {
+  const int radius = static_cast<int>(std::ceil(3 * blur));
+  constexpr int Steps = 32;  // midpoints per pixel
+  std::vector<double> kernel;
+  double squares = 0;
+  for (int i = -radius; i <= radius; ++i) {
+    double integral = 0;
+    for (int step = 0; step < Steps; ++step) {
+      const double t = i - 0.5 + (step + 0.5) / Steps;
+      integral += std::exp(-t * t / (2 * blur * blur));
+    }
+    kernel.push_back(model::SameOnEveryMachine(integral / Steps));
+    squares += kernel.back() * kernel.back();
+  }
+  // The squares of the 2-D weights sum to the square of the 1-D ones' sum: 1 when that is.
+  const double scale = 1 / std::sqrt(squares);
+  for (double& weight : kernel) weight *= scale;
+  return kernel;
+}
+
+// Unit-variance noise row by row. White, each pixel's drawn in turn; or blurred, from a white
+// field drawn with a margin of the kernel's radius, so that the edges vary as the middle does.
+class NoiseRows {
+ public:
+  NoiseRows(const ExposurePlan& plan, std::uint64_t seed)
+      : source_(seed),
+        width_(static_cast<std::size_t>(plan.width)),
+        kernel_(plan.noiseBlur > 0 ? BlurKernel(plan.noiseBlur) : std::vector<double>{}),
+        stride_(width_ + (kernel_.empty() ? 0 : kernel_.size() - 1)),
+        row_(width_) {
+    if (kernel_.empty()) return;
+    const std::size_t rows = static_cast<std::size_t>(plan.height) + kernel_.size() - 1;
+    field_.resize(stride_ * rows);
+    for (float& value : field_) value = static_cast<float>(source_.next());
+    // Along the rows in place: each row's first width values take its blurred ones.
+    std::vector<float> padded(stride_);
+    for (std::size_t r = 0; r < rows; ++r) {
+      float* row = field_.data() + r * stride_;
+      std::copy(row, row + stride_, padded.begin());
+      for (std::size_t x = 0; x < width_; ++x) {
+        double sum = 0;
+        for (std::size_t k = 0; k < kernel_.size(); ++k) sum += kernel_[k] * padded[x + k];
+        row[x] = static_cast<float>(sum);
+      }
+    }
+  }
+
+  // Row y's noise, valid until the next call; the rows must be asked for in order.
+  const std::vector<double>& row(int y) {
+    if (kernel_.empty()) {
+      for (double& value : row_) value = source_.next();
+      return row_;
+    }
+    std::fill(row_.begin(), row_.end(), 0.0);
+    for (std::size_t k = 0; k < kernel_.size(); ++k) {
+      const float* blurred = field_.data() + (static_cast<std::size_t>(y) + k) * stride_;
+      for (std::size_t x = 0; x < width_; ++x) row_[x] += kernel_[k] * blurred[x];
+    }
+    return row_;
+  }
+
+ private:
+  NoiseSource source_;
+  std::size_t width_;
+  std::vector<double> kernel_;  // empty for white noise
+  std::size_t stride_;
+  std::vector<float> field_;  // blurred along the rows, not yet across
+  std::vector<double> row_;
+};
+
 struct PlacedFeature {
   imaging::Roi box;
   double transmission;
@@ -101,7 +178,15 @@ Exposure Render(const ExposurePlan& plan, std::uint64_t seed) {
                     std::vector<std::uint16_t>(width * static_cast<std::size_t>(plan.height))};
   std::vector<double> columnSignal(width);
   for (int x = 0; x < plan.width; ++x) {
-    columnSignal[static_cast<std::size_t>(x)] = plan.signal * model::AxisDose(plan, true, x);
+    columnSignal[static_cast<std::size_t>(x)] =
+        plan.signal * model::AxisDose(plan, true, x) * model::AxisGain(plan, true, x);
+  }
+  std::vector<std::vector<double>> blobColumns;
+  for (const GainBlob& blob : plan.blobs) {
+    blobColumns.emplace_back(width);
+    for (int x = 0; x < plan.width; ++x) {
+      blobColumns.back()[static_cast<std::size_t>(x)] = model::BlobProfile(blob.x, blob.radius, x);
+    }
   }
   std::vector<PlacedFeature> features;
   model::ForEachFeature(plan, [&](const imaging::Roi& box, double transmission) {
@@ -116,11 +201,11 @@ Exposure Render(const ExposurePlan& plan, std::uint64_t seed) {
   const auto rowOf = [&](int y) {
     return exposure.stored.data() + static_cast<std::size_t>(y) * width;
   };
-  NoiseSource source(seed);
+  NoiseRows noiseRows(plan, seed);
   std::vector<double> signal(width);
   for (int y = 0; y < plan.height; ++y) {
-    const double rowDose = model::AxisDose(plan, false, y);
-    for (std::size_t x = 0; x < width; ++x) signal[x] = columnSignal[x] * rowDose;
+    const double rowFactor = model::AxisDose(plan, false, y) * model::AxisGain(plan, false, y);
+    for (std::size_t x = 0; x < width; ++x) signal[x] = columnSignal[x] * rowFactor;
     for (const PlacedFeature& feature : features) {
       if (y < feature.reach.y || y >= feature.reach.bottom()) continue;
       for (int x = feature.reach.x; x < feature.reach.right(); ++x) {
@@ -128,10 +213,19 @@ Exposure Render(const ExposurePlan& plan, std::uint64_t seed) {
             feature.box, feature.transmission, plan.objectEdgeBlur, x, y);
       }
     }
+    for (std::size_t b = 0; b < plan.blobs.size(); ++b) {
+      const double amplitude = plan.blobs[b].amplitude;
+      const double rowProfile = model::BlobProfile(plan.blobs[b].y, plan.blobs[b].radius, y);
+      if (rowProfile == 0) continue;  // a factor of exactly 1
+      for (std::size_t x = 0; x < width; ++x) {
+        signal[x] *= 1 + amplitude * blobColumns[b][x] * rowProfile;
+      }
+    }
+    const std::vector<double>& unitNoise = noiseRows.row(y);
     std::uint16_t* out = rowOf(y);
     for (std::size_t x = 0; x < width; ++x) {
       const double s = signal[x];
-      const double value = plan.darkLevel + s + std::sqrt(noise.variance(s)) * source.next();
+      const double value = plan.darkLevel + s + std::sqrt(noise.variance(s)) * unitNoise[x];
       const int rounded = static_cast<int>(std::clamp(value, 0.0, highest) + 0.5);
       out[x] = static_cast<std::uint16_t>(rounded ^ flip);
     }
@@ -146,6 +240,12 @@ Exposure Render(const ExposurePlan& plan, std::uint64_t seed) {
   for (const std::array<int, 2>& pixel : plan.deadPixels) {
     if (imaging::Roi{pixel[0], pixel[1], 1, 1}.fitsIn(plan.width, plan.height)) {
       rowOf(pixel[1])[pixel[0]] = model::DeadPixelValue;
+    }
+  }
+  for (const imaging::Roi& cluster : plan.deadClusters) {
+    const imaging::Roi area = model::ClipToImage(plan, cluster);
+    for (int y = area.y; y < area.bottom(); ++y) {
+      std::fill(rowOf(y) + area.x, rowOf(y) + area.right(), model::DeadPixelValue);
     }
   }
   return exposure;

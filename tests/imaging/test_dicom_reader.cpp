@@ -261,12 +261,17 @@ struct FactsCase {
 
 auto Fields(const imaging::ImageContext& context) {
   return std::tie(context.modality, context.presentationIntent, context.lossyCompressed,
-                  context.laterality, context.patientOrientation);
+                  context.laterality, context.patientOrientation, context.sopClassUid,
+                  context.pixelSpacingMm);
 }
+
+// The class the writer gives a file that names none.
+constexpr const char* SecondaryCapture = "1.2.840.10008.5.1.4.1.1.7";
 
 TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
   const std::vector<FactsCase> cases = {
       {"none", {}, {}},
+      // Both spacings: the fact shows the calibrated one, the context keeps the detector's.
       {"all",
        {{tags::Manufacturer, "ACME Medical "},
         {tags::ModelName, "Mammo 3000"},
@@ -305,10 +310,17 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
         {"software_versions", "VB10\\2.1"},
         {"exposure_control_mode", "AUTOMATIC"},
         {"timezone_offset", "+0100"}},
-       true},
+       true,
+       {"", "", false, "", "", "", 0.1}},
       {"imager pixel spacing only",
        {{tags::ImagerPixelSpacing, "0.07\\0.07"}},
-       {{"pixel_spacing_mm", "0.07 × 0.07 mm"}}},
+       {{"pixel_spacing_mm", "0.07 × 0.07 mm"}},
+       false,
+       {"", "", false, "", "", "", 0.07}},
+      // No number, and no pixel of 10 mm: no spacing at all.
+      {"spacings malformed and too large",
+       {{tags::ImagerPixelSpacing, "0,085\\0,085"}, {tags::PixelSpacing, "12\\12"}},
+       {{"pixel_spacing_mm", "12 × 12 mm"}}},
       {"exposure in mAs, as a double",
        {{tags::ExposureInMas, "63.2"}},
        {{"exposure_mas", "63.2"}, {"exposure_mas_source", "Exposure in mAs"}}},
@@ -319,8 +331,10 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
        {{tags::ExposureInMicroAs, "500"}},
        {{"exposure_mas", "0.5"}, {"exposure_mas_source", "Exposure in µAs"}}},
       {"a spacing of three values, as written",
-       {{tags::PixelSpacing, "0.1\\0.1\\0.1"}},
-       {{"pixel_spacing_mm", "0.1\\0.1\\0.1"}}},
+       {{tags::PixelSpacing, "+0.1\\0.1\\0.1"}},
+       {{"pixel_spacing_mm", "+0.1\\0.1\\0.1"}},
+       false,
+       {"", "", false, "", "", "", 0.1}},
       {"latin-1",
        {{tags::SpecificCharacterSet, "ISO_IR 100"}, {tags::Manufacturer, "M\xFCller R\xF6ntgen"}},
        {{"manufacturer", "Müller Röntgen"}}},
@@ -331,18 +345,39 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
       {"context",
        {{tags::Modality, "MG"},
         {tags::PresentationIntentType, "FOR PROCESSING"},
+        {tags::SopClassUid, "1.2.840.10008.5.1.4.1.1.1.2.1"},
         {tags::ImageLaterality, "L"},
         {tags::Laterality, "R"},
         {tags::PatientOrientation, "A\\R"},
         {tags::LossyImageCompression, "01"}},
        {},
        false,
-       {"MG", "FOR PROCESSING", true, "L", "A\\R"}},
+       {"MG", "FOR PROCESSING", true, "L", "A\\R", "1.2.840.10008.5.1.4.1.1.1.2.1"}},
       {"series laterality, not lossy",
-       {{tags::Modality, "CT"}, {tags::Laterality, "R"}, {tags::LossyImageCompression, "00"}},
+       {{tags::Modality, "CT"},
+        {tags::Laterality, "R"},
+        {tags::LossyImageCompression, "00"},
+        {tags::LossyImageCompressionRatio, "1\\1.0"},
+        {tags::LossyImageCompressionMethod, "\\"}},
        {},
        false,
        {"CT", "", false, "R", ""}},
+      // A copy whose flag was reset or dropped, lossy by what the coding left behind.
+      {"lossy by a ratio, said lossless",
+       {{tags::LossyImageCompression, "00"}, {tags::LossyImageCompressionRatio, "1\\12.5"}},
+       {},
+       false,
+       {"", "", true, "", ""}},
+      {"lossy by a ratio, not said",
+       {{tags::LossyImageCompression, std::nullopt}, {tags::LossyImageCompressionRatio, "15"}},
+       {},
+       false,
+       {"", "", true, "", ""}},
+      {"lossy by a method",
+       {{tags::LossyImageCompressionMethod, "ISO_10918_1"}},
+       {},
+       false,
+       {"", "", true, "", ""}},
       // JPEG 2000 that may be lossy: lossy by the syntax alone, unless the file says "00".
       {"jpeg2000 lossy syntax",
        {{tags::LossyImageCompression, std::nullopt}},
@@ -383,7 +418,9 @@ TEST(DicomReaderFacts, HeaderFactsDisplayWindowAndContextAsTheFileSaysThem) {
       EXPECT_EQ(image.window()->center, 2047.5);
       EXPECT_EQ(image.window()->width, 4096);
     }
-    EXPECT_EQ(Fields(image.context()), Fields(c.context));
+    imaging::ImageContext expected = c.context;
+    if (expected.sopClassUid.empty()) expected.sopClassUid = SecondaryCapture;
+    EXPECT_EQ(Fields(image.context()), Fields(expected));
   }
   std::filesystem::remove(path);
 }

@@ -3,7 +3,9 @@
 // and the reference background where a physicist would put it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -12,6 +14,8 @@
 namespace {
 
 using exposure_test::Edge;
+using exposure_test::ExpectedNoise;
+using exposure_test::ExpectedValue;
 using exposure_test::ExposurePlan;
 using imaging::Roi;
 
@@ -107,6 +111,99 @@ TEST(RealisticExposure, RoiStatisticsAgreeWithTheModel) {
     }
   }
   EXPECT_EQ(exposure_test::Render(plan, 42).stored, exposure_test::Render(plan, 42).stored);
+}
+
+// The detector's ways, each alone: rendered means where the model expects them, within four
+// standard errors of a mean of correlated pixels, and the correlation of horizontal neighbours
+// that the header's table gives for the blur, measured about the expected values.
+TEST(RealisticExposure, DetectorEffectsComeOutAsModelled) {
+  struct Blur {
+    double sigma, correlation, meanFactor;  // as the header's table has them
+  };
+  constexpr Blur White{0, 0, 1}, Slight{0.3, 0.10, 1.5}, Medium{0.5, 0.42, 3.8},
+      Strong{0.8, 0.71, 9.1};
+  struct Row {
+    const char* what;
+    Blur blur;
+    std::vector<Roi> rois;  // the correlation is measured on the first
+    std::function<void(ExposurePlan&)> change;
+  };
+  const Roi flat{800, 700, 400, 400};
+  const auto none = [](ExposurePlan&) {};
+  const Row rows[] = {
+      {"white noise", White, {flat}, none},
+      {"slight blur", Slight, {flat}, none},
+      {"medium blur", Medium, {flat}, none},
+      {"strong blur", Strong, {flat}, none},
+      {"a row seam and a column seam",
+       White,
+       {{1000, 700, 200, 200}, {1000, 900, 90, 200}, {1100, 900, 200, 200}, {1000, 800, 200, 200}},
+       [](ExposurePlan& plan) {
+         plan.seams = {{false, 900, 1.03}, {true, 1100, 0.97}};
+       }},
+      {"a dark blob, blurred noise",
+       Medium,
+       {{1150, 850, 100, 100}, {1250, 900, 150, 150}},
+       [](ExposurePlan& plan) {
+         plan.blobs = {{1200.5, 900.5, 100, -0.04}};
+       }},
+      {"a ghost brighter than the field",
+       White,
+       {{1050, 650, 200, 200}, {1250, 700, 100, 100}},
+       [](ExposurePlan& plan) {
+         plan.objectEdgeBlur = 2.5;
+         plan.ghosts = {{{1000, 600, 300, 300}, 1.015}};
+       }},
+      {"a dead cluster",
+       White,
+       {{1150, 850, 100, 100}},
+       [](ExposurePlan& plan) {
+         plan.deadClusters = {{1200, 900, 10, 8}};
+       }},
+      {"penumbrae of 40 in wide strips, blurred noise",
+       Medium,
+       {{1000, 700, 200, 200}, {1000, 480, 200, 80}, {1540, 700, 80, 100}},
+       [](ExposurePlan& plan) {
+         plan.collimation = {0, 500, 800, 400};
+         plan.penumbra = 40;
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ExposurePlan plan;
+    plan.noiseBlur = row.blur.sigma;
+    row.change(plan);
+    const exposure_test::Exposure exposure = exposure_test::Render(plan, 5);
+    for (const Roi& roi : row.rois) {
+      SCOPED_TRACE(testing::Message() << "ROI at " << roi.x << "," << roi.y);
+      double largestVariance = 0;
+      for (int y = roi.y; y < roi.bottom(); ++y) {
+        for (int x = roi.x; x < roi.right(); ++x) {
+          largestVariance = std::max(largestVariance, std::pow(ExpectedNoise(plan, x, y), 2));
+        }
+      }
+      const double tolerance =
+          4 * std::sqrt(row.blur.meanFactor * largestVariance / static_cast<double>(roi.count()));
+      const exposure_test::ExpectedRoi expected = exposure_test::Expected(plan, roi);
+      const Measured measured = Measure(exposure, roi);
+      EXPECT_NEAR(measured.mean, expected.mean, tolerance);
+      EXPECT_NEAR(measured.sd, expected.sd, tolerance);
+    }
+    const Roi& first = row.rois.front();
+    double products = 0, squares = 0;
+    for (int y = first.y; y < first.bottom(); ++y) {
+      const auto pixels = exposure.pixels().row(y);
+      double left = pixels[first.x] - ExpectedValue(plan, first.x, y);
+      squares += left * left;
+      for (int x = first.x + 1; x < first.right(); ++x) {
+        const double right = pixels[x] - ExpectedValue(plan, x, y);
+        products += left * right;
+        squares += right * right;
+        left = right;
+      }
+    }
+    EXPECT_NEAR(products / squares, row.blur.correlation, 0.05);
+  }
 }
 
 // The chest wall, the heel effect's direction and the places measured from the chest wall, for

@@ -113,6 +113,16 @@ const Case Cases[] = {
      [](ExposurePlan& s) { s.paddle = exposure_test::PaddleEdge{75, 0.95}; }},
     {"second square where BG would go", false,
      [](ExposurePlan& s) { s.aluminium.push_back(SquareAt(s, 60, -30, 15)); }},
+    {"correlated noise (blur 0.8 pixels), a 2 mm penumbra", false,
+     [](ExposurePlan& s) {
+       s.noiseBlur = 0.8;
+       s.collimation = {0, 60, 100, 40};
+       s.penumbra = 20;
+     }},
+    {"gain blob where BG would go", false,
+     [](ExposurePlan& s) { s.blobs = {{600, 700, 60, 0.05}}; }},
+    {"bright ghost of a larger square where BG would go", false,
+     [](ExposurePlan& s) { s.ghosts = {{Roi{460, 420, 280, 360}, 1.015}}; }},
     {"a lead marker and no aluminium", true,
      [](ExposurePlan& s) {
        s.aluminium.clear();

@@ -1,0 +1,181 @@
+#include "background_continuity.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "robust_statistics.h"
+
+namespace imaging {
+
+namespace {
+
+constexpr int FieldMarginBlocks = 1;
+constexpr int SurroundBlocks = 3;
+constexpr int RefitSteps = 2;
+constexpr double KeepWithinNoise = 4;
+constexpr double DepartureInNoise = 5;
+constexpr double DepartureShareOfContrast = 0.01;
+constexpr int ResidualLag = 2;  // blocks this far apart share no noise through a detector's blur
+constexpr double SmallestNoise = 0.1;  // stored values: a noiseless image still has rounding
+
+// The blocks of one axis that lie wholly inside [start, end) pixels, or that it touches.
+std::pair<int, int> BlockSpan(int start, int end, int blockSize, int count, bool wholly) {
+  const int from = wholly ? (start + blockSize - 1) / blockSize : start / blockSize;
+  const int to = wholly ? end / blockSize : (end + blockSize - 1) / blockSize;
+  return {std::clamp(from, 0, count), std::clamp(to, 0, count)};
+}
+
+// The index i of n values scaled to t in [-1, 1], which keeps the normal equations well
+// conditioned.
+double Scaled(std::size_t i, std::size_t n) {
+  const double half = std::max(1.0, (static_cast<double>(n) - 1) / 2);
+  return (static_cast<double>(i) - half) / half;
+}
+
+// Least squares of a + b t + c t² over the values that count.
+std::optional<std::array<double, 3>> FitQuadratic(const std::vector<double>& values,
+                                                  const std::vector<bool>& counts) {
+  std::array<std::array<double, 4>, 3> system{};  // the normal equations, augmented
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!counts[i]) continue;
+    const double t = Scaled(i, values.size());
+    const std::array<double, 3> terms{1, t, t * t};
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 3; ++column) system[row][column] += terms[row] * terms[column];
+      system[row][3] += terms[row] * values[i];
+    }
+  }
+  for (int column = 0; column < 3; ++column) {
+    int pivot = column;
+    for (int row = column + 1; row < 3; ++row)
+      if (std::abs(system[row][column]) > std::abs(system[pivot][column])) pivot = row;
+    if (!(std::abs(system[pivot][column]) > 1e-9 * std::abs(system[0][0]))) return std::nullopt;
+    std::swap(system[column], system[pivot]);
+    for (int row = column + 1; row < 3; ++row) {
+      const double factor = system[row][column] / system[column][column];
+      for (int k = column; k < 4; ++k) system[row][k] -= factor * system[column][k];
+    }
+  }
+  std::array<double, 3> terms{};
+  for (int row = 2; row >= 0; --row) {
+    double value = system[row][3];
+    for (int k = row + 1; k < 3; ++k) value -= system[row][k] * terms[k];
+    terms[row] = value / system[row][row];
+  }
+  return terms;
+}
+
+}  // namespace
+
+BackgroundAlongChestWall::BackgroundAlongChestWall(const ExposureSurvey& survey, const Roi& band)
+    : survey_(survey), alongRows_(survey.chestWall.isVertical()) {
+  const BlockMeans& blocks = survey.blocks;
+  const int size = blocks.blockSize;
+  if (blocks.means.empty() || size <= 0) return;
+  const int alongCount = alongRows_ ? blocks.rows : blocks.columns;
+  const auto [acrossFrom, acrossTo] =
+      alongRows_ ? BlockSpan(band.x, band.right(), size, blocks.columns, true)
+                 : BlockSpan(band.y, band.bottom(), size, blocks.rows, true);
+  if (acrossTo <= acrossFrom) return;
+  const Span field = along(survey.field.field, true);
+  const auto nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> profile(static_cast<std::size_t>(alongCount), nan);
+  std::vector<double> across;
+  for (int a = field.from + FieldMarginBlocks; a < field.to - FieldMarginBlocks; ++a) {
+    across.clear();
+    for (int b = acrossFrom; b < acrossTo; ++b) {
+      const int column = alongRows_ ? b : a;
+      const int row = alongRows_ ? a : b;
+      if (survey.overlapsObject(Roi{column * size, row * size, size, size})) continue;
+      across.push_back(blocks.means[blocks.index(column, row)]);
+    }
+    if (2 * across.size() >= static_cast<std::size_t>(acrossTo - acrossFrom))
+      profile[static_cast<std::size_t>(a)] = Median(across);
+  }
+
+  std::vector<double> differences;
+  for (std::size_t i = 0; i + ResidualLag < profile.size(); ++i)
+    if (!std::isnan(profile[i]) && !std::isnan(profile[i + ResidualLag]))
+      differences.push_back(profile[i + ResidualLag] - profile[i]);
+  if (differences.size() < 3) return;
+  const double centre = Median(differences);
+  for (double& difference : differences) difference = std::abs(difference - centre);
+  noise_ = std::max(MadToDeviation * Median(differences) / std::sqrt(2.0), SmallestNoise);
+
+  std::vector<bool> counts(profile.size());
+  for (std::size_t i = 0; i < profile.size(); ++i) counts[i] = !std::isnan(profile[i]);
+  residuals_.assign(profile.size(), nan);
+  for (int step = 0; step <= RefitSteps; ++step) {
+    const auto fit = FitQuadratic(profile, counts);
+    if (!fit) break;
+    for (std::size_t i = 0; i < profile.size(); ++i) {
+      const double t = Scaled(i, profile.size());
+      residuals_[i] = profile[i] - ((*fit)[0] + (*fit)[1] * t + (*fit)[2] * t * t);
+      counts[i] = !std::isnan(profile[i]) && std::abs(residuals_[i]) <= KeepWithinNoise * noise_;
+    }
+  }
+}
+
+BackgroundAlongChestWall::Span BackgroundAlongChestWall::along(const Roi& roi, bool wholly) const {
+  const BlockMeans& blocks = survey_.blocks;
+  const auto [from, to] =
+      alongRows_ ? BlockSpan(roi.y, roi.bottom(), blocks.blockSize, blocks.rows, wholly)
+                 : BlockSpan(roi.x, roi.right(), blocks.blockSize, blocks.columns, wholly);
+  return {from, to};
+}
+
+std::pair<double, int> BackgroundAlongChestWall::meanResidual(Span span) const {
+  double sum = 0;
+  int count = 0;
+  for (int a = std::max(span.from, 0); a < std::min<int>(span.to, residuals_.size()); ++a) {
+    const double residual = residuals_[static_cast<std::size_t>(a)];
+    if (std::isnan(residual)) continue;
+    sum += residual;
+    ++count;
+  }
+  return {count > 0 ? sum / count : 0, count};
+}
+
+BackgroundDeparture BackgroundAlongChestWall::departure(const FoundObject& object,
+                                                        const Roi& place) const {
+  if (residuals_.empty()) return {};
+  const Span reach = along(object.reach, false);
+  const Span at = along(place, true);
+  if (at.to <= at.from || (at.from < reach.to && reach.from < at.to)) return {};
+  const bool after = at.from >= reach.to;
+  const int length = at.to - at.from;
+  const Span nearSide = after ? Span{reach.to, reach.to + SurroundBlocks}
+                              : Span{reach.from - SurroundBlocks, reach.from};
+  const Span farSide = after ? Span{reach.from - SurroundBlocks, reach.from}
+                             : Span{reach.to, reach.to + SurroundBlocks};
+  const Span beyond = after ? Span{at.to, at.to + length} : Span{at.from - length, at.from};
+  const auto [nearLevel, nearCount] = meanResidual(nearSide);
+  const auto [farLevel, farCount] = meanResidual(farSide);
+  const auto [placeLevel, countAtPlace] = meanResidual(at);
+  if ((nearCount == 0 && farCount == 0) || countAtPlace == 0) return {};
+  const int placeCount = countAtPlace;  // a lambda may not capture a structured binding
+  const auto limitFor = [&](int count) {
+    return std::max(DepartureInNoise * noise_ * std::sqrt(1.0 / placeCount + 1.0 / count),
+                    DepartureShareOfContrast * std::abs(object.contrast));
+  };
+  // The object's surround on the place's side, unless the other side disagrees: then the object
+  // lies on the edge of a disturbance, and the side nearer the smooth background counts.
+  double surroundLevel = nearLevel;
+  int surroundCount = nearCount;
+  if (nearCount == 0 || (farCount > 0 && std::abs(nearLevel - farLevel) > limitFor(farCount) &&
+                         std::abs(farLevel) < std::abs(nearLevel))) {
+    surroundLevel = farLevel;
+    surroundCount = farCount;
+  }
+  const double offset = placeLevel - surroundLevel;
+  const double limit = limitFor(surroundCount);
+  if (std::abs(offset) <= limit) return {BackgroundBreak::None, offset};
+  const auto [beyondLevel, beyondCount] = meanResidual(beyond);
+  const bool back = beyondCount > 0 && std::abs(beyondLevel - surroundLevel) <= limit;
+  return {back ? BackgroundBreak::Bump : BackgroundBreak::Step, offset};
+}
+
+}  // namespace imaging
