@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "linear_system.h"
 #include "robust_statistics.h"
 
 namespace imaging {
@@ -36,36 +37,21 @@ double Scaled(std::size_t i, std::size_t n) {
 }
 
 // Least squares of a + b t + c t² over the values that count.
-std::optional<std::array<double, 3>> FitQuadratic(const std::vector<double>& values,
-                                                  const std::vector<bool>& counts) {
-  std::array<std::array<double, 4>, 3> system{};  // the normal equations, augmented
+std::optional<Vector<3>> FitQuadratic(const std::vector<double>& values,
+                                      const std::vector<bool>& counts) {
+  std::array<Vector<3>, 3> matrix{};
+  Vector<3> right{};
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (!counts[i]) continue;
     const double t = Scaled(i, values.size());
-    const std::array<double, 3> terms{1, t, t * t};
-    for (int row = 0; row < 3; ++row) {
-      for (int column = 0; column < 3; ++column) system[row][column] += terms[row] * terms[column];
-      system[row][3] += terms[row] * values[i];
+    const Vector<3> terms{1, t, t * t};
+    for (std::size_t row = 0; row < 3; ++row) {
+      for (std::size_t column = 0; column < 3; ++column)
+        matrix[row][column] += terms[row] * terms[column];
+      right[row] += terms[row] * values[i];
     }
   }
-  for (int column = 0; column < 3; ++column) {
-    int pivot = column;
-    for (int row = column + 1; row < 3; ++row)
-      if (std::abs(system[row][column]) > std::abs(system[pivot][column])) pivot = row;
-    if (!(std::abs(system[pivot][column]) > 1e-9 * std::abs(system[0][0]))) return std::nullopt;
-    std::swap(system[column], system[pivot]);
-    for (int row = column + 1; row < 3; ++row) {
-      const double factor = system[row][column] / system[column][column];
-      for (int k = column; k < 4; ++k) system[row][k] -= factor * system[column][k];
-    }
-  }
-  std::array<double, 3> terms{};
-  for (int row = 2; row >= 0; --row) {
-    double value = system[row][3];
-    for (int k = row + 1; k < 3; ++k) value -= system[row][k] * terms[k];
-    terms[row] = value / system[row][row];
-  }
-  return terms;
+  return SolveLinear<3>(matrix, right);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "linear_system.h"
 #include "robust_statistics.h"
 
 namespace imaging {
@@ -39,31 +40,6 @@ std::vector<Powers> ScaledCentrePowers(int count) {
     for (int k = 1; k <= HighestPower; ++k) p[k] = p[k - 1] * centre;
   }
   return powers;
-}
-
-// Solves the symmetric system by elimination with partial pivoting; nothing when it is singular,
-// which happens only when the kept blocks no longer span the surface's terms.
-std::optional<Terms> Solve(std::array<Terms, TermCount> matrix, Terms right) {
-  for (int column = 0; column < TermCount; ++column) {
-    int pivot = column;
-    for (int row = column + 1; row < TermCount; ++row)
-      if (std::abs(matrix[row][column]) > std::abs(matrix[pivot][column])) pivot = row;
-    if (!(std::abs(matrix[pivot][column]) > 1e-9 * std::abs(matrix[0][0]))) return std::nullopt;
-    std::swap(matrix[column], matrix[pivot]);
-    std::swap(right[column], right[pivot]);
-    for (int row = column + 1; row < TermCount; ++row) {
-      const double factor = matrix[row][column] / matrix[column][column];
-      for (int k = column; k < TermCount; ++k) matrix[row][k] -= factor * matrix[column][k];
-      right[row] -= factor * right[column];
-    }
-  }
-  Terms solution{};
-  for (int row = TermCount - 1; row >= 0; --row) {
-    double value = right[row];
-    for (int k = row + 1; k < TermCount; ++k) value -= matrix[row][k] * solution[k];
-    solution[row] = value / matrix[row][row];
-  }
-  return solution;
 }
 
 double MedianAbsolute(const std::vector<double>& residuals, const std::vector<std::uint8_t>& kept) {
@@ -103,7 +79,7 @@ class SurfaceFitter {
         right[a] += rowMeanSums[PowerOfU[a]] * v[PowerOfV[a]];
       }
     }
-    return Solve(matrix, right);
+    return SolveLinear<TermCount>(matrix, right);
   }
 
   // A plane by medians (Theil and Sen): each slope the median of the slopes between blocks half
