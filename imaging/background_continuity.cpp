@@ -22,13 +22,6 @@ constexpr double DepartureShareOfContrast = 0.01;
 constexpr int ResidualLag = 2;  // blocks this far apart share no noise through a detector's blur
 constexpr double SmallestNoise = 0.1;  // stored values: a noiseless image still has rounding
 
-// The blocks of one axis that lie wholly inside [start, end) pixels, or that it touches.
-std::pair<int, int> BlockSpan(int start, int end, int blockSize, int count, bool wholly) {
-  const int from = wholly ? (start + blockSize - 1) / blockSize : start / blockSize;
-  const int to = wholly ? end / blockSize : (end + blockSize - 1) / blockSize;
-  return {std::clamp(from, 0, count), std::clamp(to, 0, count)};
-}
-
 // The index i of n values scaled to t in [-1, 1], which keeps the normal equations well
 // conditioned.
 double Scaled(std::size_t i, std::size_t n) {
@@ -62,11 +55,10 @@ BackgroundAlongChestWall::BackgroundAlongChestWall(const ExposureSurvey& survey,
   const int size = blocks.blockSize;
   if (blocks.means.empty() || size <= 0) return;
   const int alongCount = alongRows_ ? blocks.rows : blocks.columns;
-  const auto [acrossFrom, acrossTo] =
-      alongRows_ ? BlockSpan(band.x, band.right(), size, blocks.columns, true)
-                 : BlockSpan(band.y, band.bottom(), size, blocks.rows, true);
+  const auto [acrossFrom, acrossTo] = alongRows_ ? blocks.columnsOver(band.x, band.right(), true)
+                                                 : blocks.rowsOver(band.y, band.bottom(), true);
   if (acrossTo <= acrossFrom) return;
-  const Span field = along(survey.field.field, true);
+  const BlockSpan field = along(survey.field.field, true);
   const auto nan = std::numeric_limits<double>::quiet_NaN();
   std::vector<double> profile(static_cast<std::size_t>(alongCount), nan);
   std::vector<double> across;
@@ -75,7 +67,7 @@ BackgroundAlongChestWall::BackgroundAlongChestWall(const ExposureSurvey& survey,
     for (int b = acrossFrom; b < acrossTo; ++b) {
       const int column = alongRows_ ? b : a;
       const int row = alongRows_ ? a : b;
-      if (survey.overlapsObject(Roi{column * size, row * size, size, size})) continue;
+      if (survey.overlapsObject(blocks.pixels(column, row))) continue;
       across.push_back(blocks.means[blocks.index(column, row)]);
     }
     if (2 * across.size() >= static_cast<std::size_t>(acrossTo - acrossFrom))
@@ -105,15 +97,13 @@ BackgroundAlongChestWall::BackgroundAlongChestWall(const ExposureSurvey& survey,
   }
 }
 
-BackgroundAlongChestWall::Span BackgroundAlongChestWall::along(const Roi& roi, bool wholly) const {
+BlockSpan BackgroundAlongChestWall::along(const Roi& roi, bool wholly) const {
   const BlockMeans& blocks = survey_.blocks;
-  const auto [from, to] =
-      alongRows_ ? BlockSpan(roi.y, roi.bottom(), blocks.blockSize, blocks.rows, wholly)
-                 : BlockSpan(roi.x, roi.right(), blocks.blockSize, blocks.columns, wholly);
-  return {from, to};
+  return alongRows_ ? blocks.rowsOver(roi.y, roi.bottom(), wholly)
+                    : blocks.columnsOver(roi.x, roi.right(), wholly);
 }
 
-std::pair<double, int> BackgroundAlongChestWall::meanResidual(Span span) const {
+std::pair<double, int> BackgroundAlongChestWall::meanResidual(BlockSpan span) const {
   double sum = 0;
   int count = 0;
   for (int a = std::max(span.from, 0); a < std::min<int>(span.to, residuals_.size()); ++a) {
@@ -128,16 +118,16 @@ std::pair<double, int> BackgroundAlongChestWall::meanResidual(Span span) const {
 BackgroundDeparture BackgroundAlongChestWall::departure(const FoundObject& object,
                                                         const Roi& place) const {
   if (residuals_.empty()) return {};
-  const Span reach = along(object.reach, false);
-  const Span at = along(place, true);
+  const BlockSpan reach = along(object.reach, false);
+  const BlockSpan at = along(place, true);
   if (at.to <= at.from || (at.from < reach.to && reach.from < at.to)) return {};
   const bool after = at.from >= reach.to;
   const int length = at.to - at.from;
-  const Span nearSide = after ? Span{reach.to, reach.to + SurroundBlocks}
-                              : Span{reach.from - SurroundBlocks, reach.from};
-  const Span farSide = after ? Span{reach.from - SurroundBlocks, reach.from}
-                             : Span{reach.to, reach.to + SurroundBlocks};
-  const Span beyond = after ? Span{at.to, at.to + length} : Span{at.from - length, at.from};
+  const BlockSpan nearSide = after ? BlockSpan{reach.to, reach.to + SurroundBlocks}
+                              : BlockSpan{reach.from - SurroundBlocks, reach.from};
+  const BlockSpan farSide = after ? BlockSpan{reach.from - SurroundBlocks, reach.from}
+                             : BlockSpan{reach.to, reach.to + SurroundBlocks};
+  const BlockSpan beyond = after ? BlockSpan{at.to, at.to + length} : BlockSpan{at.from - length, at.from};
   const auto [nearLevel, nearCount] = meanResidual(nearSide);
   const auto [farLevel, farCount] = meanResidual(farSide);
   const auto [placeLevel, countAtPlace] = meanResidual(at);

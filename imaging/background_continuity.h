@@ -47,13 +47,10 @@ class BackgroundAlongChestWall {
   BackgroundDeparture departure(const FoundObject& object, const Roi& place) const;
 
  private:
-  struct Span {
-    int from = 0;  // block index along the chest wall, [from, to)
-    int to = 0;
-  };
-  Span along(const Roi& roi, bool wholly) const;
+  // The blocks along the chest wall that the ROI covers wholly, or touches.
+  BlockSpan along(const Roi& roi, bool wholly) const;
   // The mean residual over a span of blocks, and how many had a value.
-  std::pair<double, int> meanResidual(Span span) const;
+  std::pair<double, int> meanResidual(BlockSpan span) const;
 
   const ExposureSurvey& survey_;
   bool alongRows_ = true;  // the chest wall is the left or right edge

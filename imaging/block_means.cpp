@@ -9,7 +9,20 @@ namespace imaging {
 namespace {
 constexpr int TargetBlocksAlongLongerSide = 512;
 constexpr int SmallestBlockSize = 4;
+
+// Rounds towards minus infinity, as a block index left of the grid needs.
+int FloorDivide(int value, int divisor) {
+  const int quotient = value / divisor;
+  return quotient * divisor > value ? quotient - 1 : quotient;
+}
 }  // namespace
+
+BlockSpan BlockMeans::spanOver(int start, int end, int count, bool wholly) const {
+  if (blockSize <= 0) return {};
+  const int from = wholly ? -FloorDivide(-start, blockSize) : FloorDivide(start, blockSize);
+  const int to = wholly ? FloorDivide(end, blockSize) : -FloorDivide(-end, blockSize);
+  return {std::clamp(from, 0, count), std::clamp(to, 0, count)};
+}
 
 int ChooseBlockSize(int width, int height) {
   const int longerSide = std::max({width, height, 0});
@@ -17,12 +30,16 @@ int ChooseBlockSize(int width, int height) {
   return std::max(size, SmallestBlockSize);
 }
 
-BlockMeans ComputeBlockMeans(const PixelView& image, int blockSize) {
+BlockMeans ComputeBlockMeans(const PixelView& image, int blockSize, const Roi& area) {
   BlockMeans blocks;
   blocks.blockSize = blockSize;
-  if (blockSize <= 0 || image.width < blockSize || image.height < blockSize) return blocks;
-  blocks.columns = image.width / blockSize;
-  blocks.rows = image.height / blockSize;
+  blocks.originX = area.x;
+  blocks.originY = area.y;
+  if (blockSize <= 0 || area.width < blockSize || area.height < blockSize ||
+      !area.fitsIn(image.width, image.height))
+    return blocks;
+  blocks.columns = area.width / blockSize;
+  blocks.rows = area.height / blockSize;
   blocks.means.resize(static_cast<std::size_t>(blocks.columns) *
                       static_cast<std::size_t>(blocks.rows));
 
@@ -34,7 +51,7 @@ BlockMeans ComputeBlockMeans(const PixelView& image, int blockSize) {
   for (int blockRow = 0; blockRow < blocks.rows; ++blockRow) {
     std::fill(columnTotals.begin(), columnTotals.end(), 0u);
     for (int y = blockRow * blockSize; y < (blockRow + 1) * blockSize; ++y) {
-      const auto line = image.row(y);
+      const auto line = image.row(area.y + y).subspan(static_cast<std::size_t>(area.x));
       for (std::size_t x = 0; x < usedWidth; ++x) columnTotals[x] += line[x];
     }
     for (int column = 0; column < blocks.columns; ++column) {

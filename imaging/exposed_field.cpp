@@ -1,7 +1,6 @@
 #include "exposed_field.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -20,16 +19,20 @@ constexpr int GroupLines = 8;
 constexpr int SmallestSide = 16;
 constexpr int SmallestStrip = 2;
 // A strip covers at most a third of the profile, so that a dim field beside a bright object is
-// not taken for a strip beside the field; where strips were found, up to three quarters, as a
-// magnification field is collimated to about a third of the detector's area.
+// not taken for a strip beside the field; where the field's level is known, up to three
+// quarters, as a magnification field is collimated to about a third of the detector's area.
 constexpr int LargestStripQuarters = 3;
-constexpr int LargestFirstStripShare = 3;
+constexpr int LargestUnsureStripShare = 3;
 // A focal spot's half shadow at magnification, or a soft collimator, spans up to 2 mm: 40 pixels
 // of 0.05 mm, with room to settle.
 constexpr int MaxPenumbra = 80;
 constexpr double SmallestClassShare = 0.05;  // of the profile: less is a line, not a strip
 constexpr double StepInNoise = 10;
 constexpr double StepShareOfRange = 0.5;
+// Before any strip is known, a class that is to set the field's level holds at most a quarter of
+// the field's signal: a synthetic bright object on a dim field has more, an unexposed strip of raw
+// data a few per cent.
+constexpr double SureStepShareOfRange = 0.25;
 constexpr double PenumbraTolerance = 0.05;  // of the step: where the strip and the field begin
 constexpr double ToleranceInProfileNoise = 3;
 
@@ -121,12 +124,17 @@ double ProfileNoise(const Profile& profile) {
 
 // What the strip at the start of a profile must stand out against.
 struct Scale {
-  double centreLevel;  // the field's level
-  double pixelNoise;
-  double profileNoise;
-  std::int32_t offset;  // of a signed image: its zero
-  double top;           // the end of the value range above
-  bool fieldKnown;      // strips have been found already
+  double pixelNoise = 0;
+  double profileNoise = 0;
+  std::int32_t offset = 0;  // of a signed image: its zero
+  double top = 0;           // the end of the value range above
+  std::optional<double> stripLevel;  // of the strips found so far
+};
+
+// The level a strip steps to, and whether it is known to be the field's, not the image's middle.
+struct FieldLevel {
+  double level = 0;
+  bool known = false;
 };
 
 // Where the values run to with less signal below a level: a signed image's zero or 0.
@@ -142,16 +150,17 @@ struct Strip {
   double level = 0;
 };
 
-std::optional<Strip> FindStrip(const Profile& profile, const Scale& scale) {
+std::optional<Strip> FindStrip(const Profile& profile, const Scale& scale,
+                               const FieldLevel& field) {
   const int n = static_cast<int>(profile.size());
   // The outermost three, so that one dead line at the edge is neither strip nor field.
   const double edgeLevel = MedianOf(profile, 0, 3);
-  if (std::abs(scale.centreLevel - edgeLevel) < StepInNoise * scale.pixelNoise) return std::nullopt;
+  if (std::abs(field.level - edgeLevel) < StepInNoise * scale.pixelNoise) return std::nullopt;
   // The step: the first two neighbours past half-way to the field, so a dead line is stepped over.
-  const double midpoint = (edgeLevel + scale.centreLevel) / 2;
-  const bool rising = scale.centreLevel > edgeLevel;
+  const double midpoint = (edgeLevel + field.level) / 2;
+  const bool rising = field.level > edgeLevel;
   const auto pastMidpoint = [&](int i) { return (profile[i] > midpoint) == rising; };
-  const int widest = scale.fieldKnown ? n * LargestStripQuarters / 4 : n / LargestFirstStripShare;
+  const int widest = field.known ? n * LargestStripQuarters / 4 : n / LargestUnsureStripShare;
   int step = 0;
   while (step + 1 < widest && !(pastMidpoint(step) && pastMidpoint(step + 1))) ++step;
   if (step < SmallestStrip || step + 1 >= widest) return std::nullopt;
@@ -180,14 +189,17 @@ std::optional<Strip> FindStrip(const Profile& profile, const Scale& scale) {
   return strip;
 }
 
-// The field's level on a profile: the median of its middle half. Where strips were found already
-// and the profile's values fall into two classes (split where the variance between them is
-// largest, each at least 5 % of the profile) of which one holds at most half the other's signal,
-// counted from the end of the value range on its side, the other is the field, however small:
-// its median. (Before any strip is found, a bright object on a dim field would pass the test.)
-double FieldLevel(const Profile& profile, const Scale& scale) {
+// The field's level on a profile. Where its values fall into two classes (split where the
+// variance between them is largest, each at least 5 % of the profile) at least 10 pixel noise
+// deviations apart, and one of them is unexposed, the other is the field, however small: its
+// median, and a strip may then span up to three quarters of the profile. The unexposed class is
+// the one nearer the strips' level found so far; before any, the one nearer its end of the value
+// range, when it holds at most a quarter of the other's signal counted from that end (so that a
+// bright object on a dim field, or a dim one on a bright field, is no strip). Otherwise the level
+// is the median of the middle half, and a strip spans at most a third.
+FieldLevel LevelOfField(const Profile& profile, const Scale& scale) {
   const int n = static_cast<int>(profile.size());
-  if (!scale.fieldKnown) return MedianOf(profile, n / 4, n - n / 4);
+  const FieldLevel middle{MedianOf(profile, n / 4, n - n / 4), false};
   Profile sorted = profile;
   std::sort(sorted.begin(), sorted.end());
   std::vector<double> below(sorted.size() + 1, 0);  // sums of the first k values
@@ -204,32 +216,55 @@ double FieldLevel(const Profile& profile, const Scale& scale) {
       split = k;
     }
   }
-  if (split > 0) {
-    const double low = sorted[static_cast<std::size_t>(split / 2)];
-    const double high = sorted[static_cast<std::size_t>((split + n) / 2)];
-    const double endBelow = RangeEndBelow(low, scale);
-    if (high - low >= StepInNoise * scale.pixelNoise) {
-      if (low - endBelow <= StepShareOfRange * (high - endBelow)) return high;
-      if (scale.top - high <= StepShareOfRange * (scale.top - low)) return low;
-    }
+  if (split == 0) return middle;
+  const double low = sorted[static_cast<std::size_t>(split / 2)];
+  const double high = sorted[static_cast<std::size_t>((split + n) / 2)];
+  if (high - low < StepInNoise * scale.pixelNoise) return middle;
+  if (scale.stripLevel) {
+    const bool lowIsUnexposed = std::abs(low - *scale.stripLevel) < std::abs(high - *scale.stripLevel);
+    return {lowIsUnexposed ? high : low, true};
   }
-  return MedianOf(profile, n / 4, n - n / 4);
+  const double endBelow = RangeEndBelow(low, scale);
+  const bool lowIsUnexposed = low - endBelow < scale.top - high;
+  if (lowIsUnexposed && low - endBelow <= SureStepShareOfRange * (high - endBelow))
+    return {high, true};
+  if (!lowIsUnexposed && scale.top - high <= SureStepShareOfRange * (scale.top - low))
+    return {low, true};
+  return middle;
 }
 
 // The strips at both ends of one axis, the end's in the reversed profile's positions.
 std::array<std::optional<Strip>, 2> FindStrips(const Profile& profile, Scale scale) {
   const int n = static_cast<int>(profile.size());
   if (n < SmallestSide) return {};
-  scale.centreLevel = FieldLevel(profile, scale);
+  const FieldLevel field = LevelOfField(profile, scale);
   scale.profileNoise = ProfileNoise(profile);
-  const std::optional<Strip> start = FindStrip(profile, scale);
-  const std::optional<Strip> end = FindStrip(Profile(profile.rbegin(), profile.rend()), scale);
+  const std::optional<Strip> start = FindStrip(profile, scale, field);
+  const std::optional<Strip> end =
+      FindStrip(Profile(profile.rbegin(), profile.rend()), scale, field);
   return {start, end};
+}
+
+using Strips = std::array<std::optional<Strip>, 4>;  // indexed by ImageEdge
+
+// The strips' levels weighted by their areas (the corners they share counted twice).
+std::optional<double> StripLevel(const Strips& strips, const PixelView& image) {
+  double levels = 0;
+  double area = 0;
+  for (std::size_t edge = 0; edge < strips.size(); ++edge) {
+    const auto& strip = strips[edge];
+    if (!strip) continue;
+    const int length = edge % 2 == 0 ? image.height : image.width;
+    levels += strip->level * strip->flatEnd * length;
+    area += static_cast<double>(strip->flatEnd) * length;
+  }
+  if (area == 0) return std::nullopt;
+  return levels / area;
 }
 
 }  // namespace
 
-ExposedField FindExposedField(const PixelView& image) {
+ExposedField FindExposedField(const PixelView& image, int bitsStored) {
   ExposedField result;
   result.field = {0, 0, image.width, image.height};
   if (image.width < SmallestSide || image.height < SmallestSide) return result;
@@ -237,7 +272,8 @@ ExposedField FindExposedField(const PixelView& image) {
   Scale scale{};
   scale.pixelNoise = PixelNoise(image);
   scale.offset = image.offset;
-  std::array<std::optional<Strip>, 4> strips;  // indexed by ImageEdge
+  scale.top = HighestStoredValue(bitsStored);
+  Strips strips;
   const auto fieldStart = [&](ImageEdge edge) {
     const auto& strip = strips[static_cast<std::size_t>(edge)];
     return strip ? strip->fieldStart : 0;
@@ -250,34 +286,18 @@ ExposedField FindExposedField(const PixelView& image) {
     const Profile columns =
         ColumnProfile(image, fieldTop, image.height - fieldStart(ImageEdge::Bottom));
     const Profile rows = RowProfile(image, fieldLeft, image.width - fieldStart(ImageEdge::Right));
-    if (pass == 0) {
-      const double highest = std::max(*std::max_element(columns.begin(), columns.end()),
-                                      *std::max_element(rows.begin(), rows.end()));
-      scale.top = static_cast<double>(std::bit_ceil(static_cast<std::uint32_t>(highest) + 1) - 1);
-    }
     const auto [left, right] = FindStrips(columns, scale);
     const auto [top, bottom] = FindStrips(rows, scale);
     strips = {left, top, right, bottom};
-    scale.fieldKnown = left || right || top || bottom;
-    if (!scale.fieldKnown) break;
+    scale.stripLevel = StripLevel(strips, image);
+    if (!scale.stripLevel) break;
   }
   const auto [left, top, right, bottom] = strips;
   result.field = {fieldStart(ImageEdge::Left), fieldStart(ImageEdge::Top),
                   image.width - fieldStart(ImageEdge::Right) - fieldStart(ImageEdge::Left),
                   image.height - fieldStart(ImageEdge::Bottom) - fieldStart(ImageEdge::Top)};
   result.border = {left.has_value(), top.has_value(), right.has_value(), bottom.has_value()};
-  // The strips' levels weighted by their areas (the corners they share counted twice).
-  double levels = 0;
-  double area = 0;
-  for (const auto& [strip, length] : {std::pair{left, image.height},
-                                      {top, image.width},
-                                      {right, image.height},
-                                      {bottom, image.width}}) {
-    if (!strip) continue;
-    levels += strip->level * strip->flatEnd * length;
-    area += static_cast<double>(strip->flatEnd) * length;
-  }
-  if (area > 0) result.borderLevel = levels / area;
+  result.borderLevel = StripLevel(strips, image);
   return result;
 }
 

@@ -15,31 +15,23 @@ constexpr double StructureBeyondBlockNoise = 5;
 constexpr double LargestStepInNoise = 0.25;
 constexpr int BlockLag = 2;
 
-// The block range [first, last) whose blocks lie wholly inside [start, end) pixels.
-std::pair<int, int> BlocksWithin(int start, int end, int blockSize, int count) {
-  return {std::clamp((start + blockSize - 1) / blockSize, 0, count),
-          std::clamp(end / blockSize, 0, count)};
-}
-
 // The stored values that may stand for no dose, the likelier first: the unexposed border's;
 // where there is none, the ends of the value range that bitsStored spans, the end that the
 // photometric interpretation makes likelier first (MONOCHROME1 raw data falls with dose).
 std::vector<double> ZeroLevels(const ExposureSurvey& survey, Photometric photometric) {
   if (survey.field.borderLevel) return {*survey.field.borderLevel};
   const double bottom = 0;
-  const double top = std::ldexp(1.0, std::clamp(survey.bitsStored, 1, 16)) - 1;
+  const double top = HighestStoredValue(survey.bitsStored);
   if (photometric == Photometric::Monochrome1) return {top, bottom};
   return {bottom, top};
 }
 
-// The fitted background's relative change across the exposed field along each axis, from the
-// mean of a strip at each end.
+// The fitted background's relative change across the exposed field (the grid) along each axis,
+// from the mean of a strip at each end.
 HeelSlope MeasureHeel(const ExposureSurvey& survey) {
   const BlockMeans& blocks = survey.blocks;
   if (survey.background.residuals.empty()) return {};
-  const Roi& field = survey.field.field;
-  const auto [left, right] = BlocksWithin(field.x, field.right(), blocks.blockSize, blocks.columns);
-  const auto [top, bottom] = BlocksWithin(field.y, field.bottom(), blocks.blockSize, blocks.rows);
+  const int left = 0, top = 0, right = blocks.columns, bottom = blocks.rows;
   if (right - left < 3 || bottom - top < 3) return {};
   const auto surface = [&](int column, int row) {
     const std::size_t i = blocks.index(column, row);
@@ -101,10 +93,8 @@ bool ExposureSurvey::overlapsObject(const Roi& roi) const {
 bool ExposureSurvey::showsStructure(const Roi& roi, double pixelNoise) const {
   const int size = blocks.blockSize;
   if (size == 0 || roi.count() == 0) return false;
-  const int left = std::max(roi.x / size - 1, 0);
-  const int top = std::max(roi.y / size - 1, 0);
-  const int right = std::min((roi.right() - 1) / size + 2, blocks.columns);
-  const int bottom = std::min((roi.bottom() - 1) / size + 2, blocks.rows);
+  const auto [left, right] = blocks.columnsOver(roi.x - size, roi.right() + size, false);
+  const auto [top, bottom] = blocks.rowsOver(roi.y - size, roi.bottom() + size, false);
   const int columns = right - left;
   const int rows = bottom - top;
   if (columns < 2 || rows < 2) return false;
@@ -158,8 +148,11 @@ ExposureSurvey SurveyExposure(const PixelView& image, int bitsStored, Photometri
   ExposureSurvey survey;
   survey.pixels = image;
   survey.bitsStored = bitsStored;
-  survey.blocks = ComputeBlockMeans(image, ChooseBlockSize(image.width, image.height));
-  survey.field = FindExposedField(image);
+  survey.field = FindExposedField(image, bitsStored);
+  // The search reads the exposed field alone: an unexposed strip is no background, and a small
+  // field's background would be lost beside it.
+  survey.blocks =
+      ComputeBlockMeans(image, ChooseBlockSize(image.width, image.height), survey.field.field);
   if (auto background = FitBackground(survey.blocks)) {
     survey.background = std::move(*background);
     survey.objects = FindObjects(survey.blocks, survey.background, MarkBlocks(survey.background));

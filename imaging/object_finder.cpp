@@ -27,9 +27,8 @@ struct BlockBox {
   int width() const { return right - left; }
   int height() const { return bottom - top; }
   long long area() const { return static_cast<long long>(width()) * height(); }
-  Roi grown(int blocks, int blockSize) const {
-    return {(left - blocks) * blockSize, (top - blocks) * blockSize,
-            (width() + 2 * blocks) * blockSize, (height() + 2 * blocks) * blockSize};
+  Roi grown(int by, const BlockMeans& blocks) const {
+    return blocks.pixels(left - by, top - by, width() + 2 * by, height() + 2 * by);
   }
 };
 
@@ -171,9 +170,9 @@ FoundObject Describe(const BlockMeans& blocks, const BackgroundFit& background,
     }
   }
   const auto count = static_cast<double>(core.area());
-  return {core.grown(0, blocks.blockSize),
-          core.grown(-1, blocks.blockSize),
-          region.box.grown(1, blocks.blockSize),
+  return {core.grown(0, blocks),
+          core.grown(-1, blocks),
+          region.box.grown(1, blocks),
           blocks.blockSize,
           residuals / count,
           (means - residuals) / count};

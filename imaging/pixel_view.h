@@ -1,6 +1,7 @@
 // A read-only view of an image's stored values, as the statistics and the placement read them.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -20,5 +21,10 @@ struct PixelView {
                           static_cast<std::size_t>(width));
   }
 };
+
+// The highest value that bitsStored bits hold, in the offset-binary form (of a signed image too).
+inline double HighestStoredValue(int bitsStored) {
+  return static_cast<double>((std::uint32_t{1} << std::clamp(bitsStored, 1, 16)) - 1);
+}
 
 }  // namespace imaging

@@ -42,7 +42,7 @@ double WindowGrey(double value, const imaging::DisplayWindow& window) {
 
 imaging::DisplayWindow AutomaticDisplayWindow(const imaging::DicomImage& image) {
   const imaging::PixelView pixels = image.pixels();
-  const imaging::Roi field = imaging::FindExposedField(pixels).field;
+  const imaging::Roi field = imaging::FindExposedField(pixels, image.bitsStored()).field;
   // A thousand rows give the percentiles as well as all of them, in a fraction of the time the
   // first picture waits for.
   const int rowStep = std::max(1, field.height / HistogramRows);

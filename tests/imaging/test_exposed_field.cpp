@@ -15,9 +15,8 @@ using exposure_test::Edge;
 using exposure_test::ExposurePlan;
 using exposure_test::PaddleEdge;
 
-constexpr int Penumbra = 3;   // the model's half shadow inside each strip
 constexpr int Tolerance = 3;  // pixels, for each edge of the field
-constexpr int SignedZero = 32768;
+constexpr int SignedZero = 32768;  // of 16 bits stored
 
 TEST(ExposedField, FindsTheCollimatedStripsAndNothingElse) {
   struct Case {
@@ -68,6 +67,17 @@ TEST(ExposedField, FindsTheCollimatedStripsAndNothingElse) {
          s.bitsStored = 12;
          s.signal = 1200, s.darkLevel = 600, s.noise = 20;
          s.collimation = {0, 70, 70, 70};
+         s.monochrome1 = true;
+       }},
+      {"magnification field, a third of the detector",
+       [](ExposurePlan& s) {
+         s.collimation = {0, 550, 1150, 600};
+         s.penumbra = 20;
+       }},
+      {"magnification field, MONOCHROME1, signal over half the range",
+       [](ExposurePlan& s) {
+         s.signal = 9000, s.darkLevel = 300, s.noise = 60;
+         s.collimation = {1300, 500, 0, 450};
          s.monochrome1 = true;
        }},
       {"paddle edge 3 %",
@@ -124,12 +134,14 @@ TEST(ExposedField, FindsTheCollimatedStripsAndNothingElse) {
         value = static_cast<std::uint16_t>(value + SignedZero);
       pixels.offset = SignedZero;
     }
-    const imaging::ExposedField found = imaging::FindExposedField(pixels);
+    const imaging::ExposedField found = imaging::FindExposedField(pixels, c.signedValues ? 16 : plan.bitsStored);
 
     const auto strip = [&](Edge edge) {
       return c.stepsFarAboveNoise ? plan.collimation[static_cast<std::size_t>(edge)] : 0;
     };
-    const auto inset = [&](Edge edge) { return strip(edge) > 0 ? strip(edge) + Penumbra : 0; };
+    const auto inset = [&](Edge edge) {
+      return strip(edge) > 0 ? strip(edge) + static_cast<int>(plan.penumbra) : 0;
+    };
     bool anyBorder = false;
     for (const Edge edge : {Edge::Left, Edge::Top, Edge::Right, Edge::Bottom}) {
       EXPECT_EQ(found.border[static_cast<std::size_t>(edge)], strip(edge) > 0)
