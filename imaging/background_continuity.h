@@ -24,38 +24,46 @@ struct BackgroundDeparture {
   double offset = 0;  // the place's background less the object's, in stored values
 };
 
-// The background along the chest wall at one distance from it: the median of the block means
-// across a band (the blocks wholly inside the given ROI's extent across the chest wall, those
-// where any object found may reach left out), one value per block along the exposed field, and a
-// quadratic fitted to it robustly (least squares, twice refitted to the values within 4
-// deviations), which follows the fall-off to the sides but not a step or a bump of a few
-// centimetres.
+// The background along the chest wall at the object's distance from it, one value per block
+// along the exposed field: the median of the block means across a band (the blocks wholly inside
+// the given ROI's extent across the chest wall, those where any object found may reach left
+// out). Where the object interrupts the band, the blocks just beyond where it may reach, on both
+// sides across the chest wall, stand in (shifted by their median difference from the band), so
+// that the background under the object is read too, and a seam at the object's edge is seen
+// where it runs. A smooth model is fitted to the values robustly: a quadratic, which follows the
+// fall-off to the sides, together with the one step along the profile that fits best (least
+// squares, twice refitted to the values within 4 deviations). The step belongs to what departs
+// from the smooth background, not to the model, so that a seam is neither followed by the model
+// nor allowed to tilt it.
 class BackgroundAlongChestWall {
  public:
-  BackgroundAlongChestWall(const ExposureSurvey& survey, const Roi& band);
+  BackgroundAlongChestWall(const ExposureSurvey& survey, const FoundObject& object,
+                           const Roi& band);
 
-  // How the place's background departs from the object's surround (the 3 blocks beyond where
-  // it may reach, on the place's side; on the other side where the two disagree and that one
-  // departs less from the quadratic, as when a bump beside the object reaches into its
-  // surround): where the difference of their mean departures from the
-  // quadratic exceeds both 5 of its own noise deviations and 1 % of the object's contrast, a
-  // bump where the background beyond the place is back within that of the surround, else a
-  // step. None where the place does not lie beside the object along the chest wall or where
-  // either has no value.
+  // How the place's background departs from the background under the object: where the
+  // difference of their mean departures from the quadratic exceeds both 5 of its own noise
+  // deviations and 1 % of the object's contrast, a bump where the background beyond the place
+  // is back within that of the object, else a step. None where the place does not lie beside the
+  // object along the chest wall or where either has no value.
   // Example: a seam of +3 % gain running away from the chest wall between the object and the
   // place gives a step with an offset of about 3 % of the background's signal.
-  BackgroundDeparture departure(const FoundObject& object, const Roi& place) const;
+  BackgroundDeparture departure(const Roi& place) const;
 
  private:
-  // The blocks along the chest wall that the ROI covers wholly, or touches.
+  // The mean departure over blocks along the chest wall, and its variance.
+  struct Level {
+    double mean = 0;
+    double variance = 0;
+    int count = 0;
+  };
   BlockSpan along(const Roi& roi, bool wholly) const;
-  // The mean residual over a span of blocks, and how many had a value.
-  std::pair<double, int> meanResidual(BlockSpan span) const;
+  Level levelOver(BlockSpan span) const;
 
   const ExposureSurvey& survey_;
-  bool alongRows_ = true;  // the chest wall is the left or right edge
+  const FoundObject& object_;
+  bool alongRows_ = true;          // the chest wall is the left or right edge
   std::vector<double> residuals_;  // per block along; NaN where there is no value
-  double noise_ = 0;               // of one residual
+  std::vector<double> variances_;  // of each value: the band's noise, or the stand-ins'
 };
 
 }  // namespace imaging

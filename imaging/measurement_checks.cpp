@@ -180,7 +180,7 @@ class Checker {
   // chest wall.
   void backgroundOfObject(const FoundObject& object, const Roi& background) {
     const BackgroundDeparture departure =
-        BackgroundAlongChestWall(survey_, background).departure(object, background);
+        BackgroundAlongChestWall(survey_, object, background).departure(background);
     const double signal = std::abs(object.level - survey_.zeroLevel);
     const std::string share = Percent(signal > 0 ? std::abs(departure.offset) / signal : 0);
     switch (departure.kind) {

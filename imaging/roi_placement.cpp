@@ -74,10 +74,10 @@ std::optional<Roi> FindBackground(const ExposureSurvey& survey, const Roi& alumi
   };
   std::vector<Inspected> candidates;
   std::vector<double> noises;
-  const BackgroundAlongChestWall backgroundAlong(survey, aluminium);
+  const BackgroundAlongChestWall backgroundAlong(survey, object, aluminium);
   for (const Roi& place : places) {
     if (survey.overlapsObject(place) ||
-        backgroundAlong.departure(object, place).kind != BackgroundBreak::None)
+        backgroundAlong.departure(place).kind != BackgroundBreak::None)
       continue;
     const RoiInspection inspection = InspectRoi(survey.pixels, place);
     if (inspection.isDisturbed() || survey.showsStructure(place, inspection.noise)) continue;
