@@ -25,7 +25,8 @@ Roi Transposed(const Roi& roi) {
 // edge) out to a ROI side beyond, one step at a time, as long as it stays inside the exposed
 // field; nearest first. The dose falls off from the middle of the chest-wall edge towards both
 // sides of the field, more steeply farther out, so where "Al" lies off the middle a place on its
-// outer side counts as farther by as much, up to a ROI side.
+// outer side counts as farther by as much, up to a quarter of a ROI side: the other side's
+// nearest place still comes before one farther out on the same side.
 std::vector<Roi> PlacesBesideObject(const ExposureSurvey& survey, const Roi& aluminium,
                                     const FoundObject& object) {
   // Worked out as if the chest wall were the left or right edge; otherwise transposed.
@@ -41,7 +42,7 @@ std::vector<Roi> PlacesBesideObject(const ExposureSurvey& survey, const Roi& alu
   const int highest = field.bottom() - FieldMarginBlocks * block - al.height;
   const int offMiddle =
       al.y + al.height / 2 - (transposed ? survey.pixels.width : survey.pixels.height) / 2;
-  const int outerPenalty = std::min(al.height, std::abs(offMiddle));
+  const int outerPenalty = std::min(al.height / 4, std::abs(offMiddle));
   struct Place {
     int cost;
     Roi roi;

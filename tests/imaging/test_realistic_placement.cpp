@@ -119,6 +119,16 @@ const Case Cases[] = {
        s.collimation = {0, 60, 100, 40};
        s.penumbra = 20;
      }},
+    {"tile seam at the square's edge, on the side BG would go", false,
+     [](ExposurePlan& s) { s.seams = {{false, 797, 0.97}}; }},
+    {"tile seam at the square's edge, on the other side", false,
+     [](ExposurePlan& s) { s.seams = {{false, 1004, 1.03}}; }},
+    {"magnification field, MONOCHROME1", false,
+     [](ExposurePlan& s) {
+       s.monochrome1 = true;
+       s.collimation = {0, 400, 1200, 450};
+       s.penumbra = 15;
+     }},
     {"gain blob where BG would go", false,
      [](ExposurePlan& s) { s.blobs = {{600, 700, 60, 0.05}}; }},
     {"bright ghost of a larger square where BG would go", false,
