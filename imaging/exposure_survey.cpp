@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "robust_statistics.h"
+#include "roi_placement.h"
 
 namespace imaging {
 
@@ -163,6 +164,8 @@ ExposureSurvey SurveyExposure(const PixelView& image, int bitsStored, Photometri
   survey.zeroLevel = choice.zeroLevel;
   survey.chestWall =
       FindChestWall(MeasureHeel(survey), survey.field.border, context, image.width, image.height);
+  // What the size check compares with, made once here rather than at each step of a ROI drag.
+  if (survey.aluminium) survey.placedRoiSide = PlaceRois(survey).aluminium.width;
   return survey;
 }
 

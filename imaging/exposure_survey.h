@@ -31,6 +31,9 @@ struct ExposureSurvey {
   // The aluminium, as ChooseAluminium finds it among the objects; zeroLevel is the one it was
   // chosen by.
   std::optional<FoundObject> aluminium;
+  // The side PlaceRois gives both ROIs at the default size: the largest the object allows, or
+  // smaller where only a smaller pair finds "BG" a clean place. 0 without aluminium.
+  int placedRoiSide = 0;
 
   // Whether the ROI overlaps where any object found may reach.
   bool overlapsObject(const Roi& roi) const;

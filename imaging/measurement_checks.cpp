@@ -55,13 +55,13 @@ std::string Lines(long long count) {
   return count == 1 ? "1 Zeile oder Spalte" : std::to_string(count) + " Zeilen oder Spalten";
 }
 
-// What the size rule gives: the side of "Al" for the object found, or of the pair at the centre.
+// What the automatic placement gives: the pair by the object found, or the pair at the centre.
 long long AllowedPixels(const ExposureSurvey& survey) {
   if (survey.aluminium) {
-    const long long side = AluminiumRoiSide(*survey.aluminium);
+    const long long side = survey.placedRoiSide;
     return side * side;
   }
-  return PlaceRoisAtCentre(survey.pixels).aluminium.count();
+  return PlaceRoisAtCentre(survey.field.field).aluminium.count();
 }
 
 class Checker {

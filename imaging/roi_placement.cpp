@@ -117,29 +117,32 @@ int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize) {
   return std::max(1, std::min(preferredSize, shorterSide - 2 * innerMargin));
 }
 
-RoiPlacement PlaceRoisAtCentre(const PixelView& image, int size) {
+RoiPlacement PlaceRoisAtCentre(const Roi& area, int size) {
   size = std::max(size, 1);
-  const int sideAcross = PairSide(size, image.width, image.height);
-  const int sideDown = PairSide(size, image.height, image.width);
+  const int sideAcross = PairSide(size, area.width, area.height);
+  const int sideDown = PairSide(size, area.height, area.width);
   if (sideAcross == 0 && sideDown == 0) {
     // At most one pixel each way: both share what there is.
-    const int side = std::max(std::min({size, image.width, image.height}), 0);
-    const Roi whole{0, 0, side, side};
+    const int side = std::max(std::min({size, area.width, area.height}), 0);
+    const Roi whole{area.x, area.y, side, side};
     return {whole, whole, std::nullopt};
   }
   const bool across = sideAcross >= sideDown;
   const int side = across ? sideAcross : sideDown;
   const int pairLength = 2 * side + side / 4;
-  const int start = ((across ? image.width : image.height) - pairLength) / 2;
-  const int middle = ((across ? image.height : image.width) - side) / 2;
+  const int start = ((across ? area.width : area.height) - pairLength) / 2;
+  const int middle = ((across ? area.height : area.width) - side) / 2;
   const Roi first{start, middle, side, side};
   const Roi second{start + pairLength - side, middle, side, side};
-  if (across) return {first, second, std::nullopt};
-  return {Transposed(first), Transposed(second), std::nullopt};
+  const auto placed = [&](const Roi& roi) {
+    const Roi turned = across ? roi : Transposed(roi);
+    return Roi{area.x + turned.x, area.y + turned.y, turned.width, turned.height};
+  };
+  return {placed(first), placed(second), std::nullopt};
 }
 
 RoiPlacement PlaceRois(const ExposureSurvey& survey, int preferredSize) {
-  if (!survey.aluminium) return PlaceRoisAtCentre(survey.pixels, preferredSize);
+  if (!survey.aluminium) return PlaceRoisAtCentre(survey.field.field, preferredSize);
   const FoundObject& object = *survey.aluminium;
   const int largest = AluminiumRoiSide(object, std::max(preferredSize, 1));
   // A clean background is worth a smaller pair, down to half the side; a disturbed one is left
@@ -153,7 +156,7 @@ RoiPlacement PlaceRois(const ExposureSurvey& survey, int preferredSize) {
     }
   }
   // An object that leaves no room for the background is of no use.
-  return PlaceRoisAtCentre(survey.pixels, preferredSize);
+  return PlaceRoisAtCentre(survey.field.field, preferredSize);
 }
 
 }  // namespace imaging

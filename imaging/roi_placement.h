@@ -32,7 +32,7 @@ int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize = DefaultRo
 // the median of the nearest such places'.
 // Where no place is clean at any size, the nearest one that fits; where none fits, both shrink.
 // - Without an object, or with one that leaves no room for "BG", both are placed as by
-//   PlaceRoisAtCentre and object is empty.
+//   PlaceRoisAtCentre in the exposed field and object is empty.
 // Example: a 2400 × 1800 exposure at 0.1 mm (blocks of 5 pixels) with the chest wall at the left
 // edge and a 200 × 200 square at (500, 800), its middle 60 mm from the chest wall, gives "Al" the
 // 180 × 180 square at (510, 810) and "BG" the one at (510, 610), above it: the same columns, so
@@ -40,10 +40,10 @@ int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize = DefaultRo
 // side is the outer one, and of the two equally near places the one above comes first.
 RoiPlacement PlaceRois(const ExposureSurvey& survey, int preferredSize = DefaultRoiSize);
 
-// Two squares of the given size (reduced until both fit) side by side about the image centre,
-// "Al" first, a quarter side apart: across, or one above the other where that allows a larger
-// size. An image of one pixel gives both the same pixel; an empty image, two empty ROIs.
-// A size below 1 counts as 1.
-RoiPlacement PlaceRoisAtCentre(const PixelView& image, int size = DefaultRoiSize);
+// Two squares of the given size (reduced until both fit) side by side about the centre of the
+// area (the image, or its exposed field), "Al" first, a quarter side apart: across, or one above
+// the other where that allows a larger size. An area of one pixel gives both the same pixel; an
+// empty one, two empty ROIs. A size below 1 counts as 1.
+RoiPlacement PlaceRoisAtCentre(const Roi& area, int size = DefaultRoiSize);
 
 }  // namespace imaging

@@ -199,3 +199,61 @@ TEST(RealisticPlacement, TheWorkedExampleToThePixel) {
 }
 
 }  // namespace
+
+namespace {
+
+// The checks' two texts for "BG" off the object's background: a step, or a bump.
+bool SaysBackgroundDeparts(const std::string& warnings) {
+  return warnings.starts_with("Zwischen dem Aluminiumobjekt und der ROI „BG“ ändert sich") ||
+         warnings.starts_with("Die ROI „BG“ liegt auf einer örtlichen Erhöhung oder Senke");
+}
+
+// "BG" set by hand beside the default square: the checks must say that a seam or a patch of
+// uneven gain between or under the two moves "BG" off the object's background, wherever it runs,
+// and say nothing on a smooth background however steep its fall-off against a faint object.
+TEST(RealisticPlacement, TheChecksNameWhatLiesBetweenTheObjectAndBg) {
+  const Roi above{510, 610, 180, 180};
+  const Roi below{510, 1010, 180, 180};
+  struct BackgroundCase {
+    const char* name;
+    Roi background;
+    std::function<void(ExposurePlan&)> change;
+    bool departs;  // else no warning at all
+  };
+  const BackgroundCase cases[] = {
+      {"seam at the square's edge towards BG", above,
+       [](ExposurePlan& s) { s.seams = {{false, 797, 0.97}}; }, true},
+      {"seam midway", above, [](ExposurePlan& s) { s.seams = {{false, 795, 1.03}}; }, true},
+      {"seam at the square's other edge", above,
+       [](ExposurePlan& s) { s.seams = {{false, 1004, 1.03}}; }, false},
+      {"seam beyond BG", below, [](ExposurePlan& s) { s.seams = {{false, 1300, 0.97}}; }, false},
+      {"gain blob under BG", above,
+       [](ExposurePlan& s) { s.blobs = {{600, 700, 200, 0.006}}; }, true},
+      {"steep fall-off, faint square off the middle", below,
+       [](ExposurePlan& s) {
+         s.lateralFalloff = 0.05, s.heel = 0.25, s.aluminiumTransmission = 0.96;
+         s.aluminium = {SquareAt(s, 60, -25, 20)};
+       },
+       false},
+  };
+  std::uint64_t seed = 100;
+  for (const BackgroundCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExposurePlan plan;
+    plan.objectEdgeBlur = 1.5;
+    plan.aluminium = {SquareAt(plan, 60, 0, 20)};
+    c.change(plan);
+    const exposure_test::Exposure exposure = exposure_test::Render(plan, ++seed);
+    const imaging::ExposureSurvey survey = imaging::SurveyExposure(
+        exposure.pixels(), plan.bitsStored, imaging::Photometric::Monochrome2, ContextOf(plan));
+    const Roi aluminium{plan.aluminium[0].x + 10, plan.aluminium[0].y + 10, 180, 180};
+    const std::string warnings = imaging::JoinedWarnings(
+        imaging::CheckMeasurement(survey, ContextOf(plan), aluminium, c.background));
+    if (c.departs)
+      EXPECT_TRUE(SaysBackgroundDeparts(warnings)) << warnings;
+    else
+      EXPECT_EQ(warnings, "");
+  }
+}
+
+}  // namespace
