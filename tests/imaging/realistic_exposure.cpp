@@ -90,6 +90,10 @@ class NoiseSource {
 // pixel collects over its whole width (sampled at the centres, σ 0.3 would leave the noise all but
 // white), out to ceil(3σ), scaled so that the squares of the 2-D weights sum to 1 and each pixel
 // keeps its variance.
+// A blur narrower than this leaves neighbours' noise independent; its kernel's weights would
+// underflow.
+constexpr double SmallestBlur = 0.05;
+
 std::vector<double> BlurKernel(double blur) {
   const int radius = static_cast<int>(std::ceil(3 * blur));
   constexpr int Steps = 32;  // midpoints per pixel
@@ -117,7 +121,7 @@ class NoiseRows {
   NoiseRows(const ExposurePlan& plan, std::uint64_t seed)
       : source_(seed),
         width_(static_cast<std::size_t>(plan.width)),
-        kernel_(plan.noiseBlur > 0 ? BlurKernel(plan.noiseBlur) : std::vector<double>{}),
+        kernel_(plan.noiseBlur >= SmallestBlur ? BlurKernel(plan.noiseBlur) : std::vector<double>{}),
         stride_(width_ + (kernel_.empty() ? 0 : kernel_.size() - 1)),
         row_(width_) {
     if (kernel_.empty()) return;

@@ -96,7 +96,7 @@ struct ExposurePlan {
   std::vector<std::array<int, 2>> deadPixels;  // x, y
   std::optional<PaddleEdge> paddle;
   double objectEdgeBlur = 0;  // pixels
-  double noiseBlur = 0;       // pixels, the σ of the detector's blur; 0: white noise
+  double noiseBlur = 0;       // pixels, the σ of the detector's blur; below 0.05: white noise
   double penumbra = 3;        // pixels of the collimator's half shadow, inside the field
   std::vector<Seam> seams;
   std::vector<GainBlob> blobs;
