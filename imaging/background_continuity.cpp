@@ -252,6 +252,12 @@ BackgroundAlongChestWall::Level BackgroundAlongChestWall::levelOver(BlockSpan sp
   return level;
 }
 
+bool BackgroundAlongChestWall::differ(const Level& one, const Level& other) const {
+  const double limit = std::max(DepartureInNoise * std::sqrt(one.variance + other.variance),
+                                DepartureShareOfContrast * std::abs(object_.contrast));
+  return std::abs(one.mean - other.mean) > limit;
+}
+
 BackgroundDeparture BackgroundAlongChestWall::departure(const Roi& place) const {
   if (residuals_.empty()) return {};
   const BlockSpan reach = along(object_.reach, false);
@@ -260,19 +266,23 @@ BackgroundDeparture BackgroundAlongChestWall::departure(const Roi& place) const 
   const Level object = levelOver(along(object_.estimate, true));
   const Level atPlace = levelOver(at);
   if (object.count == 0 || atPlace.count == 0) return {};
-  const auto limitAgainst = [&](const Level& other) {
-    return std::max(DepartureInNoise * std::sqrt(object.variance + other.variance),
-                    DepartureShareOfContrast * std::abs(object_.contrast));
-  };
   const double offset = atPlace.mean - object.mean;
-  if (std::abs(offset) <= limitAgainst(atPlace)) return {BackgroundBreak::None, offset};
+  if (!differ(atPlace, object)) return {BackgroundBreak::None, offset};
   const int length = at.to - at.from;
   const bool after = at.from >= reach.to;
   const Level beyond =
       levelOver(after ? BlockSpan{at.to, at.to + length} : BlockSpan{at.from - length, at.from});
-  const bool back =
-      beyond.count > 0 && std::abs(beyond.mean - object.mean) <= limitAgainst(beyond);
+  const bool back = beyond.count > 0 && !differ(beyond, object);
   return {back ? BackgroundBreak::Bump : BackgroundBreak::Step, offset};
+}
+
+double BackgroundAlongChestWall::unevennessUnderObject() const {
+  const BlockSpan object = along(object_.estimate, true);
+  const int middle = (object.from + object.to) / 2;
+  const Level first = levelOver({object.from, middle});
+  const Level second = levelOver({middle, object.to});
+  if (first.count == 0 || second.count == 0 || !differ(first, second)) return 0;
+  return second.mean - first.mean;
 }
 
 }  // namespace imaging

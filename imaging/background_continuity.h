@@ -49,6 +49,11 @@ class BackgroundAlongChestWall {
   // place gives a step with an offset of about 3 % of the background's signal.
   BackgroundDeparture departure(const Roi& place) const;
 
+  // How much the background under the object changes from one half of it to the other along the
+  // chest wall, beyond the model, where that exceeds the same limit: then no place beside the
+  // object meets its background (uneven gain, a ghost or a seam under it). 0 otherwise.
+  double unevennessUnderObject() const;
+
  private:
   // The mean departure over blocks along the chest wall, and its variance.
   struct Level {
@@ -58,6 +63,8 @@ class BackgroundAlongChestWall {
   };
   BlockSpan along(const Roi& roi, bool wholly) const;
   Level levelOver(BlockSpan span) const;
+  // Whether two levels differ by more than 5 of their noise deviations and 1 % of the contrast.
+  bool differ(const Level& one, const Level& other) const;
 
   const ExposureSurvey& survey_;
   const FoundObject& object_;

@@ -179,23 +179,33 @@ class Checker {
   // Whether "BG" lies on the background the object lies on, at the same distance from the
   // chest wall.
   void backgroundOfObject(const FoundObject& object, const Roi& background) {
-    const BackgroundDeparture departure =
-        BackgroundAlongChestWall(survey_, object, background).departure(background);
+    const BackgroundAlongChestWall along(survey_, object, background);
     const double signal = std::abs(object.level - survey_.zeroLevel);
-    const std::string share = Percent(signal > 0 ? std::abs(departure.offset) / signal : 0);
+    const auto share = [&](double offset) {
+      return Percent(signal > 0 ? std::abs(offset) / signal : 0);
+    };
+    if (const double uneven = along.unevennessUnderObject(); uneven != 0) {
+      say("Der Hintergrund unter dem Aluminiumobjekt ist ungleichmäßig: er ändert sich über das "
+          "Objekt um " + share(uneven) +
+              " (ungleichmäßige Empfindlichkeit des Detektors, eine Naht oder ein Geisterbild); "
+              "keine ROI „BG“ daneben misst ihn genau.",
+          Background);
+      return;
+    }
+    const BackgroundDeparture departure = along.departure(background);
     switch (departure.kind) {
       case BackgroundBreak::None:
         break;
       case BackgroundBreak::Step:
         say("Zwischen dem Aluminiumobjekt und der ROI „BG“ ändert sich der Hintergrund "
-            "sprunghaft um " + share +
+            "sprunghaft um " + share(departure.offset) +
                 " (eine Naht zwischen Detektorkacheln oder der Rand eines Geisterbilds): „BG“ "
                 "misst nicht den Hintergrund des Objekts.",
             Background);
         break;
       case BackgroundBreak::Bump:
         say("Die ROI „BG“ liegt auf einer örtlichen Erhöhung oder Senke des Hintergrunds um " +
-                share +
+                share(departure.offset) +
                 " (ungleichmäßige Empfindlichkeit des Detektors oder ein Geisterbild): „BG“ misst "
                 "nicht den Hintergrund des Objekts.",
             Background);

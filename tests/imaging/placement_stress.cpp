@@ -268,6 +268,7 @@ struct Kind {
 // The warnings that name a disturbance.
 constexpr std::string_view Step = "Zwischen dem Aluminiumobjekt und der ROI „BG“ ändert sich";
 constexpr std::string_view Bump = "Die ROI „BG“ liegt auf einer örtlichen Erhöhung oder Senke";
+constexpr std::string_view Uneven = "Der Hintergrund unter dem Aluminiumobjekt ist ungleichmäßig";
 constexpr std::string_view NotFree = "Die ROI „BG“ liegt nicht auf freiem Hintergrund";
 constexpr std::string_view Outliers = "Die ROI „BG“ enthält Ausreißer";
 constexpr std::string_view NotAluminium = "Das gefundene Objekt";
@@ -278,9 +279,9 @@ const Kind Kinds[] = {
     {"coarse", true, Coarse, {}},
     {"penumbra", true, Penumbra, {}},
     {"magnification", true, Magnification, {}},
-    {"seam", false, SeamBeside, {Step, NotFree, Outliers}},
-    {"blob", false, BlobBeside, {Step, Bump, NotFree, Outliers}},
-    {"ghost", false, GhostBeside, {Step, Bump, NotFree, Outliers, NotAluminium}},
+    {"seam", false, SeamBeside, {Step, Uneven, NotFree, Outliers}},
+    {"blob", false, BlobBeside, {Step, Bump, Uneven, NotFree, Outliers}},
+    {"ghost", false, GhostBeside, {Step, Bump, Uneven, NotFree, Outliers, NotAluminium}},
     {"dead-cluster", false, DeadClusterBeside, {NotFree, Outliers}},
 };
 

@@ -202,10 +202,12 @@ TEST(RealisticPlacement, TheWorkedExampleToThePixel) {
 
 namespace {
 
-// The checks' two texts for "BG" off the object's background: a step, or a bump.
+// The checks' texts for "BG" off the object's background: a step, a bump, or a background
+// uneven under the object itself.
 bool SaysBackgroundDeparts(const std::string& warnings) {
   return warnings.starts_with("Zwischen dem Aluminiumobjekt und der ROI „BG“ ändert sich") ||
-         warnings.starts_with("Die ROI „BG“ liegt auf einer örtlichen Erhöhung oder Senke");
+         warnings.starts_with("Die ROI „BG“ liegt auf einer örtlichen Erhöhung oder Senke") ||
+         warnings.starts_with("Der Hintergrund unter dem Aluminiumobjekt ist ungleichmäßig");
 }
 
 // "BG" set by hand beside the default square: the checks must say that a seam or a patch of
@@ -228,6 +230,8 @@ TEST(RealisticPlacement, TheChecksNameWhatLiesBetweenTheObjectAndBg) {
        [](ExposurePlan& s) { s.seams = {{false, 1004, 1.03}}; }, false},
       {"seam beyond BG", below, [](ExposurePlan& s) { s.seams = {{false, 1300, 0.97}}; }, false},
       {"gain blob under BG", above,
+       [](ExposurePlan& s) { s.blobs = {{600, 640, 70, 0.006}}; }, true},
+      {"wide gain blob reaching under the square", above,
        [](ExposurePlan& s) { s.blobs = {{600, 700, 200, 0.006}}; }, true},
       {"steep fall-off, faint square off the middle", below,
        [](ExposurePlan& s) {
