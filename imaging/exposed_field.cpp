@@ -242,6 +242,8 @@ std::array<std::optional<Strip>, 2> FindStrips(const Profile& profile, Scale sca
   const std::optional<Strip> start = FindStrip(profile, scale, field);
   const std::optional<Strip> end =
       FindStrip(Profile(profile.rbegin(), profile.rend()), scale, field);
+  // Strips that leave no field between them are a misreading (a damaged file can give one).
+  if (start && end && start->fieldStart + end->fieldStart > n - SmallestSide) return {};
   return {start, end};
 }
 
