@@ -19,6 +19,10 @@ int FloorDivide(int value, int divisor) {
 
 BlockSpan BlockMeans::spanOver(int start, int end, int count, bool wholly) const {
   if (blockSize <= 0) return {};
+  if (end <= start) {  // no pixels touch no block
+    const int at = std::clamp(FloorDivide(start, blockSize), 0, count);
+    return {at, at};
+  }
   const int from = wholly ? -FloorDivide(-start, blockSize) : FloorDivide(start, blockSize);
   const int to = wholly ? FloorDivide(end, blockSize) : -FloorDivide(-end, blockSize);
   return {std::clamp(from, 0, count), std::clamp(to, 0, count)};
