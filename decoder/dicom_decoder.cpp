@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstdio>
 #include <future>
+#include <iterator>
+#include <limits>
 #include <set>
 
 #include "calc/extended_ops.h"
@@ -41,6 +43,8 @@ using imaging::detail::PreviewSink;
 
 namespace {
 
+constexpr std::size_t MaxDecimalStringLength = 16;  // a DS value, by the standard
+
 // The library reports on the standard error stream; the command line's errors go there too.
 void silenceLibrary() {
   static const bool silenced = [] {
@@ -58,12 +62,22 @@ std::string hex4(std::uint16_t value) {
   return text;
 }
 
+// The elements of group 0028 that the reader reads: the pixel description, Number of Frames,
+// Pixel Spacing, the display window, the rescale and the lossy compression's traces.
+constexpr std::uint16_t ReadDescription[] = {0x0002, 0x0004, 0x0008, 0x0010, 0x0011, 0x0030,
+                                             0x0100, 0x0101, 0x0102, 0x0103, 0x1050, 0x1051,
+                                             0x1052, 0x1053, 0x2110, 0x2112, 0x2114};
+
 // The library's image reading takes the pixel description through typed attributes, which end
 // the process on a value representation other than the dictionary's or a binary value of another
-// size: such a file is refused before.
+// size: such a file is refused before. Elements the reader never reads are left alone, as the
+// standard's parsers leave them (a real file writes (0028,0303) as SH instead of CS).
 void checkPixelDescription(const std::vector<PixelDescriptionElement>& elements) {
   const gdcm::Dicts& dicts = gdcm::Global::GetInstance().GetDicts();
   for (const PixelDescriptionElement& element : elements) {
+    if (std::find(std::begin(ReadDescription), std::end(ReadDescription), element.element) ==
+        std::end(ReadDescription))
+      continue;
     const gdcm::DictEntry& entry = dicts.GetDictEntry(gdcm::Tag(0x0028, element.element));
     const gdcm::VR expected = entry.GetVR();
     const gdcm::VR written = element.vr.empty() || element.vr == "UN"
@@ -106,16 +120,50 @@ DeclaredImage declaredImage(const std::vector<PixelDescriptionElement>& elements
   return image;
 }
 
+// A decimal string (DS) of a single value, padded or not; nothing for anything else a damaged
+// or hostile file may hold there, infinity and NaN included.
+std::optional<double> decimalString(std::string_view value) {
+  value = WithoutPadding(value);
+  if (value.size() > 1 && value[0] == '+' && value[1] != '-') value.remove_prefix(1);
+  double number = 0;
+  const char* end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, number);
+  if (value.empty() || stop != end || error != std::errc() || !std::isfinite(number)) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+// Rescale Slope (0028,1053) or Intercept (0028,1052): a decimal string of at most 16 characters
+// that is a finite number, the slope not 0; the default where the element is absent or empty.
 calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element, int absent) {
   const std::string text = ElementText(dataSet, 0x0028, element);
   const std::string_view value = FirstValue(text);
   if (value.empty()) return calc::fromInt64(absent);
+  const bool slope = element == 0x1053;
   calc::Fpu fpu;
   const calc::ParsedNumber parsed = calc::ParseNumberText(fpu, value);
-  if (!parsed.ok) {
-    throw ImageError("Rescale Slope oder Rescale Intercept der Datei ist keine gültige Zahl.");
+  const std::optional<double> number = decimalString(value);
+  if (value.size() > MaxDecimalStringLength || !parsed.ok || !number || (slope && *number == 0)) {
+    throw ImageError(std::string(slope ? "Rescale Slope" : "Rescale Intercept") +
+                     " der Datei ist keine gültige Zahl" + QuotedValue(value) + ".");
   }
   return parsed.value;
+}
+
+// The rescaled values must stay small enough that the sums of their squares over the largest
+// image are finite numbers: a slope of 1e308 would turn every statistic into infinity or NaN.
+void checkRescaledRange(const gdcm::DataSet& dataSet, unsigned bitsStored) {
+  const auto magnitude = [&](std::uint16_t element, double absent) {
+    return std::abs(decimalString(FirstValue(ElementText(dataSet, 0x0028, element))).value_or(absent));
+  };
+  const double largest = magnitude(0x1053, 1) * std::ldexp(1.0, static_cast<int>(bitsStored)) +
+                         magnitude(0x1052, 0);
+  if (!(largest <= std::sqrt(std::numeric_limits<double>::max() / MaxImagePixels))) {
+    throw ImageError(
+        "Rescale Slope und Rescale Intercept der Datei ergeben Werte außerhalb des "
+        "Zahlenbereichs, in dem sich messen lässt.");
+  }
 }
 
 std::optional<double> decimalValue(const gdcm::DataSet& dataSet, std::uint16_t element) {
@@ -183,20 +231,6 @@ Coding codingOf(gdcm::TransferSyntax::TSType syntax) {
   }
 }
 
-// A decimal string (DS) of a single value, padded or not; nothing for anything else a damaged
-// or hostile file may hold there, infinity and NaN included.
-std::optional<double> decimalString(std::string_view value) {
-  value = WithoutPadding(value);
-  if (value.size() > 1 && value[0] == '+' && value[1] != '-') value.remove_prefix(1);
-  double number = 0;
-  const char* end = value.data() + value.size();
-  if (value.empty() || std::from_chars(value.data(), end, number).ptr != end ||
-      !std::isfinite(number)) {
-    return std::nullopt;
-  }
-  return number;
-}
-
 // The detector's own spacing, which a DX or MG image must carry, before the one the modality may
 // have calibrated to another plane. A mammography detector's pixel is well below a millimetre:
 // 10 mm or more is a damaged value, not a spacing.
@@ -240,6 +274,19 @@ ImageContext imageContext(const gdcm::DataSet& dataSet, gdcm::TransferSyntax::TS
                             (coding == Coding::MaybeLossy && lossyCompression != "00") ||
                             lossyTraces(dataSet);
   return context;
+}
+
+// Native pixel data holds exactly Rows × Columns × Bits Allocated / 8 bytes, padded to an even
+// length: more would be measured as a sheared or cut image where Rows or Columns lies. Checked
+// before the memory for the image is asked for.
+void checkNativeLength(std::size_t bytes, std::size_t needed) {
+  const std::string numbers = std::to_string(bytes) + " Bytes, Rows × Columns × Bits Allocated / 8 " +
+                              "verlangen " + std::to_string(needed) + ".";
+  if (bytes < needed) throw ImageError("Die Bilddaten sind unvollständig: " + numbers);
+  if (bytes > needed + needed % 2) {
+    throw ImageError("Die Datei ist beschädigt: die Bilddaten haben " + numbers +
+                     " Die Angaben zur Bildgröße stimmen nicht.");
+  }
 }
 
 // A reduced first picture of a JPEG 2000 image, handed over before the full decoding.
@@ -309,6 +356,7 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   header.offset = layout.isSigned ? 1 << (header.bitsStored - 1) : 0;
   header.photometric = layout.photometric;
   header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
+  checkRescaledRange(dataSet, layout.bitsStored);
   header.window = displayWindow(dataSet);
   header.context = imageContext(dataSet, syntax);
   for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
@@ -333,10 +381,7 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
                                    : read != nullptr
                                        ? std::string_view(read->GetPointer(), read->GetLength())
                                        : std::string_view();
-    // Checked before the memory for the image is asked for.
-    if (bytes.size() < count * (layout.bitsAllocated / 8)) {
-      throw ImageError("Die Bilddaten sind unvollständig.");
-    }
+    checkNativeLength(bytes.size(), count * (layout.bitsAllocated / 8));
     ConvertNativePixels(bytes, syntax == gdcm::TransferSyntax::ExplicitVRBigEndian, layout,
                         pixelsFor(count));
   }

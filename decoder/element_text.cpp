@@ -1,5 +1,7 @@
 #include "element_text.h"
 
+#include <algorithm>
+
 namespace decoder {
 
 std::string ElementText(const gdcm::DataSet& dataSet, std::uint16_t group, std::uint16_t element) {
@@ -22,6 +24,13 @@ std::string TrimmedText(const gdcm::DataSet& dataSet, std::uint16_t group, std::
 
 std::string_view FirstValue(std::string_view text) {
   return WithoutPadding(text.substr(0, text.find('\\')));
+}
+
+std::string QuotedValue(std::string_view value) {
+  const bool plain = value.size() <= 32 && std::all_of(value.begin(), value.end(), [](char c) {
+                       return c >= 0x20 && c <= 0x7E;
+                     });
+  return plain ? " („" + std::string(value) + "“)" : "";
 }
 
 }  // namespace decoder

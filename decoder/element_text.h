@@ -20,4 +20,8 @@ std::string TrimmedText(const gdcm::DataSet& dataSet, std::uint16_t group, std::
 // The first value of a multi-valued text, without padding.
 std::string_view FirstValue(std::string_view text);
 
+// " („value“)" for a message where the value is plain text of at most 32 characters, else
+// nothing: a hostile file chooses what it holds.
+std::string QuotedValue(std::string_view value);
+
 }  // namespace decoder

@@ -2,7 +2,9 @@
 
 #include <gdcmAttribute.h>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cstdint>
 #include <string>
 
@@ -31,6 +33,29 @@ std::string layoutRefusal(unsigned allocated, unsigned stored) {
          " je Pixel; unterstützt sind 1 bis 16 Bits in 8 oder 16 Bits je Pixel.";
 }
 
+// Photometric Interpretation must be one of the standard's terms: colour is refused as colour,
+// anything else (MONOCHROME3, a misspelling) as not supported, an empty one as damage.
+void checkPhotometric(const std::string& photometric, unsigned samplesPerPixel) {
+  static constexpr std::string_view Colour[] = {
+      "PALETTE COLOR", "RGB",          "HSV",          "ARGB",           "CMYK",
+      "YBR_FULL",      "YBR_FULL_422", "YBR_PARTIAL_422", "YBR_PARTIAL_420", "YBR_ICT",
+      "YBR_RCT"};
+  if (photometric.empty())
+    throw ImageError("Die Datei ist beschädigt: Photometric Interpretation fehlt.");
+  const bool grey = photometric == "MONOCHROME1" || photometric == "MONOCHROME2";
+  if (samplesPerPixel != 1 ||
+      std::find(std::begin(Colour), std::end(Colour), photometric) != std::end(Colour)) {
+    throw ImageError(
+        "Farbbilder lassen sich nicht messen: nur Graustufenbilder (MONOCHROME1 "
+        "oder MONOCHROME2).");
+  }
+  if (!grey) {
+    throw ImageError("Die Photometric Interpretation" + QuotedValue(photometric) +
+                     " wird nicht unterstützt: nur MONOCHROME1 und MONOCHROME2 lassen sich "
+                     "messen.");
+  }
+}
+
 template <std::uint16_t Element>
 unsigned usValue(const gdcm::DataSet& dataSet, unsigned absent) {
   if (!dataSet.FindDataElement(gdcm::Tag(0x0028, Element)) ||
@@ -45,17 +70,19 @@ unsigned usValue(const gdcm::DataSet& dataSet, unsigned absent) {
 }  // namespace
 
 ImageLayout DescribedImage(const gdcm::DataSet& dataSet) {
+  checkPhotometric(TrimmedText(dataSet, 0x0028, 0x0004), usValue<0x0002>(dataSet, 1));
   const std::string photometric = TrimmedText(dataSet, 0x0028, 0x0004);
-  if (usValue<0x0002>(dataSet, 1) != 1 ||
-      (photometric != "MONOCHROME1" && photometric != "MONOCHROME2" && !photometric.empty())) {
-    throw ImageError(
-        "Farbbilder lassen sich nicht messen: nur Graustufenbilder (MONOCHROME1 "
-        "oder MONOCHROME2).");
-  }
   const std::string frameElement = ElementText(dataSet, 0x0028, 0x0008);
   const std::string_view frameText = FirstValue(frameElement);
   long frames = 1;
-  std::from_chars(frameText.data(), frameText.data() + frameText.size(), frames);
+  if (!frameText.empty()) {
+    const auto [end, error] =
+        std::from_chars(frameText.data(), frameText.data() + frameText.size(), frames);
+    if (end != frameText.data() + frameText.size() || error != std::errc() || frames < 1) {
+      throw ImageError("Die Datei ist beschädigt: Number of Frames ist keine positive ganze Zahl" +
+                       QuotedValue(frameText) + ".");
+    }
+  }
   if (frames > 1) {
     throw ImageError(
         "Die Datei enthält mehrere Bilder (etwa eine Tomosynthese); nur Einzelbilder "

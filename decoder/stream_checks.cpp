@@ -48,12 +48,14 @@ void checkJpeg2000(std::string_view stream, const DeclaredImage& image) {
   checkShape(height - top, width - left, components, image);
 }
 
-// How many bytes a PackBits segment gives, up to wanted (what follows is padding): a control
-// byte n of 0 to 127 is followed by n + 1 literal bytes, one of -1 to -127 by one byte given
-// 1 - n times, -128 is nothing.
+// How many bytes a PackBits segment gives, up to wanted: a control byte n of 0 to 127 is
+// followed by n + 1 literal bytes, one of -1 to -127 by one byte given 1 - n times, -128 is
+// nothing. After wanted at most one byte may follow, the padding to an even length; a run past
+// wanted or more data beyond it is damage (an image plane larger than Rows × Columns).
 std::uint64_t packBitsLength(std::string_view segment, std::uint64_t wanted) {
   std::uint64_t length = 0;
-  for (std::size_t at = 0; at < segment.size() && length < wanted;) {
+  std::size_t at = 0;
+  while (at < segment.size() && length < wanted) {
     const auto control = static_cast<signed char>(segment[at++]);
     if (control >= 0) {
       if (segment.size() - at < std::size_t(control) + 1)
@@ -66,12 +68,16 @@ std::uint64_t packBitsLength(std::string_view segment, std::uint64_t wanted) {
       length += std::uint64_t(1 - control);
     }
   }
+  if (length > wanted || segment.size() - at > 1) {
+    DamagedStream("ein RLE-Segment gibt mehr als die " + std::to_string(wanted) +
+                  " Bytes, die Rows × Columns verlangen");
+  }
   return length;
 }
 
 // An RLE frame: a header of 16 little-endian numbers (the segment count, then where each segment
-// starts), one segment per byte of a sample, each giving at least a whole image plane (the
-// codec fills a shorter one in).
+// starts), one segment per byte of a sample, each giving exactly one image plane (the codec
+// fills a shorter one in and drops what a longer one gives beyond it).
 void checkRle(std::string_view frame, const DeclaredImage& image) {
   if (frame.size() < 64) DamagedStream("der RLE-Kopf fehlt");
   const std::uint32_t segments = LittleEndian32(frame, 0);

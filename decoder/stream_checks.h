@@ -31,7 +31,7 @@ std::string_view CodeStream(Codec codec, const std::vector<std::string_view>& pi
 
 // Raises ImageError when the codec's stream does not hold together with the image declared:
 // codec headers with other sizes, precisions the codecs cannot handle, RLE segment tables that
-// point outside their fragment or hold too little for the image. Codec::None passes: native
+// point outside their fragment or give other than one image plane each. Codec::None passes: native
 // pixel data's size is checked against the image elsewhere.
 void CheckCodecStreams(Codec codec, std::string_view stream, const DeclaredImage& image);
 

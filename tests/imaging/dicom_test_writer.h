@@ -77,6 +77,7 @@ inline constexpr Tag RescaleSlope{0x0028, 0x1053};
 inline constexpr Tag WindowCenter{0x0028, 0x1050};
 inline constexpr Tag WindowWidth{0x0028, 0x1051};
 inline constexpr Tag SamplesPerPixel{0x0028, 0x0002};
+inline constexpr Tag PhotometricInterpretation{0x0028, 0x0004};
 inline constexpr Tag NumberOfFrames{0x0028, 0x0008};
 inline constexpr Tag Rows{0x0028, 0x0010};
 inline constexpr Tag Columns{0x0028, 0x0011};

@@ -39,7 +39,7 @@ struct RescaleTexts {
 // Binary-exact texts, so that the reference does not depend on how a parser rounds.
 constexpr RescaleTexts Rescales[] = {{nullptr, nullptr}, {"0.5", "-1024"}, {"-2.25", "100.75"}};
 // 2^-16 and 2^40: deviations and means small and large enough to be written with exponents.
-constexpr RescaleTexts TinySlope = {"0.0000152587890625", "-0.5"};
+constexpr RescaleTexts TinySlope = {"1.52587890625e-5", "-0.5"};  // 2^-16 in 16 characters
 constexpr RescaleTexts HugeSlope = {"1099511627776", "0"};
 
 struct ReaderCase {
