@@ -85,10 +85,15 @@ bool TieToCaller(pid_t caller) {
   return getppid() == caller;
 }
 
-void LimitAddressSpace(std::uint64_t bytes) {
+void LimitAddressSpace(std::uint64_t soft, std::uint64_t hard) {
   static const std::uint64_t start = addressSpaceNow();
-  const rlimit limit{start + bytes, start + bytes};
-  setrlimit(RLIMIT_AS, &limit);
+  const rlimit limit{start + soft, start + hard};
+  if (setrlimit(RLIMIT_AS, &limit) != 0) {
+    throw imaging::ImageError(
+        "Die Datei lässt sich nicht lesen: die Speichergrenze des DICOM-Lesers ließ sich nicht "
+        "setzen.",
+        std::strerror(errno));
+  }
 }
 
 void RequireAddressSpace(std::uint64_t bytes) {
@@ -96,7 +101,8 @@ void RequireAddressSpace(std::uint64_t bytes) {
       mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (trial == MAP_FAILED) {
     throw imaging::ImageError(
-        "Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei.");
+        "Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei (" +
+        std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB nötig).");
   }
   munmap(trial, bytes);
 }

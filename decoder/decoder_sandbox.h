@@ -13,11 +13,15 @@ namespace decoder {
 // kernel from writing a core file. False when the caller is already gone.
 bool TieToCaller(pid_t caller);
 
-// Lets this process's address space grow by at most bytes beyond its size at the first call.
-void LimitAddressSpace(std::uint64_t bytes);
+// Lets this process's address space grow by at most soft bytes beyond its size at the first call,
+// and never again by more than hard bytes: a process cannot raise its hard limit, so the first
+// call sets it to the most any image may need, and a later one raises the soft limit to what
+// the image declared and lowers the hard one to it. Raises ImageError when the kernel refuses.
+void LimitAddressSpace(std::uint64_t soft, std::uint64_t hard);
 
 // Raises ImageError when the address space cannot grow by bytes now, so that a lack of memory is
-// told as such before the DICOM library, which takes a failed allocation for damage, meets it.
+// told as such, with the figure, before the DICOM library, which takes a failed allocation for
+// damage, meets it.
 void RequireAddressSpace(std::uint64_t bytes);
 
 // Allows only the system calls that decoding needs: no file opened, no program run, no process

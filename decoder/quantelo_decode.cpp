@@ -130,7 +130,8 @@ std::pair<std::string, int> decodeAnswer(std::uint64_t fileBytes, PixelFile& pix
     const imaging::detail::DecodedHeader header = decoder::DecodeFile(
         STDIN_FILENO, decoder::FileAccess::Mapped,
         [&](std::size_t count) {
-          decoder::LimitAddressSpace(decodingBudget(fileBytes, count));
+          const std::uint64_t budget = decodingBudget(fileBytes, count);
+          decoder::LimitAddressSpace(budget, budget);
           decoder::RequireAddressSpace(6 * count);
           return pixels.create(count);
         },
@@ -158,10 +159,19 @@ int main(int argc, char* argv[]) {
   mallopt(M_ARENA_MAX, 2);
   struct stat file {};
   if (fstat(STDIN_FILENO, &file) != 0) return 2;
-  decoder::LimitAddressSpace(readingBudget(static_cast<std::uint64_t>(file.st_size)));
+  const auto fileBytes = static_cast<std::uint64_t>(file.st_size);
+  // Reading within the reading budget; the hard limit where the largest image could still be
+  // granted once its header is known.
+  try {
+    decoder::LimitAddressSpace(readingBudget(fileBytes),
+                               std::max(readingBudget(fileBytes),
+                                        decodingBudget(fileBytes, imaging::MaxImagePixels)));
+  } catch (const imaging::ImageError& error) {
+    send(imaging::detail::EncodeRefusal(error), -1);
+    return 0;
+  }
   PixelFile pixels;
-  const auto [answer, pixelFile] =
-      decodeAnswer(static_cast<std::uint64_t>(file.st_size), pixels, withPreview);
+  const auto [answer, pixelFile] = decodeAnswer(fileBytes, pixels, withPreview);
   send(answer, pixelFile);
   return 0;
 }

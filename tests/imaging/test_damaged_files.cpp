@@ -181,6 +181,27 @@ std::vector<DamagedCase> DamagedCases() {
                    Expect::Refused,
                    "Die Bilddaten sind unvollständig: 6144 Bytes, Rows × Columns × Bits "
                    "Allocated / 8 verlangen 536870912."});
+  // Within the budget, and small: a flat 16384 × 16384 image in RLE, 8 MiB of file for 512 MiB
+  // of pixels, which the helper must grant once the header has declared them.
+  {
+    const std::string small =
+        Valid(TransferSyntax::Rle, {{tags::Rows, "16384"}, {tags::Columns, "16384"}});
+    const std::size_t at = FirstFragment(small);
+    std::uint32_t oldLength = 0;
+    std::memcpy(&oldLength, small.data() + at - 4, 4);
+    const std::uint32_t plane = 16384u * 16384u;
+    std::string frame(64, '\0');
+    const std::uint32_t header[3] = {2, 64, 64 + plane / 64};
+    std::memcpy(frame.data(), header, sizeof header);
+    for (const char byte : {'\x07', '\xD0'})  // every pixel 2000: runs of 128 (control -127)
+      for (std::uint32_t run = 0; run < plane / 128; ++run) frame += std::string{'\x81', byte};
+    const auto length = static_cast<std::uint32_t>(frame.size());
+    cases.push_back({"16384 x 16384 RLE, flat",
+                     small.substr(0, at - 4) +
+                         std::string(reinterpret_cast<const char*>(&length), 4) + frame +
+                         small.substr(at + oldLength),
+                     Expect::Read});
+  }
   cases.push_back({"16385 x 16384 with little data",
                    Valid(TransferSyntax::ExplicitLittleEndian,
                          {{tags::Rows, "16385"}, {tags::Columns, "16384"}}),
