@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -87,7 +88,12 @@ bool TieToCaller(pid_t caller) {
 
 void LimitAddressSpace(std::uint64_t soft, std::uint64_t hard) {
   static const std::uint64_t start = addressSpaceNow();
-  const rlimit limit{start + soft, start + hard};
+  // Within what the caller allowed: a limit it set (prlimit, ulimit) is not raised, and a lack
+  // of memory under it is told as such when the image asks for more.
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) != 0) limit.rlim_max = RLIM_INFINITY;
+  limit.rlim_max = std::min<rlim_t>(limit.rlim_max, start + hard);
+  limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, start + soft);
   if (setrlimit(RLIMIT_AS, &limit) != 0) {
     throw imaging::ImageError(
         "Die Datei lässt sich nicht lesen: die Speichergrenze des DICOM-Lesers ließ sich nicht "

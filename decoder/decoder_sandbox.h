@@ -16,7 +16,8 @@ bool TieToCaller(pid_t caller);
 // Lets this process's address space grow by at most soft bytes beyond its size at the first call,
 // and never again by more than hard bytes: a process cannot raise its hard limit, so the first
 // call sets it to the most any image may need, and a later one raises the soft limit to what
-// the image declared and lowers the hard one to it. Raises ImageError when the kernel refuses.
+// the image declared and lowers the hard one to it. Never above a hard limit the caller set.
+// Raises ImageError when the kernel refuses.
 void LimitAddressSpace(std::uint64_t soft, std::uint64_t hard);
 
 // Raises ImageError when the address space cannot grow by bytes now, so that a lack of memory is

@@ -155,10 +155,11 @@ calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element,
 // image are finite numbers: a slope of 1e308 would turn every statistic into infinity or NaN.
 void checkRescaledRange(const gdcm::DataSet& dataSet, unsigned bitsStored) {
   const auto magnitude = [&](std::uint16_t element, double absent) {
-    return std::abs(decimalString(FirstValue(ElementText(dataSet, 0x0028, element))).value_or(absent));
+    return std::abs(
+        decimalString(FirstValue(ElementText(dataSet, 0x0028, element))).value_or(absent));
   };
-  const double largest = magnitude(0x1053, 1) * std::ldexp(1.0, static_cast<int>(bitsStored)) +
-                         magnitude(0x1052, 0);
+  const double largest =
+      magnitude(0x1053, 1) * std::ldexp(1.0, static_cast<int>(bitsStored)) + magnitude(0x1052, 0);
   if (!(largest <= std::sqrt(std::numeric_limits<double>::max() / MaxImagePixels))) {
     throw ImageError(
         "Rescale Slope und Rescale Intercept der Datei ergeben Werte außerhalb des "
@@ -280,8 +281,9 @@ ImageContext imageContext(const gdcm::DataSet& dataSet, gdcm::TransferSyntax::TS
 // length: more would be measured as a sheared or cut image where Rows or Columns lies. Checked
 // before the memory for the image is asked for.
 void checkNativeLength(std::size_t bytes, std::size_t needed) {
-  const std::string numbers = std::to_string(bytes) + " Bytes, Rows × Columns × Bits Allocated / 8 " +
-                              "verlangen " + std::to_string(needed) + ".";
+  const std::string numbers = std::to_string(bytes) +
+                              " Bytes, Rows × Columns × Bits Allocated / 8 " + "verlangen " +
+                              std::to_string(needed) + ".";
   if (bytes < needed) throw ImageError("Die Bilddaten sind unvollständig: " + numbers);
   if (bytes > needed + needed % 2) {
     throw ImageError("Die Datei ist beschädigt: die Bilddaten haben " + numbers +

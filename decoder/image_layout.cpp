@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "element_text.h"
@@ -36,10 +36,17 @@ std::string layoutRefusal(unsigned allocated, unsigned stored) {
 // Photometric Interpretation must be one of the standard's terms: colour is refused as colour,
 // anything else (MONOCHROME3, a misspelling) as not supported, an empty one as damage.
 void checkPhotometric(const std::string& photometric, unsigned samplesPerPixel) {
-  static constexpr std::string_view Colour[] = {
-      "PALETTE COLOR", "RGB",          "HSV",          "ARGB",           "CMYK",
-      "YBR_FULL",      "YBR_FULL_422", "YBR_PARTIAL_422", "YBR_PARTIAL_420", "YBR_ICT",
-      "YBR_RCT"};
+  static constexpr std::string_view Colour[] = {"PALETTE COLOR",
+                                                "RGB",
+                                                "HSV",
+                                                "ARGB",
+                                                "CMYK",
+                                                "YBR_FULL",
+                                                "YBR_FULL_422",
+                                                "YBR_PARTIAL_422",
+                                                "YBR_PARTIAL_420",
+                                                "YBR_ICT",
+                                                "YBR_RCT"};
   if (photometric.empty())
     throw ImageError("Die Datei ist beschädigt: Photometric Interpretation fehlt.");
   const bool grey = photometric == "MONOCHROME1" || photometric == "MONOCHROME2";

@@ -163,9 +163,9 @@ int main(int argc, char* argv[]) {
   // Reading within the reading budget; the hard limit where the largest image could still be
   // granted once its header is known.
   try {
-    decoder::LimitAddressSpace(readingBudget(fileBytes),
-                               std::max(readingBudget(fileBytes),
-                                        decodingBudget(fileBytes, imaging::MaxImagePixels)));
+    decoder::LimitAddressSpace(
+        readingBudget(fileBytes),
+        std::max(readingBudget(fileBytes), decodingBudget(fileBytes, imaging::MaxImagePixels)));
   } catch (const imaging::ImageError& error) {
     send(imaging::detail::EncodeRefusal(error), -1);
     return 0;

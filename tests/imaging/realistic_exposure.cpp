@@ -121,7 +121,8 @@ class NoiseRows {
   NoiseRows(const ExposurePlan& plan, std::uint64_t seed)
       : source_(seed),
         width_(static_cast<std::size_t>(plan.width)),
-        kernel_(plan.noiseBlur >= SmallestBlur ? BlurKernel(plan.noiseBlur) : std::vector<double>{}),
+        kernel_(plan.noiseBlur >= SmallestBlur ? BlurKernel(plan.noiseBlur)
+                                               : std::vector<double>{}),
         stride_(width_ + (kernel_.empty() ? 0 : kernel_.size() - 1)),
         row_(width_) {
     if (kernel_.empty()) return;

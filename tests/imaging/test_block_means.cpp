@@ -31,13 +31,13 @@ TEST(BlockMeans, TilesTheAreaFromItsCornerAndCountsSpansFromThere) {
     int from, to;
   };
   const Span spans[] = {
-      {3, 19, true, 0, 4},   // the grid exactly
-      {4, 19, true, 1, 4},   // a pixel into the first block: it no longer lies wholly inside
-      {4, 8, false, 0, 2},   // touching the first two
-      {-9, 2, false, 0, 0},  // left of the grid, across zero
-      {-9, 8, true, 0, 1},   // from left of the grid
-      {18, 40, false, 3, 4}, // beyond the grid's end
-      {10, 10, false, 1, 1}, // empty
+      {3, 19, true, 0, 4},    // the grid exactly
+      {4, 19, true, 1, 4},    // a pixel into the first block: it no longer lies wholly inside
+      {4, 8, false, 0, 2},    // touching the first two
+      {-9, 2, false, 0, 0},   // left of the grid, across zero
+      {-9, 8, true, 0, 1},    // from left of the grid
+      {18, 40, false, 3, 4},  // beyond the grid's end
+      {10, 10, false, 1, 1},  // empty
   };
   for (const Span& span : spans) {
     SCOPED_TRACE(testing::Message() << span.start << "…" << span.end << " wholly " << span.wholly);

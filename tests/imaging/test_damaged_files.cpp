@@ -304,8 +304,9 @@ std::vector<DamagedCase> DamagedCases() {
     const std::string says = syntax == TransferSyntax::Rle
                                  ? "Die Bilddaten sind beschädigt: ein RLE-Segment gibt mehr als"
                                  : "Die Datei ist beschädigt: die Bilddaten haben";
-    for (const auto& [what, element] : {std::pair{"one column short", std::pair{tags::Columns, "63"}},
-                                        std::pair{"half the rows", std::pair{tags::Rows, "24"}}}) {
+    for (const auto& [what, element] :
+         {std::pair{"one column short", std::pair{tags::Columns, "63"}},
+          std::pair{"half the rows", std::pair{tags::Rows, "24"}}}) {
       cases.push_back({std::string(dicom_test::SyntaxName(syntax)) + " " + what,
                        Valid(syntax, {{element.first, element.second}}), Expect::Refused, says});
     }
@@ -314,50 +315,59 @@ std::vector<DamagedCase> DamagedCases() {
   // Values the measurement reads: refused with the value named, never measured as NaN or as a
   // number the standard does not allow.
   const std::vector<std::tuple<std::string, std::vector<Element>, std::string>> readValues = {
-      {"intercept of 18 characters", {{tags::RescaleIntercept, "-1024.000000000001"}},
+      {"intercept of 18 characters",
+       {{tags::RescaleIntercept, "-1024.000000000001"}},
        "Rescale Intercept der Datei ist keine gültige Zahl („-1024.000000000001“)."},
-      {"intercept 1e400", {{tags::RescaleIntercept, "1e400"}},
+      {"intercept 1e400",
+       {{tags::RescaleIntercept, "1e400"}},
        "Rescale Intercept der Datei ist keine gültige Zahl („1e400“)."},
-      {"slope 0", {{tags::RescaleSlope, "0"}},
+      {"slope 0",
+       {{tags::RescaleSlope, "0"}},
        "Rescale Slope der Datei ist keine gültige Zahl („0“)."},
-      {"slope 1e308", {{tags::RescaleSlope, "1e308"}},
+      {"slope 1e308",
+       {{tags::RescaleSlope, "1e308"}},
        "Rescale Slope und Rescale Intercept der Datei ergeben Werte außerhalb"},
-      {"frames 0", {{tags::NumberOfFrames, "0"}},
+      {"frames 0",
+       {{tags::NumberOfFrames, "0"}},
        "Die Datei ist beschädigt: Number of Frames ist keine positive ganze Zahl („0“)."},
-      {"frames -1", {{tags::NumberOfFrames, "-1"}},
+      {"frames -1",
+       {{tags::NumberOfFrames, "-1"}},
        "Die Datei ist beschädigt: Number of Frames ist keine positive ganze Zahl („-1“)."},
-      {"frames abc", {{tags::NumberOfFrames, "abc"}},
+      {"frames abc",
+       {{tags::NumberOfFrames, "abc"}},
        "Die Datei ist beschädigt: Number of Frames ist keine positive ganze Zahl („abc“)."},
-      {"photometric empty", {{tags::PhotometricInterpretation, ""}},
+      {"photometric empty",
+       {{tags::PhotometricInterpretation, ""}},
        "Die Datei ist beschädigt: Photometric Interpretation fehlt."},
-      {"MONOCHROME3", {{tags::PhotometricInterpretation, "MONOCHROME3"}},
+      {"MONOCHROME3",
+       {{tags::PhotometricInterpretation, "MONOCHROME3"}},
        "Die Photometric Interpretation („MONOCHROME3“) wird nicht unterstützt"},
   };
   for (const auto& [name, elements, says] : readValues)
-    cases.push_back({name, Valid(TransferSyntax::ExplicitLittleEndian, elements), Expect::Refused,
-                     says});
+    cases.push_back(
+        {name, Valid(TransferSyntax::ExplicitLittleEndian, elements), Expect::Refused, says});
   // An element the reader never reads, with another value representation than the dictionary's
   // (a real MR file's (0028,0303) as SH): read.
   const Element modified{dicom_test::Tag{0x0028, 0x0303}, "MODIFIED"};
   const auto asShortString = [](const std::string& file, bool bigEndian) {
-    const std::string tag = bigEndian ? std::string("\x00\x28\x03\x03", 4)
-                                      : std::string("\x28\x00\x03\x03", 4);
+    const std::string tag =
+        bigEndian ? std::string("\x00\x28\x03\x03", 4) : std::string("\x28\x00\x03\x03", 4);
     return Replaced(file, tag + "CS", tag + "SH");
   };
   for (const TransferSyntax syntax :
        {TransferSyntax::ExplicitLittleEndian, TransferSyntax::ExplicitBigEndian}) {
-    cases.push_back({"(0028,0303) as SH, " + std::string(dicom_test::SyntaxName(syntax)),
-                     asShortString(Valid(syntax, {modified}),
-                                   syntax == TransferSyntax::ExplicitBigEndian),
-                     Expect::Read});
+    cases.push_back(
+        {"(0028,0303) as SH, " + std::string(dicom_test::SyntaxName(syntax)),
+         asShortString(Valid(syntax, {modified}), syntax == TransferSyntax::ExplicitBigEndian),
+         Expect::Read});
   }
-  const std::string plain = asShortString(Valid(TransferSyntax::ExplicitLittleEndian, {modified}),
-                                          false);
+  const std::string plain =
+      asShortString(Valid(TransferSyntax::ExplicitLittleEndian, {modified}), false);
   const std::string deflated = Valid(TransferSyntax::Deflated);
-  cases.push_back({"(0028,0303) as SH, deflated",
-                   deflated.substr(0, MetaEnd(deflated)) +
-                       dicom_test::Deflated(plain.substr(MetaEnd(plain))),
-                   Expect::Read});
+  cases.push_back(
+      {"(0028,0303) as SH, deflated",
+       deflated.substr(0, MetaEnd(deflated)) + dicom_test::Deflated(plain.substr(MetaEnd(plain))),
+       Expect::Read});
 
   cases.push_back({"RLE with twice the rows its segments give",
                    Valid(TransferSyntax::Rle, {{tags::Rows, "96"}}), Expect::Refused,

@@ -134,7 +134,8 @@ TEST(ExposedField, FindsTheCollimatedStripsAndNothingElse) {
         value = static_cast<std::uint16_t>(value + SignedZero);
       pixels.offset = SignedZero;
     }
-    const imaging::ExposedField found = imaging::FindExposedField(pixels, c.signedValues ? 16 : plan.bitsStored);
+    const imaging::ExposedField found =
+        imaging::FindExposedField(pixels, c.signedValues ? 16 : plan.bitsStored);
 
     const auto strip = [&](Edge edge) {
       return c.stepsFarAboveNoise ? plan.collimation[static_cast<std::size_t>(edge)] : 0;

@@ -243,7 +243,7 @@ TEST_F(SdnrTool, LackOfMemoryFailsTheFileNotTheTool) {
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.out, sdnr_cli::TsvHeader(false) + "\n");
   const std::string message =
-      ": Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei.\n";
+      ": Die Datei lässt sich nicht lesen: nicht genug Arbeitsspeicher frei (79 MiB nötig).\n";
   EXPECT_EQ(run.err, "quantelo-sdnr: " + file + message + "quantelo-sdnr: " + file + message);
 }
 #endif
