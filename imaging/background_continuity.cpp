@@ -76,8 +76,8 @@ std::optional<SmoothFit> FitWithStep(const std::vector<double>& values,
       const double t = Scaled(i, n);
       const double w = weights[i];
       const double y = values[i];
-      terms = {w, w * t, w * t * t, w * t * t * t, w * t * t * t * t, w * y, w * t * y,
-               w * t * t * y, w * y * y, 1};
+      terms = {w,     w * t,     w * t * t,     w * t * t * t, w * t * t * t * t,
+               w * y, w * t * y, w * t * t * y, w * y * y,     1};
     }
     for (std::size_t k = 0; k < terms.size(); ++k) fromHere[i][k] = fromHere[i + 1][k] + terms[k];
   }
@@ -89,8 +89,8 @@ std::optional<SmoothFit> FitWithStep(const std::vector<double>& values,
   const auto quadratic = SolveLinear<3>(plain, plainRight);
   if (!quadratic) return std::nullopt;
   SmoothFit best{*quadratic};
-  const double plainSquares = all[8] - ((*quadratic)[0] * all[5] + (*quadratic)[1] * all[6] +
-                                        (*quadratic)[2] * all[7]);
+  const double plainSquares =
+      all[8] - ((*quadratic)[0] * all[5] + (*quadratic)[1] * all[6] + (*quadratic)[2] * all[7]);
   double bestSquares = plainSquares - StepSignificance;
   for (std::size_t k = 1; stepAllowed && k < n; ++k) {
     const Terms& after = fromHere[k];
@@ -102,9 +102,8 @@ std::optional<SmoothFit> FitWithStep(const std::vector<double>& values,
     const Vector<4> right{all[5], all[6], all[7], after[5]};
     const auto fit = SolveLinear<4>(matrix, right);
     if (!fit) continue;
-    const double squares =
-        all[8] - ((*fit)[0] * right[0] + (*fit)[1] * right[1] + (*fit)[2] * right[2] +
-                  (*fit)[3] * right[3]);
+    const double squares = all[8] - ((*fit)[0] * right[0] + (*fit)[1] * right[1] +
+                                     (*fit)[2] * right[2] + (*fit)[3] * right[3]);
     if (squares < bestSquares) {
       bestSquares = squares;
       best = {{(*fit)[0], (*fit)[1], (*fit)[2]}, static_cast<int>(k), (*fit)[3]};
@@ -114,8 +113,7 @@ std::optional<SmoothFit> FitWithStep(const std::vector<double>& values,
 }
 
 // Whether most values within SeamSurroundings of a step on either side were kept by the fit.
-bool StaysOnModel(const std::vector<double>& values, const std::vector<double>& weights,
-                  int step) {
+bool StaysOnModel(const std::vector<double>& values, const std::vector<double>& weights, int step) {
   for (const int direction : {-1, 1}) {
     int valued = 0;
     int kept = 0;
@@ -221,8 +219,8 @@ BackgroundAlongChestWall::BackgroundAlongChestWall(const ExposureSurvey& survey,
         if (std::isnan(profile[i])) continue;
         const double t = Scaled(i, count);
         residuals_[i] = profile[i] - fit->smooth(t);
-        const bool keep = std::abs(profile[i] - fit->model(i, t)) <=
-                          KeepWithinNoise * std::sqrt(variances_[i]);
+        const bool keep =
+            std::abs(profile[i] - fit->model(i, t)) <= KeepWithinNoise * std::sqrt(variances_[i]);
         weights[i] = keep ? 1 / variances_[i] : 0;
       }
     }

@@ -126,8 +126,8 @@ double ProfileNoise(const Profile& profile) {
 struct Scale {
   double pixelNoise = 0;
   double profileNoise = 0;
-  std::int32_t offset = 0;  // of a signed image: its zero
-  double top = 0;           // the end of the value range above
+  std::int32_t offset = 0;           // of a signed image: its zero
+  double top = 0;                    // the end of the value range above
   std::optional<double> stripLevel;  // of the strips found so far
 };
 
@@ -221,7 +221,8 @@ FieldLevel LevelOfField(const Profile& profile, const Scale& scale) {
   const double high = sorted[static_cast<std::size_t>((split + n) / 2)];
   if (high - low < StepInNoise * scale.pixelNoise) return middle;
   if (scale.stripLevel) {
-    const bool lowIsUnexposed = std::abs(low - *scale.stripLevel) < std::abs(high - *scale.stripLevel);
+    const bool lowIsUnexposed =
+        std::abs(low - *scale.stripLevel) < std::abs(high - *scale.stripLevel);
     return {lowIsUnexposed ? high : low, true};
   }
   const double endBelow = RangeEndBelow(low, scale);

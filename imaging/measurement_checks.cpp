@@ -186,7 +186,8 @@ class Checker {
     };
     if (const double uneven = along.unevennessUnderObject(); uneven != 0) {
       say("Der Hintergrund unter dem Aluminiumobjekt ist ungleichmäßig: er ändert sich über das "
-          "Objekt um " + share(uneven) +
+          "Objekt um " +
+              share(uneven) +
               " (ungleichmäßige Empfindlichkeit des Detektors, eine Naht oder ein Geisterbild); "
               "keine ROI „BG“ daneben misst ihn genau.",
           Background);
@@ -198,7 +199,8 @@ class Checker {
         break;
       case BackgroundBreak::Step:
         say("Zwischen dem Aluminiumobjekt und der ROI „BG“ ändert sich der Hintergrund "
-            "sprunghaft um " + share(departure.offset) +
+            "sprunghaft um " +
+                share(departure.offset) +
                 " (eine Naht zwischen Detektorkacheln oder der Rand eines Geisterbilds): „BG“ "
                 "misst nicht den Hintergrund des Objekts.",
             Background);

@@ -29,9 +29,9 @@ struct MeasurementWarning {
 // too little, or more dose than the background), each ROI (outside the exposed field, outliers,
 // off the free background, off the object's own background: a step or a bump between or under,
 // off or across the object), both (overlap, fewer pixels than 1250 or than the automatic
-// placement gives them, standard deviations more than a factor 2 apart). Both ROIs must fit in the survey's
-// image. Cost: InspectRoi of both ROIs, a look at the blocks under them and along the chest wall
-// through "BG"; about 1 ms for two 200 × 200 ROIs.
+// placement gives them, standard deviations more than a factor 2 apart). Both ROIs must fit in the
+// survey's image. Cost: InspectRoi of both ROIs, a look at the blocks under them and along the
+// chest wall through "BG"; about 1 ms for two 200 × 200 ROIs.
 std::vector<MeasurementWarning> CheckMeasurement(const ExposureSurvey& survey,
                                                  const ImageContext& context, const Roi& aluminium,
                                                  const Roi& background);

@@ -27,10 +27,10 @@ int AluminiumRoiSide(const FoundObject& aluminium, int preferredSize = DefaultRo
 // the object, inside the exposed field and two blocks clear of its edge, "BG" takes the nearest
 // clean one (of two equally near, the one towards the field's middle): off every object found,
 // on the object's own background (BackgroundAlongChestWall: no seam, uneven gain or ghost
-// between or under them), without structure in its blocks (ExposureSurvey::showsStructure: markers, edges, lines,
-// steps), without outlier pixels or lines (InspectRoi), and with pixel noise within a quarter of
-// the median of the nearest such places'.
-// Where no place is clean at any size, the nearest one that fits; where none fits, both shrink.
+// between or under them), without structure in its blocks (ExposureSurvey::showsStructure: markers,
+// edges, lines, steps), without outlier pixels or lines (InspectRoi), and with pixel noise within a
+// quarter of the median of the nearest such places'. Where no place is clean at any size, the
+// nearest one that fits; where none fits, both shrink.
 // - Without an object, or with one that leaves no room for "BG", both are placed as by
 //   PlaceRoisAtCentre in the exposed field and object is empty.
 // Example: a 2400 × 1800 exposure at 0.1 mm (blocks of 5 pixels) with the chest wall at the left

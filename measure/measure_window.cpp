@@ -56,8 +56,8 @@ MeasureWindow::MeasureWindow(imaging::DicomImage image, const QString& fileName,
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setSizeGripEnabled(true);
 
-  const imaging::RoiPlacement start = imaging::PlaceRoisAtCentre(
-      imaging::Roi{0, 0, image_.pixels().width, image_.pixels().height});
+  const imaging::RoiPlacement start =
+      imaging::PlaceRoisAtCentre(imaging::Roi{0, 0, image_.pixels().width, image_.pixels().height});
   view_ = new measure::ImageView(image_, {start.aluminium, start.background});
   panel_ = new measure::RoiPanel;
   auto* imageColumn = new QVBoxLayout;
