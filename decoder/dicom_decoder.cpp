@@ -20,6 +20,7 @@
 #include "calc/number_text.h"
 #include "element_scan.h"
 #include "element_text.h"
+#include "file_header.h"
 #include "image_layout.h"
 #include "imaging/header_facts.h"
 #include "jpeg2000_decoding.h"
@@ -407,6 +408,8 @@ DecodedHeader DecodeDicom(std::string_view file, const PixelMemory& pixelsFor,
                           const PreviewSink& preview) {
   silenceLibrary();
   try {
+    if (const std::optional<std::string> headed = WithFileHeader(file))
+      return decode(*headed, pixelsFor, preview);
     return decode(file, pixelsFor, preview);
   } catch (const ImageError&) {
     throw;

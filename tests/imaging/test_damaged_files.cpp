@@ -127,6 +127,14 @@ std::vector<DamagedCase> DamagedCases() {
     cases.push_back({"text " + std::string(text), text, Expect::Refused});
   }
   cases.push_back({"preamble and mark only", std::string(128, ' ') + "DICM", Expect::Refused});
+  // A data set without the file header, as older exports write it: read, in the syntax its
+  // first element shows.
+  for (const TransferSyntax syntax :
+       {TransferSyntax::ImplicitLittleEndian, TransferSyntax::ExplicitLittleEndian}) {
+    const std::string file = Valid(syntax);
+    cases.push_back({"no file header, " + std::string(dicom_test::SyntaxName(syntax)),
+                     file.substr(MetaEnd(file)), Expect::Read});
+  }
 
   const std::vector<std::pair<std::string, std::vector<Element>>> wrongTags = {
       {"rows missing", {{tags::Rows, std::nullopt}}},
