@@ -321,8 +321,11 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   // The code stream joined once, for the checks and the codec alike.
   const Codec codec = CodecOf(scanned.transferSyntax);
   std::string joined;
-  const std::string_view codeStream =
+  std::string_view codeStream =
       codec == Codec::None ? std::string_view() : CodeStream(codec, scanned.pixelData, joined);
+  const std::optional<std::string_view> unwrapped =
+      codec == Codec::Jpeg2000 ? CodeStreamInJp2(codeStream) : std::nullopt;
+  if (unwrapped) codeStream = *unwrapped;
   CheckCodecStreams(codec, codeStream, declared);
 
   // Pixel data is taken from the file as it lies (all but a deflated data set's), so the library
@@ -362,6 +365,7 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   checkRescaledRange(dataSet, layout.bitsStored);
   header.window = displayWindow(dataSet);
   header.context = imageContext(dataSet, syntax);
+  header.context.codeStreamInJp2 = unwrapped.has_value();
   for (HeaderFact& fact : HeaderFacts([&](std::uint16_t group, std::uint16_t element) {
          return ElementText(dataSet, group, element);
        })) {

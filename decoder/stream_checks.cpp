@@ -123,6 +123,27 @@ std::string_view CodeStream(Codec codec, const std::vector<std::string_view>& pi
   return joined;
 }
 
+std::optional<std::string_view> CodeStreamInJp2(std::string_view stream) {
+  constexpr std::string_view Signature("\x00\x00\x00\x0CjP  \r\n\x87\n", 12);
+  if (!stream.starts_with(Signature)) return std::nullopt;
+  // Boxes: a 4-byte length (1: an 8-byte one follows the type; 0: to the end), a 4-byte type.
+  for (std::size_t at = 0; at < stream.size();) {
+    std::uint64_t length = BigEndian(stream, at, 4);
+    const std::string_view type = stream.substr(at + 4, 4);
+    std::size_t header = 8;
+    if (length == 1) {
+      length = std::uint64_t{BigEndian(stream, at + 8, 4)} << 32 | BigEndian(stream, at + 12, 4);
+      header = 16;
+    } else if (length == 0) {
+      length = stream.size() - at;
+    }
+    if (length < header || length > stream.size() - at) DamagedStream("eine JP2-Box ist abgeschnitten");
+    if (type == "jp2c") return stream.substr(at + header, length - header);
+    at += length;
+  }
+  DamagedStream("die JP2-Datei enthält keinen JPEG-2000-Datenstrom");
+}
+
 void CheckCodecStreams(Codec codec, std::string_view stream, const DeclaredImage& image) {
   switch (codec) {
     case Codec::Jpeg2000:

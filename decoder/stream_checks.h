@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,11 @@ Codec CodecOf(std::string_view transferSyntax);
 // RLE frame is its first fragment, with its segment table. Raises ImageError when there is none.
 std::string_view CodeStream(Codec codec, const std::vector<std::string_view>& pixelData,
                             std::string& joined);
+
+// A JPEG 2000 code stream that a writer wrapped in a JP2 file's boxes (which DICOM does not
+// allow; found in real files): the code stream of its 'jp2c' box. Nothing where the stream does
+// not begin with the JP2 signature box; raises ImageError where the boxes hold no code stream.
+std::optional<std::string_view> CodeStreamInJp2(std::string_view stream);
 
 // Raises ImageError when the codec's stream does not hold together with the image declared:
 // codec headers with other sizes, precisions the codecs cannot handle, RLE segment tables that

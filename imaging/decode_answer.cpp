@@ -89,6 +89,7 @@ std::string EncodeAnswer(const DecodedHeader& header, bool preview) {
     answer.put(std::string_view(*contextTexts(context, i)));
   answer.put(static_cast<std::uint8_t>(context.lossyCompressed));
   answer.put(context.pixelSpacingMm);
+  answer.put(static_cast<std::uint8_t>(context.codeStreamInJp2));
   return std::move(answer).bytes();
 }
 
@@ -131,6 +132,7 @@ DecodedHeader DecodeAnswer(std::string_view bytes) {
     *contextTexts(header.context, i) = answer.text();
   header.context.lossyCompressed = answer.flag();
   header.context.pixelSpacingMm = answer.get<double>();
+  header.context.codeStreamInJp2 = answer.flag();
   const bool shapeOk = header.width >= 1 && header.height >= 1 && header.width <= MaxImageSide &&
                        header.height <= MaxImageSide &&
                        std::uint64_t(header.width) * std::uint64_t(header.height) <= MaxImagePixels;

@@ -71,6 +71,8 @@ struct ImageContext {
   double pixelSpacingMm = 0;     // (0018,1164) Imager Pixel Spacing, else (0028,0030) Pixel
                                  // Spacing, the first value of the first that is a number
                                  // above 0 and below 10; 0 when neither is
+  bool codeStreamInJp2 = false;  // the JPEG 2000 code stream came wrapped in a JP2 file's
+                                 // boxes, which the standard does not allow
 };
 
 // A file that cannot be measured; what() is a German message for the user, in UTF-8.

@@ -77,6 +77,9 @@ class Checker {
     if (context.lossyCompressed)
       say("Das Bild ist verlustbehaftet komprimiert: Mittelwerte und Standardabweichungen sind "
           "dadurch verfälscht.");
+    if (context.codeStreamInJp2)
+      say("Die Bilddaten sind in eine JP2-Datei verpackt, was der DICOM-Standard nicht erlaubt; "
+          "gemessen wurde der JPEG-2000-Datenstrom darin.");
     const bool mammography = context.modality.empty() || context.modality == "MG";
     if (!mammography)
       say("Das Bild ist keine Mammographie-Aufnahme (Modalität " + context.modality + ").");

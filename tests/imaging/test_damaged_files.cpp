@@ -288,6 +288,29 @@ std::vector<DamagedCase> DamagedCases() {
                        jpeg2000.substr(streamAt, streamLength),
                    Expect::Refused, "Die Bilddaten sind beschädigt"});
 
+  // A JPEG 2000 code stream wrapped in a JP2 file's boxes (signature, file type, the code
+  // stream box), as some writers do against the standard: the code stream inside is read.
+  {
+    const std::string whole = Valid(TransferSyntax::Jpeg2000Lossless);
+    const std::size_t at = FirstFragment(whole);
+    std::uint32_t length = 0;
+    std::memcpy(&length, whole.data() + at - 4, 4);
+    const auto bigEndian = [](std::uint32_t value) {
+      return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                         static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    std::string boxes = std::string("\x00\x00\x00\x0CjP  \r\n\x87\n", 12) + bigEndian(20) +
+                        "ftypjp2 " + std::string(4, '\0') + "jp2 " + bigEndian(length + 8) +
+                        "jp2c" + whole.substr(at, length);
+    if (boxes.size() % 2 != 0) boxes += '\0';
+    const auto wrappedLength = static_cast<std::uint32_t>(boxes.size());
+    cases.push_back({"JPEG 2000 in JP2 boxes",
+                     whole.substr(0, at - 4) +
+                         std::string(reinterpret_cast<const char*>(&wrappedLength), 4) + boxes +
+                         whole.substr(at + length),
+                     Expect::Read});
+  }
+
   // A code stream cut to half inside an otherwise intact file: refused, never an image finished
   // from what came before.
   for (const TransferSyntax syntax : {TransferSyntax::JpegLossless, TransferSyntax::JpegLsLossless,

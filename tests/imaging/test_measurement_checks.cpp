@@ -14,6 +14,9 @@ namespace {
 const std::string Lossy =
     "Das Bild ist verlustbehaftet komprimiert: Mittelwerte und Standardabweichungen sind "
     "dadurch verfälscht.";
+const std::string InJp2 =
+    "Die Bilddaten sind in eine JP2-Datei verpackt, was der DICOM-Standard nicht erlaubt; "
+    "gemessen wurde der JPEG-2000-Datenstrom darin.";
 const std::string NotMammography = "Das Bild ist keine Mammographie-Aufnahme (Modalität CT).";
 const std::string Processed =
     "Das Bild ist für die Befundung nachverarbeitet („FOR PRESENTATION“); die Messung verlangt "
@@ -41,6 +44,8 @@ TEST(MeasurementChecks, ImageWarningsSayWhereTheDataAreNotRaw) {
                           bool lossy = false) {
     return imaging::ImageContext{modality, intent, lossy, "", "", sopClass};
   };
+  imaging::ImageContext inJp2 = context("MG", "FOR PROCESSING", MammographyForProcessing);
+  inJp2.codeStreamInJp2 = true;
   const std::vector<ImageCase> cases = {
       {"raw", 14, context("MG", "FOR PROCESSING", MammographyForProcessing), {}},
       // The intent outweighs the class where it says presentation.
@@ -63,6 +68,7 @@ TEST(MeasurementChecks, ImageWarningsSayWhereTheDataAreNotRaw) {
       {"8 bits", 8, context("MG", "FOR PROCESSING", MammographyForProcessing), {FewBits(8)}},
       {"8 bits of another modality", 8, context("CT", "", ""), {NotMammography}},
       {"lossy by its ratio", 14, context("MG", "FOR PROCESSING", "", true), {Lossy}},
+      {"a code stream in JP2 boxes", 14, inJp2, {InJp2}},
       {"everything, no modality given",
        6,
        context("", "", MammographyForPresentation, true),
@@ -76,8 +82,8 @@ TEST(MeasurementChecks, ImageWarningsSayWhereTheDataAreNotRaw) {
       values.push_back(static_cast<std::uint16_t>(40 + (x * 7 + y * 13) % 11));
   }
   const imaging::PixelView view{Side, Side, values, 0};
-  const std::vector<std::string> imageTexts = {Lossy, NotMammography, Processed, FewBits(6),
-                                               FewBits(8)};
+  const std::vector<std::string> imageTexts = {Lossy,      NotMammography, Processed,
+                                               FewBits(6), FewBits(8),     InJp2};
   for (const ImageCase& c : cases) {
     SCOPED_TRACE(c.name);
     const imaging::ExposureSurvey survey =
