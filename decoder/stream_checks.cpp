@@ -101,6 +101,16 @@ void checkRle(std::string_view frame, const DeclaredImage& image) {
   }
 }
 
+// A JPEG-LS stream ends with its end-of-image marker, a padding byte of 0 after it at most: the
+// codec would spend seconds on a cut one before it failed.
+void checkEndOfImage(std::string_view stream) {
+  if (stream.ends_with('\0')) stream.remove_suffix(1);
+  if (!stream.ends_with("\xFF\xD9")) {
+    throw imaging::ImageError(
+        "Die Bilddaten sind unvollständig: der JPEG-LS-Datenstrom endet vor seinem Ende-Marker.");
+  }
+}
+
 }  // namespace
 
 Codec CodecOf(std::string_view transferSyntax) {
@@ -153,6 +163,7 @@ void CheckCodecStreams(Codec codec, std::string_view stream, const DeclaredImage
     case Codec::JpegLs: {
       const JpegHeader header = ReadJpegHeader(stream, codec == Codec::JpegLs);
       checkShape(header.rows, header.columns, header.components, image);
+      if (codec == Codec::JpegLs) checkEndOfImage(stream);
       break;
     }
     case Codec::Rle:
