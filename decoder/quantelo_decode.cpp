@@ -43,9 +43,10 @@ std::uint64_t margin() {
 }
 
 // The memory a file of fileBytes may need while it is read, before its image is known: itself,
-// the library's copy of its elements, and a deflated data set inflated within the file budget.
+// the library's copy of its elements, and a deflated data set inflated within the file budget
+// twice (the library inflates it into a buffer of its own, then takes its elements from it).
 std::uint64_t readingBudget(std::uint64_t fileBytes) {
-  return margin() + 4 * fileBytes + decoder::MaxFileBytes;
+  return margin() + 4 * fileBytes + 2 * decoder::MaxFileBytes;
 }
 
 // Once the header has declared the image: the file as read, the shared pixels and the codecs'
