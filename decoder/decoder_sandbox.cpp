@@ -81,9 +81,8 @@ constexpr const char* AllowedCalls[] = {
 
 bool TieToCaller(pid_t caller) {
   const rlimit noCore{0, 0};
-  setrlimit(RLIMIT_CORE, &noCore);
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
-  return getppid() == caller;
+  return setrlimit(RLIMIT_CORE, &noCore) == 0 && prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 &&
+         getppid() == caller;
 }
 
 void LimitAddressSpace(std::uint64_t soft, std::uint64_t hard) {

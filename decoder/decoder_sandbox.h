@@ -10,7 +10,7 @@
 namespace decoder {
 
 // Ends this process when the thread that started it ends (the caller waits in it), and keeps the
-// kernel from writing a core file. False when the caller is already gone.
+// kernel from writing a core file. False when either cannot be set or the caller is gone.
 bool TieToCaller(pid_t caller);
 
 // Lets this process's address space grow by at most soft bytes beyond its size at the first call,
