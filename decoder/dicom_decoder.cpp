@@ -154,13 +154,11 @@ calc::Extended rescaleValue(const gdcm::DataSet& dataSet, std::uint16_t element,
 
 // The rescaled values must stay small enough that the sums of their squares over the largest
 // image are finite numbers: a slope of 1e308 would turn every statistic into infinity or NaN.
-void checkRescaledRange(const gdcm::DataSet& dataSet, unsigned bitsStored) {
-  const auto magnitude = [&](std::uint16_t element, double absent) {
-    return std::abs(
-        decimalString(FirstValue(ElementText(dataSet, 0x0028, element))).value_or(absent));
-  };
+void checkRescaledRange(const imaging::Rescale& rescale, unsigned bitsStored) {
+  calc::Fpu fpu;
   const double largest =
-      magnitude(0x1053, 1) * std::ldexp(1.0, static_cast<int>(bitsStored)) + magnitude(0x1052, 0);
+      std::abs(calc::toDouble(fpu, rescale.slope)) * std::ldexp(1.0, static_cast<int>(bitsStored)) +
+      std::abs(calc::toDouble(fpu, rescale.intercept));
   if (!(largest <= std::sqrt(std::numeric_limits<double>::max() / MaxImagePixels))) {
     throw ImageError(
         "Rescale Slope und Rescale Intercept der Datei ergeben Werte außerhalb des "
@@ -362,7 +360,7 @@ DecodedHeader decode(std::string_view file, const PixelMemory& pixelsFor,
   header.offset = layout.isSigned ? 1 << (header.bitsStored - 1) : 0;
   header.photometric = layout.photometric;
   header.rescale = {rescaleValue(dataSet, 0x1053, 1), rescaleValue(dataSet, 0x1052, 0)};
-  checkRescaledRange(dataSet, layout.bitsStored);
+  checkRescaledRange(header.rescale, layout.bitsStored);
   header.window = displayWindow(dataSet);
   header.context = imageContext(dataSet, syntax);
   header.context.codeStreamInJp2 = unwrapped.has_value();

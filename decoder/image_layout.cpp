@@ -77,8 +77,8 @@ unsigned usValue(const gdcm::DataSet& dataSet, unsigned absent) {
 }  // namespace
 
 ImageLayout DescribedImage(const gdcm::DataSet& dataSet) {
-  checkPhotometric(TrimmedText(dataSet, 0x0028, 0x0004), usValue<0x0002>(dataSet, 1));
   const std::string photometric = TrimmedText(dataSet, 0x0028, 0x0004);
+  checkPhotometric(photometric, usValue<0x0002>(dataSet, 1));
   const std::string frameElement = ElementText(dataSet, 0x0028, 0x0008);
   const std::string_view frameText = FirstValue(frameElement);
   long frames = 1;

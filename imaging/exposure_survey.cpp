@@ -32,8 +32,9 @@ std::vector<double> ZeroLevels(const ExposureSurvey& survey, Photometric photome
 HeelSlope MeasureHeel(const ExposureSurvey& survey) {
   const BlockMeans& blocks = survey.blocks;
   if (survey.background.residuals.empty()) return {};
-  const int left = 0, top = 0, right = blocks.columns, bottom = blocks.rows;
-  if (right - left < 3 || bottom - top < 3) return {};
+  const int columns = blocks.columns;
+  const int rows = blocks.rows;
+  if (columns < 3 || rows < 3) return {};
   const auto surface = [&](int column, int row) {
     const std::size_t i = blocks.index(column, row);
     return blocks.means[i] - survey.background.residuals[i];
@@ -44,16 +45,14 @@ HeelSlope MeasureHeel(const ExposureSurvey& survey) {
       for (int column = columnFrom; column < columnTo; ++column) sum += surface(column, row);
     return sum / ((columnTo - columnFrom) * (rowTo - rowFrom));
   };
-  const int stripColumns = std::max(1, static_cast<int>((right - left) * HeelStripShare));
-  const int stripRows = std::max(1, static_cast<int>((bottom - top) * HeelStripShare));
-  const double signal = meanOver(left, right, top, bottom) - survey.zeroLevel;
+  const int stripColumns = std::max(1, static_cast<int>(columns * HeelStripShare));
+  const int stripRows = std::max(1, static_cast<int>(rows * HeelStripShare));
+  const double signal = meanOver(0, columns, 0, rows) - survey.zeroLevel;
   if (signal == 0) return {};
-  return {(meanOver(right - stripColumns, right, top, bottom) -
-           meanOver(left, left + stripColumns, top, bottom)) /
-              signal,
-          (meanOver(left, right, bottom - stripRows, bottom) -
-           meanOver(left, right, top, top + stripRows)) /
-              signal};
+  return {
+      (meanOver(columns - stripColumns, columns, 0, rows) - meanOver(0, stripColumns, 0, rows)) /
+          signal,
+      (meanOver(0, columns, rows - stripRows, rows) - meanOver(0, columns, 0, stripRows)) / signal};
 }
 
 // The noise of one block's mean within [left, right) × [top, bottom) of the grid: the spread of
@@ -75,8 +74,8 @@ double BlockNoise(const BlockMeans& blocks, int left, int top, int right, int bo
   // Each direction about its own median: the slopes differ.
   const auto centre = [&](std::size_t from, std::size_t to) {
     if (from == to) return;
-    const double median = Median(std::vector<double>(differences.begin() + from,
-                                                     differences.begin() + to));
+    const double median =
+        Median(std::vector<double>(differences.begin() + from, differences.begin() + to));
     for (std::size_t i = from; i < to; ++i) differences[i] = std::abs(differences[i] - median);
   };
   centre(0, across);
@@ -118,8 +117,7 @@ bool ExposureSurvey::showsStructure(const Roi& roi, double pixelNoise) const {
   const double noise = std::max(pixelNoise, 1.0);
   // A detector's blur makes a block's noise larger than that of independent pixels; measured
   // here, it is never taken below theirs.
-  const double blockNoise =
-      std::max(BlockNoise(blocks, left, top, right, bottom), noise / size);
+  const double blockNoise = std::max(BlockNoise(blocks, left, top, right, bottom), noise / size);
   const double blockLimit = StructureBeyondBlockNoise * blockNoise;
   std::vector<double> columnOffsets(static_cast<std::size_t>(columns), 0);
   std::vector<double> rowOffsets(static_cast<std::size_t>(rows), 0);
